@@ -1,0 +1,25 @@
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tidyframe {
+
+class L;
+
+// One named check of the built-in self-test; `run` answers an empty text when the check
+// holds, else what went wrong.
+struct SelfCheck {
+  std::string name;
+  std::function<std::string()> run;
+};
+
+// The checks of every subsystem that exists, in the order they are reported.
+std::vector<SelfCheck> selfChecks(const L& l);
+
+// Runs the checks, prints each failure and one summary line; answers whether all held.
+bool runSelfChecks(const std::vector<SelfCheck>& checks, std::ostream& out);
+
+}  // namespace tidyframe

@@ -1,0 +1,119 @@
+#include "base/unicode.h"
+
+#include <unicode/brkiter.h>
+#include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utf8.h>
+
+#include <memory>
+
+namespace tidyframe::unicode {
+
+namespace {
+
+bool isAscii(std::string_view text) {
+  for (unsigned char c : text) {
+    if (c >= 0x80) return false;
+  }
+  return true;
+}
+
+// Walks `text` scalar by scalar; `visit(scalar)` sees U_SENTINEL (-1) for ill-formed bytes.
+template <class Visit>
+void forEachScalar(std::string_view text, Visit visit) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  const auto length = static_cast<std::int32_t>(text.size());
+  std::int32_t offset = 0;
+  while (offset < length) {
+    const std::int32_t start = offset;
+    UChar32 scalar = 0;
+    U8_NEXT(bytes, offset, length, scalar);
+    if (!visit(scalar, start, offset)) return;
+  }
+}
+
+const icu::Normalizer2* nfcNormalizer() {
+  UErrorCode status = U_ZERO_ERROR;
+  const auto* normalizer = icu::Normalizer2::getNFCInstance(status);
+  return U_SUCCESS(status) ? normalizer : nullptr;
+}
+
+}  // namespace
+
+bool isValidUtf8(std::string_view text) {
+  if (isAscii(text)) return true;
+  bool valid = true;
+  forEachScalar(text, [&](UChar32 scalar, std::int32_t, std::int32_t) {
+    valid = scalar >= 0;
+    return valid;
+  });
+  return valid;
+}
+
+std::string repairedUtf8(std::string_view text) {
+  if (isValidUtf8(text)) return std::string(text);
+  std::string result;
+  result.reserve(text.size() + 8);
+  forEachScalar(text, [&](UChar32 scalar, std::int32_t start, std::int32_t end) {
+    if (scalar < 0) {
+      result += "\xEF\xBF\xBD";
+    } else {
+      result.append(text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)));
+    }
+    return true;
+  });
+  return result;
+}
+
+std::string nfc(std::string_view text) {
+  if (isAscii(text)) return std::string(text);
+  const std::string valid = repairedUtf8(text);
+  const auto* normalizer = nfcNormalizer();
+  if (!normalizer) return valid;
+  const auto source = icu::UnicodeString::fromUTF8(valid);
+  UErrorCode status = U_ZERO_ERROR;
+  if (normalizer->quickCheck(source, status) == UNORM_YES && U_SUCCESS(status)) return valid;
+  status = U_ZERO_ERROR;
+  const auto composed = normalizer->normalize(source, status);
+  if (U_FAILURE(status)) return valid;
+  std::string result;
+  composed.toUTF8String(result);
+  return result;
+}
+
+std::size_t scalarCount(std::string_view text) {
+  std::size_t count = 0;
+  for (unsigned char c : text) {
+    if ((c & 0xC0) != 0x80) ++count;
+  }
+  return count;
+}
+
+bool isCharacterBoundary(std::string_view text, std::size_t offset) {
+  if (offset == 0 || offset >= text.size()) return true;
+  if (static_cast<unsigned char>(text[offset]) < 0x80 && static_cast<unsigned char>(text[offset - 1]) < 0x80 &&
+      text[offset - 1] != '\r') {
+    return true;
+  }
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<icu::BreakIterator> breaks(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+  if (U_FAILURE(status)) return true;
+  const auto prefix = icu::UnicodeString::fromUTF8(text.substr(0, offset));
+  const auto whole = icu::UnicodeString::fromUTF8(text);
+  breaks->setText(whole);
+  return breaks->isBoundary(prefix.length());
+}
+
+bool containsControlOrFormat(std::string_view text) {
+  bool found = false;
+  forEachScalar(text, [&](UChar32 scalar, std::int32_t, std::int32_t) {
+    if (scalar < 0) return true;
+    const auto category = u_charType(scalar);
+    found = category == U_CONTROL_CHAR || category == U_FORMAT_CHAR;
+    return !found;
+  });
+  return found;
+}
+
+}  // namespace tidyframe::unicode

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+
+#include "base/base64.h"
+#include "base/unicode.h"
+#include "base/uuid.h"
+
+namespace tidyframe {
+namespace {
+
+TEST(UuidTest, RandomUuidsAreCanonicalVersionFourAndDistinct) {
+  const std::regex canonical("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
+  std::set<std::string> seen;
+  for (int i = 0; i < 500; ++i) {
+    const auto uuid = makeUuid();
+    EXPECT_TRUE(std::regex_match(uuid, canonical)) << uuid;
+    seen.insert(uuid);
+  }
+  EXPECT_EQ(seen.size(), 500u);
+}
+
+TEST(UuidTest, CanonicalFormOfTexts) {
+  struct Case {
+    const char* input;
+    std::optional<std::string> canonical;
+  };
+  const Case cases[] = {
+      {"6ba7b810-9dad-11d1-80b4-00c04fd430c8", "6BA7B810-9DAD-11D1-80B4-00C04FD430C8"},
+      {"6BA7B810-9DAD-11D1-80B4-00C04FD430C8", "6BA7B810-9DAD-11D1-80B4-00C04FD430C8"},
+      {"6BA7B8109DAD11D180B400C04FD430C8", std::nullopt},
+      {"6BA7B810-9DAD-11D1-80B4-00C04FD430CG", std::nullopt},
+      {"6BA7B810-9DAD-11D1-80B4-00C04FD430C", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(canonicalUuid(c.input), c.canonical) << c.input;
+}
+
+TEST(Base64Test, EncodesAndDecodesStrictly) {
+  struct Case {
+    Bytes bytes;
+    std::string text;
+  };
+  const Case cases[] = {{{}, ""}, {{'f'}, "Zg=="}, {{'f', 'o'}, "Zm8="}, {{'f', 'o', 'o'}, "Zm9v"},
+                        {{0xFF, 0x00, 0xFE, 0x01}, "/wD+AQ=="}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(base64Encode(c.bytes), c.text);
+    EXPECT_EQ(base64Decode(c.text), c.bytes) << c.text;
+  }
+  for (const char* bad : {"Zg=", "Zg", "Z===", "Zm9v!A==", "=Zm9", "Zg==Zg==", "Zm 9v"}) {
+    EXPECT_FALSE(base64Decode(bad).has_value()) << bad;
+  }
+}
+
+TEST(UnicodeTest, NormalisesToComposedFormAndRepairsBadBytes) {
+  struct Case {
+    const char* reason;
+    std::string input;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"ASCII passes unchanged", "/Users/demo", "/Users/demo"},
+      {"decomposed accent composes", "Cafe\xCC\x81", "Caf\xC3\xA9"},
+      {"composed accent stays", "Caf\xC3\xA9", "Caf\xC3\xA9"},
+      {"Hangul jamo compose", "\xE1\x84\x92\xE1\x85\xA1", "\xED\x95\x98"},
+      {"bad byte becomes U+FFFD", "a\x80" "b", "a\xEF\xBF\xBD" "b"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(unicode::nfc(c.input), c.expected) << c.reason;
+}
+
+TEST(UnicodeTest, CharacterBoundariesKeepCombiningMarksWithTheirBase) {
+  const std::string text = "/a/e\xCC\x81x";  // e + combining acute
+  EXPECT_TRUE(unicode::isCharacterBoundary(text, 3));
+  EXPECT_FALSE(unicode::isCharacterBoundary(text, 4)) << "between e and its accent";
+  EXPECT_TRUE(unicode::isCharacterBoundary(text, 6));
+  EXPECT_TRUE(unicode::isCharacterBoundary("/a/b", 3));
+}
+
+TEST(UnicodeTest, ControlAndFormatCharacters) {
+  struct Case {
+    const char* reason;
+    std::string text;
+    bool found;
+  };
+  const Case cases[] = {
+      {"plain path", "/Users/demo/Folder \"中文\"", false},
+      {"carriage return", "/Users/demo/line\rbreak", true},
+      {"delete is a control", "a\x7f", true},
+      {"zero-width joiner is a format character", "a\xE2\x80\x8D" "b", true},
+      {"right-to-left mark", "\xE2\x80\x8F", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(unicode::containsControlOrFormat(c.text), c.found) << c.reason;
+}
+
+}  // namespace
+}  // namespace tidyframe

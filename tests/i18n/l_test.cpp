@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <thread>
+
+#include "i18n/app_language.h"
+#include "i18n/l.h"
+#include "i18n/locale_environment.h"
+
+namespace tidyframe {
+namespace {
+
+class FixedLanguages final : public PreferredLanguages {
+ public:
+  explicit FixedLanguages(std::vector<std::string> tags) : tags_(std::move(tags)) {}
+  std::vector<std::string> preferredLanguages() const override { return tags_; }
+
+ private:
+  std::vector<std::string> tags_;
+};
+
+TEST(LanguageResolutionTest, PreferredLanguagesResolveToATable) {
+  struct Case {
+    std::vector<std::string> preferred;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {{"zh-Hant-TW", "en"}, "zh-Hant"}, {{"zh-HK"}, "zh-Hant"},         {{"zh-MO"}, "zh-Hant"},
+      {{"zh-Hans-CN"}, "zh-Hans"},       {{"zh"}, "zh-Hans"},            {{"zh-Hans-HK"}, "zh-Hans"},
+      {{"pt-PT"}, "pt-BR"},              {{"pt"}, "pt-BR"},              {{"fr-CA"}, "fr"},
+      {{"es-419"}, "es"},                {{"nl-NL", "sv"}, "en"},        {{}, "en"},
+      {{"nl", "de-AT"}, "de"},           {{"ar-EG"}, "ar"},              {{"hi-IN"}, "hi"},
+      {{"en-GB", "ja"}, "en"},
+  };
+  for (const auto& c : cases) {
+    L l({}, std::make_shared<FixedLanguages>(c.preferred));
+    EXPECT_EQ(l.resolved(), c.expected) << (c.preferred.empty() ? "(empty)" : c.preferred.front());
+  }
+}
+
+TEST(LanguageResolutionTest, ChosenLanguageWinsUnlessUnknown) {
+  L l({}, std::make_shared<FixedLanguages>(std::vector<std::string>{"ko"}));
+  EXPECT_EQ(l.language(), "system");
+  l.setLanguage("de");
+  EXPECT_EQ(l.resolved(), "de");
+  l.setLanguage("tlh");
+  EXPECT_EQ(l.resolved(), "ko") << "a code from a newer version is treated as system";
+  l.setLanguage("system");
+  EXPECT_EQ(l.resolved(), "ko");
+}
+
+TEST(LocaleEnvironmentTest, LinuxLocaleVariablesBecomeLanguageTags) {
+  using Environment = std::map<std::string, std::string>;
+  struct Case {
+    Environment environment;
+    std::vector<std::string> tags;
+    const char* resolved;
+  };
+  const Case cases[] = {
+      {{{"LANG", "de_DE.UTF-8"}}, {"de-DE"}, "de"},
+      {{{"LANG", "pt_PT"}}, {"pt-PT"}, "pt-BR"},
+      {{{"LANG", "zh_TW.UTF-8"}}, {"zh-TW"}, "zh-Hant"},
+      {{{"LANG", "C"}}, {}, "en"},
+      {{{"LANG", "POSIX"}}, {}, "en"},
+      {{{"LANGUAGE", "fr_CA:nl:en_US"}, {"LANG", "de_DE.UTF-8"}}, {"fr-CA", "nl", "en-US", "de-DE"}, "fr"},
+      {{{"LANGUAGE", "nl:sv"}, {"LANG", "ja_JP.UTF-8"}}, {"nl", "sv", "ja-JP"}, "ja"},
+      {{{"LC_ALL", "ko_KR.UTF-8"}, {"LANG", "de_DE.UTF-8"}}, {"ko-KR"}, "ko"},
+      {{{"LC_MESSAGES", "ru_RU.UTF-8@cyrillic"}, {"LANG", "de_DE"}}, {"ru-RU"}, "ru"},
+      {{{"LC_ALL", "C"}, {"LANG", "de_DE"}}, {}, "en"},
+      {{{"LANGUAGE", ":"}, {"LANG", ""}}, {}, "en"},
+      {{}, {}, "en"},
+  };
+  for (const auto& c : cases) {
+    const auto tags = languagesFromLocaleEnvironment([&](const char* name) -> std::optional<std::string> {
+      const auto found = c.environment.find(name);
+      return found == c.environment.end() ? std::nullopt : std::optional<std::string>(found->second);
+    });
+    EXPECT_EQ(tags, c.tags);
+    EXPECT_EQ(resolveLanguage(tags), c.resolved);
+  }
+}
+
+// Tables written for the test, so lookups are checked against known entries.
+class LookupTest : public ::testing::Test {
+ protected:
+  LookupTest() {
+    root = std::filesystem::temp_directory_path() /
+           ("tidyframe-l-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    write("en", {{"全局默认", "Global default"}, {"已应用%@分组", "Applied %@ grouping"}, {"只有英文", "English only"}});
+    write("ko", {{"全局默认", "전역 기본값"}});
+    write("zh-Hant", {{"全局默认", "全域預設"}, {"Finder 操作未完成", "Finder 操作未完成"}});
+  }
+  ~LookupTest() override { std::filesystem::remove_all(root); }
+
+  void write(const std::string& code, const std::map<std::string, std::string>& entries) {
+    std::filesystem::create_directories(root / (code + ".lproj"));
+    std::ofstream out(root / (code + ".lproj") / "Localizable.strings");
+    for (const auto& [key, value] : entries) out << "\"" << key << "\" = \"" << value << "\";\n";
+  }
+
+  std::filesystem::path root;
+};
+
+TEST_F(LookupTest, TranslationFallsBackToEnglishThenToTheSource) {
+  struct Case {
+    const char* language;
+    const char* source;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"ko", "全局默认", "전역 기본값"},
+      {"ko", "只有英文", "English only"},
+      {"ko", "没有条目", "没有条目"},
+      {"de", "全局默认", "Global default"},
+      {"zh-Hans", "只有英文", "只有英文"},
+      {"zh-Hant", "Finder 操作未完成", "Finder 操作未完成"},
+      {"zh-Hant", "只有英文", "English only"},
+  };
+  for (const auto& c : cases) {
+    L l({root}, nullptr);
+    l.setLanguage(c.language);
+    EXPECT_EQ(l.t(c.source), c.expected) << c.language << " " << c.source;
+  }
+}
+
+TEST_F(LookupTest, TableEqualToItsSourceStillCountsAsTranslated) {
+  L l({root}, nullptr);
+  l.setLanguage("zh-Hant");
+  EXPECT_EQ(l.t("Finder 操作未完成"), "Finder 操作未完成") << "must not fall back to English";
+  ASSERT_NE(l.bundle("zh-Hant"), nullptr);
+  EXPECT_EQ(l.bundle("fr"), nullptr);
+  write("fr", {{"全局默认", "Par défaut"}});
+  l.setLanguage("fr");
+  EXPECT_EQ(l.t("全局默认"), "Par défaut") << "a missing table is looked for again";
+}
+
+TEST_F(LookupTest, FormatsFillPlaceholdersInTheResolvedLanguage) {
+  L l({root}, nullptr);
+  l.setLanguage("en");
+  EXPECT_EQ(l.f("已应用%@分组", "Kind"), "Applied Kind grouping");
+  struct Case {
+    const char* format;
+    std::vector<std::string> arguments;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"%@ · 按%@排序", {"A", "B"}, "A · 按B排序"},
+      {"%2$@ then %1$@", {"one", "two"}, "two then one"},
+      {"100%% of %d", {"7"}, "100% of 7"},
+      {"%@ and %@", {"only"}, "only and "},
+      {"trailing %", {}, "trailing %"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string_view> views(c.arguments.begin(), c.arguments.end());
+    std::string filled;
+    switch (views.size()) {
+      case 0: filled = L::fill(c.format, {}); break;
+      case 1: filled = L::fill(c.format, {views[0]}); break;
+      default: filled = L::fill(c.format, {views[0], views[1]}); break;
+    }
+    EXPECT_EQ(filled, c.expected) << c.format;
+  }
+}
+
+TEST_F(LookupTest, NumbersAndDirectionFollowTheResolvedLanguage) {
+  struct Case {
+    const char* language;
+    const char* number;
+    LayoutDirection direction;
+  };
+  const Case cases[] = {
+      {"de", "12.345", LayoutDirection::leftToRight},
+      {"en", "12,345", LayoutDirection::leftToRight},
+      {"fr", "12\u202f345", LayoutDirection::leftToRight},
+      {"ar", "١٢٬٣٤٥", LayoutDirection::rightToLeft},
+      {"hi", "12,345", LayoutDirection::leftToRight},
+  };
+  for (const auto& c : cases) {
+    L l({root}, nullptr);
+    l.setLanguage(c.language);
+    EXPECT_EQ(l.number(12345), c.number) << c.language;
+    EXPECT_EQ(l.direction(), c.direction) << c.language;
+  }
+}
+
+TEST_F(LookupTest, LanguageTitlesNameEachLanguageInItself) {
+  L l({root}, nullptr);
+  l.setLanguage("zh-Hans");
+  EXPECT_EQ(title(AppLanguage::system, l), "跟随系统");
+  EXPECT_EQ(title(AppLanguage::de, l), "Deutsch");
+  EXPECT_EQ(title(AppLanguage::ptBR, l), "Português (Brasil)");
+}
+
+TEST_F(LookupTest, ConcurrentLookupsAndLanguageChangesAreSafe) {
+  L l({root}, nullptr);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 300; ++i) {
+        if (t == 0) l.setLanguage(i % 2 ? "ko" : "en");
+        const auto text = l.t("全局默认");
+        EXPECT_TRUE(text == "Global default" || text == "전역 기본값") << text;
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+}
+
+}  // namespace
+}  // namespace tidyframe

@@ -1,0 +1,47 @@
+#include <gtest/gtest.h>
+
+#include "i18n/string_table.h"
+
+namespace tidyframe {
+namespace {
+
+TEST(StringTableTest, ReadsEntriesCommentsAndEscapes) {
+  const auto table = StringTable::parse(
+      "/* Main panel */\n"
+      "\"全局默认\" = \"Global default\";\n"
+      "// a line comment\n"
+      "\"引号\" = \"Say \\\"hi\\\"\\nthen \\\\ go\";  /* trailing */\n"
+      "\"\\U00e9\"=\"e acute\";\n"
+      "\"重复\" = \"first\";\n\"重复\" = \"last\";\n");
+  ASSERT_TRUE(table.has_value()) << table.error();
+  EXPECT_EQ(*table->find("全局默认"), "Global default");
+  EXPECT_EQ(*table->find("引号"), "Say \"hi\"\nthen \\ go");
+  EXPECT_EQ(*table->find("é"), "e acute");
+  EXPECT_EQ(*table->find("重复"), "last");
+  EXPECT_EQ(table->find("missing"), nullptr);
+  EXPECT_EQ(table->entries().size(), 4u);
+}
+
+TEST(StringTableTest, RefusesMalformedTablesWithTheLine) {
+  struct Case {
+    const char* reason;
+    const char* text;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"missing semicolon", "\"a\" = \"b\"\n\"c\" = \"d\";", "line 2"},
+      {"unterminated text", "\"a\" = \"b;\n", "line 2"},
+      {"missing equals sign", "\n\n\"a\" \"b\";", "line 3"},
+      {"unterminated comment", "/* open\n", "line 1"},
+      {"unknown escape", "\"a\" = \"\\q\";", "line 1"},
+  };
+  for (const auto& c : cases) {
+    const auto table = StringTable::parse(c.text);
+    ASSERT_FALSE(table.has_value()) << c.reason;
+    EXPECT_NE(table.error().find(c.line), std::string::npos) << c.reason << ": " << table.error();
+  }
+  EXPECT_FALSE(StringTable::load("/nonexistent/Localizable.strings").has_value());
+}
+
+}  // namespace
+}  // namespace tidyframe

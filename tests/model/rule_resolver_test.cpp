@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "i18n/l.h"
+#include "model/rule_resolver.h"
+
+namespace tidyframe {
+namespace {
+
+// Chinese is the source language, so L answers the source texts without any table.
+class RuleResolverTest : public ::testing::Test {
+ protected:
+  RuleResolverTest() { l.setLanguage("zh-Hans"); }
+
+  static LocationRule rule(std::string name, std::string path, RuleScope scope, Grouping grouping,
+                           std::optional<std::string> volumeID = std::nullopt, bool includeChildren = true) {
+    LocationRule r;
+    r.name = std::move(name);
+    r.path = std::move(path);
+    r.scope = scope;
+    r.grouping = grouping;
+    r.volumeID = std::move(volumeID);
+    r.includeChildren = includeChildren;
+    return r;
+  }
+
+  L l{{}, nullptr};
+};
+
+TEST_F(RuleResolverTest, NormalisedPaths) {
+  struct Case {
+    const char* reason;
+    std::string path;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"root stays root", "/", "/"},
+      {"trailing slash dropped", "/Users/demo/", "/Users/demo"},
+      {"dot components dropped", "/Users/./demo/.", "/Users/demo"},
+      {"dot-dot removes the component before", "/tmp/../Users/demo", "/Users/demo"},
+      {"dot-dot below the root stays at the root", "/../../Users", "/Users"},
+      {"repeated slashes collapse", "//Users///demo//", "/Users/demo"},
+      {"case is kept", "/Users/Demo", "/Users/Demo"},
+      {"decomposed accent composes", "/Users/Cafe\xCC\x81", "/Users/Caf\xC3\xA9"},
+      {"invalid UTF-8 is repaired", "/a\xff", "/a\xEF\xBF\xBD"},
+      {"only dots", "/./..", "/"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RuleResolver::normalized(c.path), c.expected) << c.reason;
+}
+
+TEST_F(RuleResolverTest, ContainmentOnWholeComponents) {
+  struct Case {
+    const char* reason;
+    const char* parent;
+    std::string child;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"itself", "/Volumes/Renamed/DCIM", "/Volumes/Renamed/DCIM", true},
+      {"a child", "/Volumes/Renamed/DCIM", "/Volumes/Renamed/DCIM/A", true},
+      {"a sibling sharing a prefix", "/Volumes/Renamed/DCIM", "/Volumes/Renamed/DCIM-extra", false},
+      {"the parent of the parent", "/Volumes/Renamed/DCIM", "/Volumes/Renamed", false},
+      {"the root contains everything", "/", "/Users/demo", true},
+      {"dot-dot and trailing slash", "/tmp/../Users/demo/", "/Users/demo/child", true},
+      {"case-sensitive", "/Users/demo", "/users/demo/x", false},
+      {"composed parent, decomposed child", "/Caf\xC3\xA9", "/Cafe\xCC\x81/x", true},
+      {"decomposed parent, composed child", "/Cafe\xCC\x81", "/Caf\xC3\xA9", true},
+      {"a letter without its accent is another name", "/Cafe", "/Cafe\xCC\x81/x", false},
+      {"a combining mark never starts a child component", "/a", "/a/\xCC\x81x", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RuleResolver::contains(c.parent, c.child), c.expected) << c.reason;
+}
+
+TEST_F(RuleResolverTest, DeviceMatchForTheEditor) {
+  const auto withUuid = rule("SD", "/Volumes/SD", RuleScope::device, Grouping::created, "A");
+  const auto withoutUuid = rule("Stick", "/Volumes/Stick", RuleScope::device, Grouping::created);
+  const auto folder = rule("SD folder", "/Volumes/SD", RuleScope::folder, Grouping::created, "A");
+  struct Case {
+    const char* reason;
+    const LocationRule& rule;
+    std::optional<std::string> uuid;
+    const char* path;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"same UUID, renamed volume", withUuid, "A", "/Volumes/Renamed", true},
+      {"other UUID at the old path", withUuid, "B", "/Volumes/SD", false},
+      {"volume without UUID at the old path", withUuid, std::nullopt, "/Volumes/SD", false},
+      {"no UUID: path equality", withoutUuid, std::nullopt, "/Volumes/Stick/", true},
+      {"no UUID: a path below is not the volume", withoutUuid, std::nullopt, "/Volumes/Stick/Sub", false},
+      {"no UUID on the rule: a volume UUID does not matter", withoutUuid, "A", "/Volumes/Stick", true},
+      {"folder rules never match a device", folder, "A", "/Volumes/SD", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RuleResolver::matchesDevice(c.rule, c.uuid, c.path), c.expected) << c.reason;
+  }
+}
+
+struct ResolveCase {
+  const char* reason;
+  std::function<void(Preferences&)> change;
+  std::string path;
+  std::optional<std::string> volume;
+  bool external;
+  Grouping grouping;
+  std::string source;
+  bool excluded;
+};
+
+TEST_F(RuleResolverTest, PrecedenceOfScopeFolderDeviceAndDefault) {
+  const auto card = [](Preferences& p) {
+    p.rules = {rule("SD", "/Volumes/SD", RuleScope::device, Grouping::created, "A"),
+               rule("Photos", "/Volumes/Renamed/DCIM", RuleScope::folder, Grouping::modified),
+               rule("Day 2", "/Volumes/Renamed/DCIM/Day2", RuleScope::folder, Grouping::tags)};
+  };
+  const auto then = [card](std::function<void(Preferences&)> more) {
+    return [card, more](Preferences& p) {
+      card(p);
+      more(p);
+    };
+  };
+  const ResolveCase cases[] = {
+      {"fresh settings: global default", [](Preferences&) {}, "/Users/demo/Pictures", std::nullopt, false,
+       Grouping::kind, "全局默认", false},
+      {"external scope off", [](Preferences& p) { p.externalEnabled = false; }, "/Volumes/SD/DCIM", "A", true,
+       Grouping::kind, "此位置已排除", true},
+      {"the UUID survives a rename", card, "/Volumes/Renamed/Other", "A", true, Grouping::created, "SD", false},
+      {"same name, other device", card, "/Volumes/SD/DCIM-other", "B", true, Grouping::kind, "全局默认", false},
+      {"a folder rule beats a device rule listed first", card, "/Volumes/Renamed/DCIM/A", "A", true,
+       Grouping::modified, "Photos", false},
+      {"the deepest folder wins", card, "/Volumes/Renamed/DCIM/Day2/A", "A", true, Grouping::tags, "Day 2", false},
+      {"component boundary", card, "/Volumes/Renamed/DCIM-extra", "A", true, Grouping::created, "SD", false},
+      {"exact-only rule skips children", then([](Preferences& p) { p.rules[1].includeChildren = false; }),
+       "/Volumes/Renamed/DCIM/A", "A", true, Grouping::created, "SD", false},
+      {"exact-only rule still matches itself", then([](Preferences& p) { p.rules[1].includeChildren = false; }),
+       "/Volumes/Renamed/DCIM/", "A", true, Grouping::modified, "Photos", false},
+      {"an excluded deepest rule excludes", then([](Preferences& p) { p.rules[2].excluded = true; }),
+       "/Volumes/Renamed/DCIM/Day2", "A", true, Grouping::tags, "Day 2", true},
+      {"a disabled rule is invisible", then([](Preferences& p) {
+         p.rules[2].excluded = true;
+         p.rules[2].enabled = false;
+       }),
+       "/Volumes/Renamed/DCIM/Day2", "A", true, Grouping::modified, "Photos", false},
+      {"a deeper rule re-enables below an excluded folder", then([](Preferences& p) { p.rules[1].excluded = true; }),
+       "/Volumes/Renamed/DCIM/Day2/x", "A", true, Grouping::tags, "Day 2", false},
+      {"scope switch beats matching rules", then([](Preferences& p) { p.externalEnabled = false; }),
+       "/Volumes/Renamed/DCIM", "A", true, Grouping::kind, "此位置已排除", true},
+      {"internal scope off", [](Preferences& p) {
+         p.internalEnabled = false;
+         p.rules = {rule("Test", "/Users/demo/Test", RuleScope::folder, Grouping::size)};
+       },
+       "/Users/demo/Test", std::nullopt, false, Grouping::kind, "此位置已排除", true},
+      {"same folder twice: the first listed wins", [](Preferences& p) {
+         p.rules = {rule("First", "/Users/demo", RuleScope::folder, Grouping::size),
+                    rule("Second", "/Users/demo/", RuleScope::folder, Grouping::tags)};
+       },
+       "/Users/demo/x", std::nullopt, false, Grouping::size, "First", false},
+      {"the same folder in two Unicode forms ties and falls to list order", [](Preferences& p) {
+         p.rules = {rule("Decomposed", "/Users/Cafe\xCC\x81", RuleScope::folder, Grouping::size),
+                    rule("Composed", "/Users/Caf\xC3\xA9", RuleScope::folder, Grouping::tags)};
+       },
+       "/Users/Caf\xC3\xA9/x", std::nullopt, false, Grouping::size, "Decomposed", false},
+      {"among device rules the first listed wins", [](Preferences& p) {
+         p.rules = {rule("By path", "/Volumes/SD", RuleScope::device, Grouping::size),
+                    rule("By UUID", "/Volumes/Old", RuleScope::device, Grouping::tags, "A")};
+       },
+       "/Volumes/SD/x", "A", true, Grouping::size, "By path", false},
+      {"a device rule without UUID covers its mount path", [](Preferences& p) {
+         p.rules = {rule("Stick", "/Volumes/Stick", RuleScope::device, Grouping::added)};
+       },
+       "/Volumes/Stick/a/b", std::nullopt, true, Grouping::added, "Stick", false},
+      {"a location without UUID never matches a UUID rule", card, "/Volumes/SD/x", std::nullopt, true,
+       Grouping::kind, "全局默认", false},
+  };
+  for (const auto& c : cases) {
+    Preferences preferences;
+    c.change(preferences);
+    const auto result = RuleResolver::resolve(c.path, c.volume, c.external, preferences, l);
+    EXPECT_EQ(result.grouping, c.grouping) << c.reason;
+    EXPECT_EQ(result.source, c.source) << c.reason;
+    EXPECT_EQ(result.excluded, c.excluded) << c.reason;
+  }
+}
+
+TEST_F(RuleResolverTest, ResolveAnswersForAnyText) {
+  Preferences preferences;
+  preferences.rules = {rule("Root", "/", RuleScope::folder, Grouping::size),
+                       rule("Broken", "/a\xff/b", RuleScope::folder, Grouping::tags)};
+  std::string deep;
+  for (int i = 0; i < 5000; ++i) deep += "/component" + std::to_string(i);
+  const std::string inputs[] = {"", "relative/path", "/a\xff/b/c", std::string("/\0x", 3), deep, "\xc3", "//..//..//"};
+  for (const auto& input : inputs) {
+    const auto result = RuleResolver::resolve(input, std::nullopt, false, preferences, l);
+    EXPECT_FALSE(result.source.empty());
+  }
+  EXPECT_EQ(RuleResolver::resolve("/a\xff/b/c", std::nullopt, false, preferences, l).source, "Broken");
+}
+
+TEST_F(RuleResolverTest, IndexAnswersLikeFreshResolutionForRandomRules) {
+  std::mt19937 random(7);
+  const std::vector<std::string> parts{"Users", "demo", "Caf\xC3\xA9", "Cafe\xCC\x81", "DCIM", "DCIM-extra", "..", ""};
+  auto randomPath = [&] {
+    std::string path;
+    for (int i = std::uniform_int_distribution<int>(0, 5)(random); i > 0; --i) {
+      path += "/" + parts[std::uniform_int_distribution<std::size_t>(0, parts.size() - 1)(random)];
+    }
+    return path.empty() ? std::string("/") : path;
+  };
+  for (int round = 0; round < 200; ++round) {
+    Preferences preferences;
+    preferences.internalEnabled = round % 7 != 0;
+    for (int i = 0; i < 8; ++i) {
+      auto r = rule("r" + std::to_string(i), randomPath(), i % 3 ? RuleScope::folder : RuleScope::device,
+                    Grouping::size, i % 2 ? std::optional<std::string>("A") : std::nullopt, i % 4 != 0);
+      r.enabled = i % 5 != 0;
+      preferences.rules.push_back(r);
+    }
+    const RuleIndex index(preferences);
+    for (int q = 0; q < 10; ++q) {
+      const auto path = randomPath();
+      const auto volume = q % 2 ? std::optional<std::string>("A") : std::nullopt;
+      EXPECT_EQ(index.resolve(path, volume, false, l), RuleResolver::resolve(path, volume, false, preferences, l));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tidyframe
