@@ -1,0 +1,325 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "i18n/app_language.h"
+#include "i18n/l.h"
+#include "i18n/string_table.h"
+
+// Checks the shipped string tables in resources/i18n against each other, against the lookup
+// and against the texts the code passes to it.
+
+namespace tidyframe {
+namespace {
+
+std::filesystem::path tableRoot() { return std::filesystem::path(TIDYFRAME_RESOURCE_DIR) / "i18n"; }
+
+std::filesystem::path tableFile(const std::string& code) {
+  return tableRoot() / (code + ".lproj") / "Localizable.strings";
+}
+
+// Every fixed interface language; a language added to AppLanguage is checked without edits here.
+std::vector<std::string> languageCodes() {
+  std::vector<std::string> codes;
+  for (const auto& [language, raw] : allCasesWithRaw<AppLanguage>()) {
+    if (language != AppLanguage::system) codes.emplace_back(raw);
+  }
+  return codes;
+}
+
+std::optional<StringTable> loadTable(const std::string& code) {
+  auto table = StringTable::load(tableFile(code));
+  if (!table) {
+    ADD_FAILURE() << code << ": " << table.error();
+    return std::nullopt;
+  }
+  return std::move(*table);
+}
+
+std::string readFile(const std::filesystem::path& file) {
+  std::ifstream stream(file, std::ios::binary);
+  std::ostringstream contents;
+  contents << stream.rdbuf();
+  return contents.str();
+}
+
+std::string joined(const std::vector<std::string>& texts) {
+  std::string out;
+  for (const auto& text : texts) out += "\n  " + text;
+  return out;
+}
+
+// The argument positions a format consumes, read the way L::fill reads it: "%@", "%d" and
+// "%ld" take the next argument, "%N$@" the N-th, "%%" none.
+std::vector<int> argumentSlots(std::string_view format) {
+  static const std::regex placeholder(R"(%(%|@|l?d|([1-9])\$@))");
+  std::vector<int> slots;
+  int next = 1;
+  const std::string text(format);
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), placeholder); it != std::sregex_iterator(); ++it) {
+    const auto& match = *it;
+    if (match[1] == "%") continue;
+    slots.push_back(match[2].matched ? std::stoi(match[2]) : next++);
+  }
+  std::ranges::sort(slots);
+  return slots;
+}
+
+// The keys as written in a table file, in order and with repeats: the loader keeps only the
+// last of a repeated key, so the file has to be read directly to see one.
+std::vector<std::string> writtenKeys(const std::string& code) {
+  static const std::regex entry(R"re(^\s*"((?:[^"\\]|\\.)*)"\s*=)re");
+  std::vector<std::string> keys;
+  std::istringstream lines(readFile(tableFile(code)));
+  for (std::string line; std::getline(lines, line);) {
+    std::smatch match;
+    if (std::regex_search(line, match, entry)) keys.push_back(match[1].str());
+  }
+  return keys;
+}
+
+TEST(TranslationTablesTest, EveryLanguageHasATableThatLoads) {
+  for (const auto& code : languageCodes()) {
+    const auto table = loadTable(code);
+    ASSERT_TRUE(table) << code;
+    EXPECT_FALSE(table->entries().empty()) << code << " has an empty table";
+  }
+}
+
+TEST(TranslationTablesTest, EveryTableHoldsExactlyTheEnglishKeys) {
+  const auto english = loadTable("en");
+  ASSERT_TRUE(english);
+  for (const auto& code : languageCodes()) {
+    const auto table = loadTable(code);
+    ASSERT_TRUE(table) << code;
+    std::vector<std::string> missing;
+    std::vector<std::string> extra;
+    for (const auto& [key, value] : english->entries()) {
+      if (!table->find(key)) missing.push_back(key);
+    }
+    for (const auto& [key, value] : table->entries()) {
+      if (!english->find(key)) extra.push_back(key);
+    }
+    EXPECT_TRUE(missing.empty()) << code << " lacks:" << joined(missing);
+    EXPECT_TRUE(extra.empty()) << code << " has keys English lacks:" << joined(extra);
+  }
+}
+
+TEST(TranslationTablesTest, EveryTableListsTheEnglishKeysOnceInTheSameOrder) {
+  const auto english = writtenKeys("en");
+  const std::set<std::string> distinct(english.begin(), english.end());
+  EXPECT_EQ(distinct.size(), english.size()) << "English lists a key twice; only its last entry would count";
+  for (const auto& code : languageCodes()) {
+    const auto keys = writtenKeys(code);
+    const auto [mine, theirs] = std::ranges::mismatch(keys, english);
+    EXPECT_TRUE(mine == keys.end() && theirs == english.end())
+        << code << " departs from the English order at "
+        << (mine == keys.end() ? std::string("its end") : "\"" + *mine + "\"");
+  }
+}
+
+// Rules every entry of every table obeys, each with the harm its breach would do.
+TEST(TranslationTablesTest, EveryEntryObeysTheTableRules) {
+  struct Rule {
+    const char* reason;
+    std::function<bool(const std::string& code, const std::string& key, const std::string& value)> holds;
+  };
+  const auto keepsName = [](const char* name) {
+    return [name](const std::string&, const std::string& key, const std::string& value) {
+      return key.find(name) == std::string::npos || value.find(name) != std::string::npos;
+    };
+  };
+  const Rule rules[] = {
+      {"the code fills a format by its source's placeholders; a translation that drops or adds one loses an "
+       "argument or shows a gap",
+       [](const std::string&, const std::string& key, const std::string& value) {
+         return argumentSlots(value) == argumentSlots(key);
+       }},
+      {"an empty translation would show nothing at all",
+       [](const std::string&, const std::string&, const std::string& value) { return !value.empty(); }},
+      {"the source-language table shows the source text itself",
+       [](const std::string& code, const std::string& key, const std::string& value) {
+         return code != "zh-Hans" || value == key;
+       }},
+      {"the product name is never translated", keepsName("Tidyframe")},
+      {"the Finder is called Finder in every language", keepsName("Finder")},
+      {"System Events is the name the permission list shows", keepsName("System Events")},
+      {"before-import.json is a file name on disk", keepsName("before-import.json")},
+  };
+  for (const auto& code : languageCodes()) {
+    const auto table = loadTable(code);
+    ASSERT_TRUE(table) << code;
+    for (const auto& rule : rules) {
+      for (const auto& [key, value] : table->entries()) {
+        EXPECT_TRUE(rule.holds(code, key, value))
+            << code << " \"" << key << "\" = \"" << value << "\": " << rule.reason;
+      }
+    }
+  }
+}
+
+TEST(TranslationTablesTest, SelectingEachLanguageShowsItsOwnTable) {
+  L l({tableRoot()}, nullptr);
+  for (const auto& code : languageCodes()) {
+    const auto table = loadTable(code);
+    ASSERT_TRUE(table) << code;
+    l.setLanguage(code);
+    EXPECT_EQ(l.resolved(), code);
+    std::vector<std::string> wrong;
+    for (const auto& [key, value] : table->entries()) {
+      if (const auto shown = l.t(key); shown != value) wrong.push_back(key + " shows " + shown);
+    }
+    EXPECT_TRUE(wrong.empty()) << code << ":" << joined(wrong);
+  }
+}
+
+TEST(TranslationTablesTest, OnlyArabicIsLaidOutRightToLeft) {
+  L l({tableRoot()}, nullptr);
+  for (const auto& code : languageCodes()) {
+    l.setLanguage(code);
+    const auto expected = code == "ar" ? LayoutDirection::rightToLeft : LayoutDirection::leftToRight;
+    EXPECT_EQ(l.direction(), expected) << code;
+  }
+}
+
+// A text the code shows, and where it is written.
+struct ShownText {
+  std::string text;
+  std::string where;
+};
+
+bool isIdentifierChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// Skips a literal starting at `i` (a quoted, character or raw string literal) and answers the
+// position after it, or `i` when none starts there.
+std::size_t afterLiteral(std::string_view code, std::size_t i) {
+  auto start = i;
+  while (start > 0 && isIdentifierChar(code[start - 1])) --start;
+  const auto prefix = code.substr(start, i - start + 1);
+  if (code[i] == 'R' && i + 1 < code.size() && code[i + 1] == '"' &&
+      (prefix == "R" || prefix == "u8R" || prefix == "uR" || prefix == "UR" || prefix == "LR")) {
+    const auto open = code.find('(', i + 2);
+    if (open == std::string_view::npos) return code.size();
+    const std::string close = ")" + std::string(code.substr(i + 2, open - i - 2)) + "\"";
+    const auto end = code.find(close, open);
+    return end == std::string_view::npos ? code.size() : end + close.size();
+  }
+  const bool digitSeparator = code[i] == '\'' && i > 0 && std::isdigit(static_cast<unsigned char>(code[i - 1]));
+  if ((code[i] != '"' && code[i] != '\'') || digitSeparator) return i;
+  auto j = i + 1;
+  while (j < code.size() && code[j] != code[i]) j += code[j] == '\\' ? 2 : 1;
+  return std::min(j + 1, code.size());
+}
+
+// `code` with comments blanked (line breaks kept, so offsets still give line numbers) and raw
+// string literals blanked, so neither an example in a comment nor a script text counts as a
+// lookup. Ordinary string literals stay: they are what the lookups pass.
+std::string lookupRelevantCode(std::string_view code) {
+  std::string out(code);
+  const auto blank = [&out](std::size_t from, std::size_t to) {
+    for (auto k = from; k < to; ++k) out[k] = out[k] == '\n' ? '\n' : ' ';
+  };
+  std::size_t i = 0;
+  while (i < code.size()) {
+    if (code.substr(i, 2) == "//" || code.substr(i, 2) == "/*") {
+      const bool line = code[i + 1] == '/';
+      const auto found = code.find(line ? "\n" : "*/", i + 2);
+      const auto end = found == std::string_view::npos ? code.size() : found + (line ? 0 : 2);
+      blank(i, end);
+      i = end;
+    } else if (const auto end = afterLiteral(code, i); end != i) {
+      if (code[i] == 'R') blank(i, end);
+      i = end;
+    } else {
+      ++i;
+    }
+  }
+  return out;
+}
+
+std::string unescaped(const std::string& literal) {
+  std::string out;
+  for (std::size_t i = 0; i < literal.size(); ++i) {
+    if (literal[i] != '\\' || i + 1 == literal.size()) {
+      out += literal[i];
+      continue;
+    }
+    const char c = literal[++i];
+    out += c == 'n' ? '\n' : c == 't' ? '\t' : c;
+  }
+  return out;
+}
+
+// The texts a piece of code hands to the lookup directly (`.t("...")`, `.f("...")`) or marks
+// for later lookup (`translatable("...")`).
+std::vector<ShownText> lookupTexts(std::string_view code, const std::string& file) {
+  static const std::regex call(R"re((?:(?:\.|->)\s*[tf]|\btranslatable)\s*\(\s*"((?:[^"\\\n]|\\.)*)")re");
+  const auto relevant = lookupRelevantCode(code);
+  std::vector<ShownText> texts;
+  for (auto it = std::sregex_iterator(relevant.begin(), relevant.end(), call); it != std::sregex_iterator(); ++it) {
+    const auto line = 1 + std::count(relevant.begin(), relevant.begin() + it->position(), '\n');
+    texts.push_back({unescaped((*it)[1].str()), file + ":" + std::to_string(line)});
+  }
+  return texts;
+}
+
+std::vector<ShownText> textsShownBySources() {
+  std::vector<ShownText> texts;
+  const std::filesystem::path sources = std::filesystem::path(TIDYFRAME_SOURCE_DIR) / "src";
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(sources)) {
+    const auto extension = entry.path().extension();
+    if (!entry.is_regular_file() || (extension != ".h" && extension != ".cpp" && extension != ".mm")) continue;
+    const auto relative = std::filesystem::relative(entry.path(), sources.parent_path()).string();
+    for (auto& text : lookupTexts(readFile(entry.path()), relative)) texts.push_back(std::move(text));
+  }
+  return texts;
+}
+
+TEST(StringCoverageTest, ScanFindsLookupsButNotCommentsOrScriptTexts) {
+  struct Case {
+    const char* code;
+    std::vector<std::string> expected;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {R"(message = l.t("全局默认");)", {"全局默认"}, "a direct lookup"},
+      {R"(l->f( "已应用%@分组", title);)", {"已应用%@分组"}, "a format through a pointer, spaced"},
+      {R"(return translatable("文件种类");)", {"文件种类"}, "a text marked for later lookup"},
+      {R"(l.t(titleSource(g)); l.t(name);)", {}, "lookups of computed texts are checked where they are marked"},
+      {"// shows l.t(\"示例\") when idle\n/* or l.f(\"另一个\") */ l.t(\"真的\");", {"真的"}, "comments are skipped"},
+      {R"xx(auto s = R"(set x to l.t("脚本"))"; l.t("之后");)xx", {"之后"}, "a raw script text is skipped whole"},
+      {R"(auto q = '"'; l.t("引号后");)", {"引号后"}, "a quote character does not open a string"},
+      {R"(l.t("说 \"好\"");)", {"说 \"好\""}, "escaped quotes stay part of the text"},
+      {R"x(split(".t(\"x\")"); l.t("确实");)x", {"确实"}, "code written inside a literal is not a lookup"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> found;
+    for (const auto& text : lookupTexts(c.code, "snippet")) found.push_back(text.text);
+    EXPECT_EQ(found, c.expected) << c.reason << ": " << c.code;
+  }
+}
+
+TEST(StringCoverageTest, EveryTextTheCodeShowsHasAnEnglishEntry) {
+  const auto english = loadTable("en");
+  ASSERT_TRUE(english);
+  const auto texts = textsShownBySources();
+  ASSERT_FALSE(texts.empty()) << "the scan of src/ found no lookups at all; has the lookup's spelling changed?";
+  std::vector<std::string> missing;
+  for (const auto& [text, where] : texts) {
+    if (!english->find(text)) missing.push_back("\"" + text + "\" (" + where + ")");
+  }
+  EXPECT_TRUE(missing.empty()) << "texts without an English entry:" << joined(missing);
+}
+
+}  // namespace
+}  // namespace tidyframe
