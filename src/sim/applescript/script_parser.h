@@ -1,0 +1,19 @@
+#pragma once
+
+#include <expected>
+#include <memory>
+#include <string_view>
+
+#include "sim/applescript/script_syntax.h"
+#include "sim/applescript/script_value.h"
+
+namespace tidyframe::applescript {
+
+// Compiles a script text into its syntax tree. Terms of the Finder's and System Events'
+// dictionaries (`menu bar item`, `Finder window`, `current view`, `key code`, ...) are known to
+// the parser, as they are to a compiler that sees both dictionaries. A text that does not parse
+// yields error -2741 ("Expected … but found …") or -2740 ("A … can’t go after this …"); nothing of
+// such a text runs.
+std::expected<std::shared_ptr<const ScriptProgram>, ScriptError> compileScript(std::string_view source);
+
+}  // namespace tidyframe::applescript

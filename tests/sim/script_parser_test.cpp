@@ -1,0 +1,119 @@
+#include "sim/applescript/script_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "sim/fixtures/finder_script_texts.h"
+
+namespace tidyframe::applescript {
+namespace {
+
+namespace fx = tidyframe::fixtures;
+
+TEST(ScriptParser, EveryFinderScriptCompiles) {
+  const std::vector<fx::Titles> groupings = {fx::kKindChoice,  fx::kNameChoice,   fx::kModifiedChoice,
+                                             fx::kCreatedChoice, fx::kAddedChoice, fx::kOpenedChoice,
+                                             fx::kSizeChoice,  fx::kTagsChoice,   fx::kNoneChoice};
+  const std::vector<std::string> urls = {
+      "file:///Users/demo/Documents/",
+      "file:///Users/demo/My%20%22Folder%22/",
+      "file:///Users/demo/a\"b\\c/",           // quote and backslash left raw
+      "file:///Users/demo/line\nbreak\r/",     // line breaks inside the literal
+      "file:///Users/demo/%E6%96%87%E6%A1%A3/",
+      "file:///Users/demo/文档 ñ/",
+      "file:///Users/demo/\" & (do shell script \"rm\") & \"/",
+  };
+  for (const auto& groups : groupings) {
+    for (bool hide : {false, true}) {
+      for (const auto& url : urls) {
+        auto compiled = compileScript(fx::apply(url, "1", groups, fx::kNameChoice, hide));
+        EXPECT_TRUE(compiled.has_value()) << url << " hide " << hide << ": "
+                                          << (compiled ? "" : compiled.error().message);
+      }
+    }
+  }
+  for (const auto& text : {fx::query(), fx::kAutomationCheck, fx::kActivate, fx::keepHidden()}) {
+    auto compiled = compileScript(text);
+    EXPECT_TRUE(compiled.has_value()) << text << (compiled ? "" : compiled.error().message);
+  }
+}
+
+TEST(ScriptParser, BrokenTextsFailToCompile) {
+  struct Case {
+    const char* text;
+    int number;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"tell application \"Finder\"\n  get name\n", -2741, "block never closed"},
+      {"tell application \"Finder\"\n  get name\nend if\n", -2741, "block closed by the wrong end"},
+      {"if true then\n  return 1\nend repeat\n", -2741, "if closed as a repeat"},
+      {"return \"abc\n", -2741, "unterminated text literal"},
+      {"(* comment never closed\nreturn 1\n", -2741, "unterminated comment"},
+      {"return {1, 2\n", -2741, "unbalanced list braces"},
+      {"return (1 + 2\n", -2741, "unbalanced parentheses"},
+      {"set to 3\n", -2741, "set without a variable"},
+      {"if true return 1\n", -2741, "if without then"},
+      {"repeat with x on {1}\nend repeat\n", -2741, "repeat without in or from"},
+      {"return 1 2\n", -2740, "two values in a row"},
+      {"end tell\n", -2740, "end with nothing open"},
+      {"with timeout of 2\nend timeout\n", -2741, "time-out without seconds"},
+      {"on f()\nreturn 1\nend g\n", -2741, "handler closed under another name"},
+      {"on f()\nend f\non f()\nend f\n", -2752, "handler defined twice"},
+      {"return 1 is 2 is 3\n", -2740, "comparisons do not chain"},
+      {"return @\n", -2740, "character no token begins with"},
+      {"set x to 1 as frobnicate\n", -2741, "unknown class after as"},
+  };
+  for (const auto& c : cases) {
+    auto compiled = compileScript(c.text);
+    ASSERT_FALSE(compiled.has_value()) << c.reason;
+    EXPECT_EQ(compiled.error().number, c.number) << c.reason << ": " << compiled.error().message;
+    EXPECT_FALSE(compiled.error().message.empty()) << c.reason;
+  }
+}
+
+TEST(ScriptParser, CompileErrorsNameWhatWasExpected) {
+  struct Case {
+    const char* text;
+    const char* message;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"tell application \"Finder\"\nget name\n", "Expected “end” but found end of script.", "open block"},
+      {"tell application \"Finder\"\nget name\nend if\n", "Expected “end” or “end tell” but found “end if”.",
+       "mismatched end"},
+      {"return \"abc", "Expected “\"” but found end of script.", "open literal"},
+  };
+  for (const auto& c : cases) {
+    auto compiled = compileScript(c.text);
+    ASSERT_FALSE(compiled.has_value()) << c.reason;
+    EXPECT_EQ(compiled.error().message, c.message) << c.reason;
+  }
+}
+
+TEST(ScriptParser, AcceptsTheLanguageFormsTheScriptsRelyOn) {
+  struct Case {
+    const char* text;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"tell application \"System Events\" to tell process \"Finder\"\nget name\nend tell\n",
+       "a one-line tell opening a block closed by one end tell"},
+      {"with timeout of 1 second\nend timeout\n", "singular second"},
+      {"if 1 > 0 then\nreturn 1\nelse if 1 < 0 then\nreturn 2\nelse\nreturn 3\nend if\n", "else-if chain"},
+      {"repeat with i from (1 + 1) to 3 by 1\nexit repeat\nend repeat\n", "stepped range"},
+      {"try\nerror \"x\" number -2700\non error m number n\nend try\n", "trap with both variables"},
+      {"try\nerror number 5\nend try\n", "error with only a number"},
+      {"-- comment\n# another\n(* block (* nested *) *)\nreturn 1 ¬\n + 2\n", "comments and continuation"},
+      {"TELL APPLICATION \"Finder\" TO GET NAME\n", "keywords ignore case"},
+  };
+  for (const auto& c : cases) {
+    auto compiled = compileScript(c.text);
+    EXPECT_TRUE(compiled.has_value()) << c.reason << ": " << (compiled ? "" : compiled.error().message);
+  }
+}
+
+}  // namespace
+}  // namespace tidyframe::applescript
