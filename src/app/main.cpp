@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
     std::cerr << usage;
     return argc == 1 ? 0 : 2;
   }
-  const L l(stringTableRoots(), std::make_shared<EnvironmentLanguages>());
-  return runSelfChecks(selfChecks(l), std::cout) ? 0 : 1;
+  const auto roots = stringTableRoots();
+  const L l(roots, std::make_shared<EnvironmentLanguages>());
+  return runSelfChecks(selfChecks(l, roots), std::cout) ? 0 : 1;
 }

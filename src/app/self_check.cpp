@@ -84,9 +84,11 @@ std::vector<SelfCheck> deviceIdentityChecks() {
 
 }  // namespace
 
-std::vector<SelfCheck> selfChecks(const L& l) {
-  auto checks = ruleChecks(l);
-  for (auto& check : deviceIdentityChecks()) checks.push_back(std::move(check));
+std::vector<SelfCheck> selfChecks(const L& l, const std::vector<std::filesystem::path>& tableRoots) {
+  std::vector<SelfCheck> checks;
+  for (auto group : {ruleChecks(l), deviceIdentityChecks(), localeChecks(tableRoots)}) {
+    for (auto& check : group) checks.push_back(std::move(check));
+  }
   return checks;
 }
 

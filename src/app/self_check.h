@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -16,8 +17,12 @@ struct SelfCheck {
   std::function<std::string()> run;
 };
 
-// The checks of every subsystem that exists, in the order they are reported.
-std::vector<SelfCheck> selfChecks(const L& l);
+// The checks of every subsystem that exists, in the order they are reported. `tableRoots`
+// are where the string tables are looked for.
+std::vector<SelfCheck> selfChecks(const L& l, const std::vector<std::filesystem::path>& tableRoots);
+
+// The checks of the 13 interface languages' string tables.
+std::vector<SelfCheck> localeChecks(const std::vector<std::filesystem::path>& tableRoots);
 
 // Runs the checks, prints each failure and one summary line; answers whether all held.
 bool runSelfChecks(const std::vector<SelfCheck>& checks, std::ostream& out);
