@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <type_traits>
+
+#include "base/json.h"
+#include "model/preferences.h"
+
+namespace tidyframe {
+
+// The JSON form of the settings record, shared by the stored settings, exported rule files
+// and the backup written before an import.
+//
+// Writing always succeeds and lists every key; a rule's absent volume UUID or bookmark is left
+// out. Reading is tolerant of older documents: a missing (or null) key takes its fresh value,
+// and `updateFrequency` of any unknown value or type reads as weekly. Everything else is
+// strict: a member of the wrong JSON type, an unknown enumeration raw value, a rule missing a
+// required key, an id that is not a UUID or a bookmark that is not Base64 fails the whole
+// document. Unknown keys are ignored.
+Json toJson(const LocationRule& rule);
+Json toJson(const Preferences& preferences);
+
+std::optional<LocationRule> fromJson(const Json& value, std::type_identity<LocationRule>);
+std::optional<Preferences> fromJson(const Json& value, std::type_identity<Preferences>);
+
+}  // namespace tidyframe
