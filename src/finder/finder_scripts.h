@@ -1,0 +1,51 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tidyframe {
+
+// The AppleScript texts of every conversation with the Finder, and the literals they embed.
+// Every text answers a list whose first item is a status word ("skip", "ok", "unchanged" or
+// "error"). Pure: the fixed texts are built once, safely, and never change; any thread.
+namespace FinderScripts {
+
+// The AppleScript string literal of `text`: backslashes doubled, double quotes, line feeds and
+// carriage returns escaped, so no text can end the literal early.
+std::string quoted(std::string_view text);
+// The AppleScript list literal of `texts`, each through `quoted`; "{}" when empty.
+std::string list(std::span<const std::string_view> texts);
+std::string list(std::span<const std::string> texts);
+
+// Answers {"skip"} while the user is busy in the Finder (sheet, Go-to-folder window, modal
+// dialog, focused text field or open menu) or the Finder is not frontmost; else runs on.
+std::string_view guardUI();
+// {"skip"}, or {URL of the front window's target, its id as text, its view as text}.
+std::string_view query();
+// Addresses the Finder and System Events, so a first run asks the user for consent.
+std::string_view automationCheck();
+std::string_view activate();
+// Presses Command-Shift-period in the Finder unless it lost the front ({"skip"}).
+std::string_view hiddenScript();
+// Guard, key press, {"ok"}.
+std::string_view keepHidden();
+
+// The handlers `apply` calls to find the View menu and its group and sort submenus; begins
+// with a line feed.
+std::string menuDiscovery();
+
+// Arranges the front Finder window if it still shows `url` in window `windowID`: picks the
+// group item titled in `groups` (a "None" title first keeps groups off) and the sort item
+// titled in `sorts`, then with `hide` presses the hidden-files shortcut. Answers {"skip"}
+// before anything was read, {"skip", oldGroup, oldSort} once the old titles were read,
+// {"unchanged"|"ok", oldGroup, oldSort}, or {"error", oldGroup, oldSort, message, number}.
+std::string apply(std::string_view url, std::string_view windowID, std::span<const std::string> groups,
+                  std::span<const std::string> sorts, bool hide);
+
+// The messages the scripts raise with number -2700; they reach the user through the lookup.
+std::span<const std::string_view> errorMessages();
+
+}  // namespace FinderScripts
+
+}  // namespace tidyframe
