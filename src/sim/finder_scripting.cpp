@@ -1,0 +1,100 @@
+#include "sim/finder_scripting.h"
+
+#include <string>
+
+#include "sim/applescript/script_object.h"
+
+namespace tidyframe {
+
+using applescript::PropertyValue;
+using applescript::ScriptException;
+using applescript::ScriptObject;
+using applescript::ScriptObjectPtr;
+using applescript::Specifier;
+using applescript::SpecStep;
+using applescript::Value;
+
+namespace {
+
+constexpr const char* kFinder = "Finder";
+
+class FolderObject final : public ScriptObject {
+ public:
+  explicit FolderObject(std::string path) : path_(std::move(path)) {}
+
+  Specifier specifier() const override {
+    return Specifier{kFinder, {SpecStep::element("folder", SpecStep::Form::name, path_)}};
+  }
+  std::vector<ScriptObjectPtr> elements(std::string_view) const override { return {}; }
+  std::optional<PropertyValue> property(std::string_view name) const override {
+    if (name == "URL") return Value(finderFolderUrl(path_));
+    if (name == "name") {
+      auto trimmed = path_;
+      while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+      return Value(trimmed == "/" ? std::string("Macintosh HD") : trimmed.substr(trimmed.rfind('/') + 1));
+    }
+    return std::nullopt;
+  }
+
+ private:
+  std::string path_;
+};
+
+class FinderWindowObject final : public ScriptObject {
+ public:
+  explicit FinderWindowObject(SimFinderWindow window) : window_(std::move(window)) {}
+
+  Specifier specifier() const override {
+    return Specifier{kFinder, {SpecStep::element("Finder window", SpecStep::Form::id, window_.id)}};
+  }
+  std::vector<ScriptObjectPtr> elements(std::string_view) const override { return {}; }
+  std::optional<PropertyValue> property(std::string_view name) const override {
+    if (name == "id") return Value(window_.id);
+    if (name == "target") return std::make_shared<FolderObject>(window_.path);
+    if (name == "current view") return Value(applescript::Constant{std::string(finderViewScriptingName(window_.view))});
+    if (name == "name") return FolderObject(window_.path).property("name");
+    return std::nullopt;
+  }
+
+ private:
+  SimFinderWindow window_;
+};
+
+class FinderObject final : public ScriptObject {
+ public:
+  explicit FinderObject(const SimFinder& finder) : finder_(finder) {}
+
+  Specifier specifier() const override { return Specifier{kFinder, {}}; }
+  std::vector<ScriptObjectPtr> elements(std::string_view cls) const override {
+    std::vector<ScriptObjectPtr> out;
+    if (cls != "Finder window" && cls != "window") return out;
+    for (const auto& w : finder_.windows()) {
+      if (w.kind == FinderWindowKind::browser) out.push_back(std::make_shared<FinderWindowObject>(w));
+    }
+    return out;
+  }
+  std::optional<PropertyValue> property(std::string_view name) const override {
+    if (name == "name") return Value(std::string(kFinder));
+    if (name == "frontmost") return Value(finder_.frontmost());
+    return std::nullopt;
+  }
+
+ private:
+  const SimFinder& finder_;
+};
+
+}  // namespace
+
+Value FinderScripting::handle(const applescript::AppleEvent& event) {
+  if (event.verb == "activate") {
+    finder_.launch();
+    finder_.setFrontmost(true);
+    return applescript::MissingValue{};
+  }
+  if (!finder_.running()) throw ScriptException(-600, "Application isn’t running.");
+  auto root = std::make_shared<FinderObject>(finder_);
+  if (auto reply = applescript::answerObjectEvent(root, event)) return *reply;
+  throw ScriptException(-1708, "Finder doesn’t understand the “" + event.verb + "” message.");
+}
+
+}  // namespace tidyframe

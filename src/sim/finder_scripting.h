@@ -1,0 +1,21 @@
+#pragma once
+
+#include "sim/applescript/apple_event.h"
+#include "sim/sim_finder.h"
+
+namespace tidyframe {
+
+// The Finder's own scripting: Finder windows (browser windows, front first) with id, name,
+// target (a folder with its URL) and current view, the application's name, and activate.
+// Borrows the Finder; confined to the queue that runs scripts.
+class FinderScripting {
+ public:
+  explicit FinderScripting(SimFinder& finder) : finder_(finder) {}
+
+  applescript::Value handle(const applescript::AppleEvent& event);
+
+ private:
+  SimFinder& finder_;
+};
+
+}  // namespace tidyframe

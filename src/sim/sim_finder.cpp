@@ -1,0 +1,259 @@
+#include "sim/sim_finder.h"
+
+#include <algorithm>
+
+namespace tidyframe {
+
+namespace {
+
+bool keptInUrl(unsigned char c) {
+  if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
+  return std::string_view("-._~!$&'()*+,;=:@/").find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+constexpr int kPeriodKey = 47;
+
+}  // namespace
+
+std::string_view finderViewScriptingName(FinderView view) {
+  switch (view) {
+    case FinderView::icon: return "icon view";
+    case FinderView::list: return "list view";
+    case FinderView::column: return "column view";
+    case FinderView::gallery: return "gallery view";
+  }
+  return "icon view";
+}
+
+std::string_view finderViewIdentifier(FinderView view) {
+  switch (view) {
+    case FinderView::icon: return "IconView";
+    case FinderView::list: return "ListView";
+    case FinderView::column: return "ColumnView";
+    case FinderView::gallery: return "GalleryView";
+  }
+  return "IconView";
+}
+
+std::string finderFolderUrl(std::string_view path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string url = "file://";
+  if (path.empty() || path.front() != '/') url += '/';
+  for (char ch : path) {
+    auto c = static_cast<unsigned char>(ch);
+    if (keptInUrl(c)) {
+      url += ch;
+    } else {
+      url += '%';
+      url += kHex[c >> 4];
+      url += kHex[c & 0xF];
+    }
+  }
+  if (url.back() != '/') url += '/';
+  return url;
+}
+
+void SimFinder::quit() {
+  running_ = false;
+  frontmost_ = false;
+  windows_.clear();
+  openMenu_.reset();
+  textFieldFocused_ = false;
+  changed();
+}
+
+void SimFinder::launch() {
+  if (running_) return;
+  running_ = true;
+  changed();
+}
+
+void SimFinder::setFrontmost(bool frontmost) {
+  frontmost_ = frontmost && running_;
+  // Menus close when their application is no longer active.
+  if (!frontmost_) openMenu_.reset();
+  changed();
+}
+
+int SimFinder::openWindow(std::string path, FinderView view) {
+  SimFinderWindow w;
+  w.id = nextId_++;
+  w.path = std::move(path);
+  w.view = view;
+  windows_.insert(windows_.begin(), std::move(w));
+  changed();
+  return windows_.front().id;
+}
+
+SimFinderWindow* SimFinder::find(int id) {
+  auto it = std::find_if(windows_.begin(), windows_.end(), [id](const auto& w) { return w.id == id; });
+  return it == windows_.end() ? nullptr : &*it;
+}
+
+const SimFinderWindow* SimFinder::window(int id) const {
+  auto it = std::find_if(windows_.begin(), windows_.end(), [id](const auto& w) { return w.id == id; });
+  return it == windows_.end() ? nullptr : &*it;
+}
+
+void SimFinder::navigate(int id, std::string path) {
+  if (auto* w = find(id)) w->path = std::move(path);
+  changed();
+}
+
+void SimFinder::setView(int id, FinderView view) {
+  if (auto* w = find(id)) w->view = view;
+  changed();
+}
+
+void SimFinder::closeWindow(int id) {
+  std::erase_if(windows_, [id](const auto& w) { return w.id == id; });
+  changed();
+}
+
+void SimFinder::bringToFront(int id) {
+  auto it = std::find_if(windows_.begin(), windows_.end(), [id](const auto& w) { return w.id == id; });
+  if (it != windows_.end()) std::rotate(windows_.begin(), it, it + 1);
+  changed();
+}
+
+int SimFinder::openPanel(FinderWindowKind kind, bool modal) {
+  SimFinderWindow w;
+  w.id = nextId_++;
+  w.kind = kind;
+  w.modal = modal;
+  windows_.insert(windows_.begin(), w);
+  changed();
+  return w.id;
+}
+
+void SimFinder::addSheet(int id) {
+  if (auto* w = find(id)) ++w->sheets;
+  changed();
+}
+
+void SimFinder::removeSheet(int id) {
+  if (auto* w = find(id)) w->sheets = std::max(0, w->sheets - 1);
+  changed();
+}
+
+const SimFinderWindow* SimFinder::frontBrowser() const {
+  for (const auto& w : windows_) {
+    if (w.kind == FinderWindowKind::browser) return &w;
+  }
+  return nullptr;
+}
+
+const SimFinderWindow* SimFinder::mainWindow() const {
+  for (const auto& w : windows_) {
+    if (w.kind == FinderWindowKind::browser || w.kind == FinderWindowKind::dialog) return &w;
+  }
+  return nullptr;
+}
+
+void SimFinder::focusTextField(bool focused) {
+  textFieldFocused_ = focused;
+  changed();
+}
+
+FolderArrangement SimFinder::arrangement(const std::string& path, FinderView view) const {
+  auto it = arrangements_.find({path, view});
+  return it == arrangements_.end() ? FolderArrangement{} : it->second;
+}
+
+void SimFinder::setArrangement(const std::string& path, FinderView view, FolderArrangement arrangement) {
+  arrangements_[{path, view}] = arrangement;
+  changed();
+}
+
+FolderArrangement SimFinder::effective(FolderArrangement arrangement, FinderView view) {
+  if (view == FinderView::gallery) arrangement.grouped = false;
+  if (view == FinderView::list && arrangement.sortKey == ArrangeKey::none) arrangement.sortKey = ArrangeKey::name;
+  return arrangement;
+}
+
+void SimFinder::setMenuStyle(FinderMenuStyle style) {
+  style_ = std::move(style);
+  titles_ = finderMenuTitles(style_);
+  changed();
+}
+
+std::vector<std::string> SimFinder::menuBarTitles() const {
+  return {"Apple", "Finder", titles_.file, titles_.edit, titles_.view, titles_.go, titles_.window, titles_.help};
+}
+
+void SimFinder::clicked(const std::string& title) {
+  menuClicks_.push_back(title);
+  if (loseFrontAfter_ > 0 && --loseFrontAfter_ == 0) setFrontmost(false);
+}
+
+void SimFinder::userOpensMenu(std::size_t index) {
+  openMenu_ = index;
+  if (index == viewMenuIndex) {
+    const SimFinderWindow* front = frontBrowser();
+    viewMenu_.hasWindow = front != nullptr;
+    if (front) {
+      viewMenu_.view = front->view;
+      viewMenu_.arrangement = effective(arrangement(front->path, front->view), front->view);
+    }
+  }
+  changed();
+}
+
+void SimFinder::pressMenuBarItem(std::size_t index) {
+  userOpensMenu(index);
+  clicked(menuBarTitles().at(index));
+}
+
+void SimFinder::pressMenuItem(const std::string& title, const MenuCommand& command) {
+  openMenu_.reset();
+  run(command);
+  changed();
+  clicked(title);
+}
+
+void SimFinder::pressSubmenuItem(const std::string& title) { clicked(title); }
+
+void SimFinder::run(const MenuCommand& command) {
+  const SimFinderWindow* front = frontBrowser();
+  if (!front || command.kind == MenuCommand::Kind::none) return;
+  if (command.kind == MenuCommand::Kind::setView) {
+    setView(front->id, static_cast<FinderView>(command.value));
+    return;
+  }
+  FolderArrangement a = arrangement(front->path, front->view);
+  auto key = static_cast<ArrangeKey>(command.value);
+  switch (command.kind) {
+    case MenuCommand::Kind::useGroups: a.grouped = true; break;
+    case MenuCommand::Kind::groupBy:
+      a.grouped = key != ArrangeKey::none;
+      if (key != ArrangeKey::none) a.groupKey = key;
+      break;
+    case MenuCommand::Kind::sortBy: a.sortKey = key; break;
+    default: break;
+  }
+  setArrangement(front->path, front->view, a);
+}
+
+void SimFinder::cancelMenu() {
+  openMenu_.reset();
+  changed();
+}
+
+void SimFinder::userClicksElsewhere() { cancelMenu(); }
+
+void SimFinder::pressKey(const KeyPress& key) {
+  KeyPress recorded = key;
+  recorded.reachedFinder = frontmost();
+  keyPresses_.push_back(recorded);
+  if (recorded.reachedFinder && key.keyCode == kPeriodKey && key.command && key.shift && !key.option && !key.control) {
+    showsAllFiles_ = !showsAllFiles_;
+  }
+  changed();
+}
+
+void SimFinder::setShowsAllFiles(bool shows) {
+  showsAllFiles_ = shows;
+  changed();
+}
+
+}  // namespace tidyframe

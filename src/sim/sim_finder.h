@@ -1,0 +1,164 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "sim/finder_menu_titles.h"
+
+namespace tidyframe {
+
+enum class FinderView { icon, list, column, gallery };
+
+// The Finder's scripting name of a view ("icon view", ..., "gallery view").
+std::string_view finderViewScriptingName(FinderView view);
+// The accessibility identifier of a view's content ("IconView", ..., "GalleryView").
+std::string_view finderViewIdentifier(FinderView view);
+
+// The URL the Finder reports for a folder: "file://", the absolute path percent-encoded byte by
+// byte (letters, digits and -._~!$&'()*+,;=:@/ kept), always ending in "/".
+std::string finderFolderUrl(std::string_view path);
+
+// How the Finder arranges one folder in one view.
+struct FolderArrangement {
+  bool grouped = false;
+  ArrangeKey groupKey = ArrangeKey::kind;  // what Use Groups turns on
+  ArrangeKey sortKey = ArrangeKey::name;
+
+  friend bool operator==(const FolderArrangement&, const FolderArrangement&) = default;
+};
+
+enum class FinderWindowKind { browser, dialog, goToFolder, floating };
+
+struct SimFinderWindow {
+  int id = 0;
+  FinderWindowKind kind = FinderWindowKind::browser;
+  std::string path;  // the folder a browser window shows
+  FinderView view = FinderView::icon;
+  int sheets = 0;
+  bool modal = false;
+};
+
+// What a View menu item does when clicked.
+struct MenuCommand {
+  enum class Kind { none, setView, useGroups, groupBy, sortBy };
+  Kind kind = Kind::none;
+  int value = 0;  // the FinderView or ArrangeKey
+};
+
+// The state the View menu was built from when it was last opened: the Finder fills its menus as
+// they open, so a menu read while closed shows what it showed then.
+struct ViewMenuContent {
+  bool hasWindow = false;
+  FinderView view = FinderView::icon;
+  FolderArrangement arrangement;
+};
+
+struct KeyPress {
+  int keyCode = 0;
+  bool command = false, shift = false, option = false, control = false;
+  bool reachedFinder = false;  // keys go to the frontmost application only
+};
+
+// The simulated Finder: its windows, the arrangement of every folder in every view, its menus,
+// its process state and its hidden-files setting. Plain state with the behaviour a user or a
+// script sees; System Events' view of it and the Finder's scripting are built on top. Not
+// thread-safe: confined to the queue that runs scripts against it.
+class SimFinder {
+ public:
+  static constexpr std::size_t viewMenuIndex = 4;  // Apple, Finder, File, Edit, View, ...
+
+  // Process
+  bool running() const { return running_; }
+  void quit();
+  void launch();
+  bool frontmost() const { return running_ && frontmost_; }
+  void setFrontmost(bool frontmost);
+
+  // Windows, front to back. Browser windows get ids; panels get ids from the same counter.
+  int openWindow(std::string path, FinderView view = FinderView::icon);
+  void navigate(int id, std::string path);
+  void setView(int id, FinderView view);
+  void closeWindow(int id);
+  void bringToFront(int id);
+  int openPanel(FinderWindowKind kind, bool modal = false);
+  void addSheet(int id);
+  void removeSheet(int id);
+  const std::vector<SimFinderWindow>& windows() const { return windows_; }
+  const SimFinderWindow* window(int id) const;
+  const SimFinderWindow* frontBrowser() const;
+  // The main window: the frontmost browser window or dialog (panels never become main).
+  const SimFinderWindow* mainWindow() const;
+
+  // The user typing in a text field (the search field, a name being edited).
+  void focusTextField(bool focused);
+  bool textFieldFocused() const { return textFieldFocused_; }
+
+  // Arrangement; a folder never arranged reads as the default arrangement.
+  FolderArrangement arrangement(const std::string& path, FinderView view) const;
+  void setArrangement(const std::string& path, FinderView view, FolderArrangement arrangement);
+  // What the Finder shows: no groups in the gallery view, list views always sorted.
+  static FolderArrangement effective(FolderArrangement arrangement, FinderView view);
+
+  // Menus
+  void setMenuStyle(FinderMenuStyle style);
+  const FinderMenuStyle& menuStyle() const { return style_; }
+  const FinderMenuTitles& titles() const { return titles_; }
+  std::vector<std::string> menuBarTitles() const;
+  std::optional<std::size_t> openMenu() const { return openMenu_; }
+  const ViewMenuContent& viewMenuContent() const { return viewMenu_; }
+  // A click on a menu-bar title: its menu opens and stays open.
+  void pressMenuBarItem(std::size_t index);
+  // A click on a menu item: it acts and every open menu closes.
+  void pressMenuItem(const std::string& title, const MenuCommand& command);
+  // A click on an item that only opens its submenu.
+  void pressSubmenuItem(const std::string& title);
+  // AXCancel: the open menu closes; nothing happens when none is open.
+  void cancelMenu();
+  // The user opening a menu or clicking elsewhere (which closes any open menu).
+  void userOpensMenu(std::size_t index);
+  void userClicksElsewhere();
+
+  // Keyboard: Command-Shift-period toggles hidden files while the Finder is frontmost.
+  void pressKey(const KeyPress& key);
+  bool showsAllFiles() const { return showsAllFiles_; }
+  void setShowsAllFiles(bool shows);
+
+  // What scripts did: titles clicked (menu-bar titles included) and keys pressed, in order.
+  const std::vector<std::string>& menuClicks() const { return menuClicks_; }
+  const std::vector<KeyPress>& keyPresses() const { return keyPresses_; }
+
+  // Fault: another application takes the front right after the n-th further menu click.
+  void loseFrontAfterMenuClicks(int n) { loseFrontAfter_ = n; }
+
+  // Changes whenever anything a script could observe changes.
+  std::uint64_t generation() const { return generation_; }
+
+ private:
+  SimFinderWindow* find(int id);
+  void changed() { ++generation_; }
+  void clicked(const std::string& title);
+  void run(const MenuCommand& command);
+
+  bool running_ = true;
+  bool frontmost_ = true;
+  bool textFieldFocused_ = false;
+  bool showsAllFiles_ = false;
+  int nextId_ = 4001;
+  std::vector<SimFinderWindow> windows_;
+  std::map<std::pair<std::string, FinderView>, FolderArrangement> arrangements_;
+  FinderMenuStyle style_;
+  FinderMenuTitles titles_ = finderMenuTitles(FinderMenuStyle{});
+  std::optional<std::size_t> openMenu_;
+  ViewMenuContent viewMenu_;
+  std::vector<std::string> menuClicks_;
+  std::vector<KeyPress> keyPresses_;
+  int loseFrontAfter_ = 0;
+  std::uint64_t generation_ = 0;
+};
+
+}  // namespace tidyframe

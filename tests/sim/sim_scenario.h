@@ -1,0 +1,54 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/virtual_dispatch.h"
+#include "sim/fixtures/finder_script_texts.h"
+#include "sim/sim_mac.h"
+
+namespace tidyframe {
+
+// A simulated Mac in virtual time with one Finder window, and helpers that run the application's
+// script texts against it the way the engine does: query first, then arrange what the query saw.
+class SimScenario : public ::testing::Test {
+ protected:
+  VirtualDispatch dispatch{Date{1000}};
+  std::shared_ptr<DispatchQueue> world = dispatch.makeSerialQueue("sim.world");
+  SimMac mac{dispatch, *world};
+  SimFinder& finder = mac.finder();
+
+  int open(const std::string& path, FinderView view = FinderView::icon, FolderArrangement arrangement = {}) {
+    finder.setArrangement(path, view, arrangement);
+    return finder.openWindow(path, view);
+  }
+
+  // A reply as texts ("ok", "Kind", "-2700"); a failed run as {"failed", number, message}.
+  static std::vector<std::string> texts(const applescript::RunResult& result) {
+    if (!result) return {"failed", std::to_string(result.error().number), result.error().message};
+    if (!*result) return {};
+    const applescript::Value& v = **result;
+    if (!v.is<applescript::ValueList>()) return {applescript::textValue(v)};
+    std::vector<std::string> out;
+    for (const auto& item : v.as<applescript::ValueList>()) out.push_back(applescript::textValue(item));
+    return out;
+  }
+
+  std::vector<std::string> query() { return texts(mac.run(fixtures::query())); }
+
+  // Arranges the window the query finds, with the URL and id it answered.
+  std::vector<std::string> apply(const fixtures::Titles& groups, const fixtures::Titles& sorts, bool hide = false) {
+    auto location = query();
+    if (location.size() < 2) return location;
+    return texts(mac.run(fixtures::apply(location[0], location[1], groups, sorts, hide)));
+  }
+
+  FolderArrangement shown(const std::string& path, FinderView view = FinderView::icon) const {
+    return SimFinder::effective(finder.arrangement(path, view), view);
+  }
+};
+
+}  // namespace tidyframe
