@@ -71,6 +71,14 @@ std::int64_t integerValue(const Value& v) {
   return static_cast<std::int64_t>(std::llround(n));
 }
 
+// A number, or a numeric text as the integer or real it spells.
+Value numeric(const Value& v) {
+  if (v.isNumber()) return v;
+  double n = numberValue(v);
+  if (std::floor(n) == n && std::fabs(n) < 9.0e15) return static_cast<std::int64_t>(n);
+  return n;
+}
+
 std::int64_t scalarCount(const std::string& text) {
   std::int64_t n = 0;
   for (char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
@@ -388,6 +396,9 @@ Value ScriptInterpreter::arithmetic(BinaryOp op, const Value& a, const Value& b)
                                                : __builtin_mul_overflow(x, y, &r);
     if (!overflow) return r;
   }
+  Value na = numeric(a);
+  Value nb = numeric(b);
+  if (na.is<std::int64_t>() && nb.is<std::int64_t>() && !integers) return arithmetic(op, na, nb);
   double x = numberValue(a);
   double y = numberValue(b);
   switch (op) {
@@ -428,7 +439,7 @@ Value ScriptInterpreter::exists(const Expr& expr, Frame& frame) {
 // is why the scripts call them with `my`), but the caller's time-out stays in force.
 Value ScriptInterpreter::call(const Expr& expr, Frame& frame) {
   auto it = program_->handlers.find(expr.name);
-  if (it == program_->handlers.end()) {
+  if (it == program_->handlers.end() || (!expr.viaMy && !frame.tells.empty())) {
     if (!frame.tells.empty()) {
       throw ScriptException(-1708, describe(*frame.tells.back()) + " doesn’t understand the “" + expr.name + "” message.");
     }

@@ -642,7 +642,9 @@ class Parser {
     if (w == "my") {
       ++pos_;
       if (!isSymbol("(", 1)) expected("handler call");
-      return parseCall();
+      ExprPtr e = parseCall();
+      e->viaMy = true;
+      return e;
     }
     if (w == "application" && peek(1).kind == Token::Kind::text) {
       auto e = makeExpr(Expr::Kind::application);

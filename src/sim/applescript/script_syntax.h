@@ -40,6 +40,7 @@ struct Expr {
   CompareOp compareOp = CompareOp::equal;
   ExprPtr a, b, c;
   std::vector<ExprPtr> items;
+  bool viaMy = false;  // a handler call written `my name(...)`
   std::size_t line = 0;
 };
 

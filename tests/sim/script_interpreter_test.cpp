@@ -1,0 +1,218 @@
+#include "sim/applescript/script_interpreter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "sim/sim_scenario.h"
+
+namespace tidyframe {
+namespace {
+
+using applescript::RunResult;
+
+// Runs a script on the simulated Mac and writes its outcome as text: the result's source form
+// (`"a"`, `{1, 2}`, `missing value`), "nothing", or "error N: message".
+class ScriptEvaluation : public SimScenario {
+ protected:
+  std::string outcome(const std::string& script) {
+    RunResult result = mac.run(script);
+    if (!result) return "error " + std::to_string(result.error().number) + ": " + result.error().message;
+    if (!*result) return "nothing";
+    return applescript::describe(**result);
+  }
+  std::string errorNumber(const std::string& script) {
+    RunResult result = mac.run(script);
+    return result ? "no error" : std::to_string(result.error().number);
+  }
+};
+
+struct Row {
+  const char* script;
+  const char* expected;
+  const char* reason;
+};
+
+TEST_F(ScriptEvaluation, ComparisonsFollowAppleScriptDefaults) {
+  const Row rows[] = {
+      {"return \"VIEW\" is \"View\"", "true", "case is ignored"},
+      {"return \"ГОРБАЧ\" is \"горбач\"", "true", "case folding is Unicode-aware"},
+      {"return \"Date d’ajout\" is \"Date d'ajout\"", "false", "typographic and straight apostrophes differ"},
+      {"return \"Présentation\" is \"Presentation\"", "false", "diacritics count"},
+      {"return \"Sort By\" is \"SortBy\"", "false", "white space counts"},
+      {"return \"4\" is 4", "false", "no text-number coercion in equality"},
+      {"return 4 is 4.0", "true", "integers and reals compare by value"},
+      {"return \"kind\" is in {\"None\", \"Kind\"}", "true", "item membership ignores case"},
+      {"return {\"a\", \"c\"} is in {\"a\", \"b\", \"c\"}", "false", "list containment is a contiguous sublist"},
+      {"return {\"a\"} is in {{\"a\"}, \"b\"}", "false", "a one-item list is not a nested list"},
+      {"return missing value is in {\"View\", \"显示\"}", "false", "missing value is in no title list"},
+      {"return \"Kind\" is not in {\"None\"}", "true", "negated containment"},
+      {"return \"ab\" is in \"xaby\"", "true", "text containment"},
+      {"return missing value is missing value", "true", "missing value equals itself"},
+      {"return 3 > 2", "true", "ordering of numbers"},
+      {"return -2700 < 0", "true", "unary minus on a literal"},
+      {"return {1, \"a\"} is {1, \"A\"}", "true", "list equality item by item"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(outcome(row.script), row.expected) << row.reason;
+}
+
+TEST_F(ScriptEvaluation, PrecedenceAndShortCircuit) {
+  const Row rows[] = {
+      {"return item 1 of {\"Kind\", \"x\"} is in {\"None\", \"无\"}", "false", "`of` binds before `is in`"},
+      {"return item 1 of {\"无\", \"x\"} is in {\"None\", \"无\"}", "true", "first entry tested, not the list"},
+      {"return not false and not false and true", "true", "`not` binds tighter than `and`"},
+      {"return not false and not false and false", "false", "the last operand decides"},
+      {"return false and (1 / 0 > 1)", "false", "`and` never evaluates its right side after false"},
+      {"return true or (1 / 0 > 1)", "true", "`or` never evaluates its right side after true"},
+      {"return (2 + 1) * 2", "6", "parentheses first"},
+      {"return 2 + 1 * 2", "4", "multiplication before addition"},
+      {"return 1 + 2 as text", "\"3\"", "`as` applies to the whole sum"},
+      {"return 0.12 as text", "\"0.12\"", "reals print without noise"},
+      {"return 2.0 as text", "\"2.0\"", "whole reals keep their point"},
+      {"return \"a\" & 1", "\"a1\"", "concatenation makes text"},
+      {"return \"1\" + 1", "2", "arithmetic coerces numeric text"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(outcome(row.script), row.expected) << row.reason;
+}
+
+TEST_F(ScriptEvaluation, ControlFlow) {
+  const Row rows[] = {
+      {"set n to 0\nrepeat with i from 3 to 1\nset n to n + 1\nend repeat\nreturn n", "0",
+       "a range whose end is below its start runs no iteration"},
+      {"repeat with i from 1 to 3\nend repeat\nreturn i", "3", "the loop variable keeps its last value"},
+      {"set n to 0\nrepeat with i from 1 to 3\nrepeat with j from 1 to 3\nif j is 2 then exit repeat\nset n to n + 1\n"
+       "end repeat\nend repeat\nreturn n",
+       "3", "exit repeat leaves only the innermost loop"},
+      {"repeat with x in {\"a\", \"b\"}\nif x is \"a\" then return \"matched\"\nend repeat\nreturn \"none\"",
+       "\"none\"", "a loop variable is a reference, never equal to a text"},
+      {"repeat with x in {\"a\", \"b\"}\nif contents of x is \"b\" then return \"matched\"\nend repeat", "\"matched\"",
+       "contents of gives the item"},
+      {"on f(x)\nrepeat with i from 1 to 10\nif i is x then return i * 10\nend repeat\nend f\nreturn my f(4)", "40",
+       "return inside a loop leaves the handler"},
+      {"try\nerror \"boom\" number -2700\non error m number n\nreturn {m, n}\nend try", "{\"boom\", -2700}",
+       "the trap sees message and number"},
+      {"try\nerror \"boom\"\nend try\nreturn \"after\"", "\"after\"", "a try without handler swallows the error"},
+      {"on g()\nerror \"deep\" number 42\nend g\non f()\nmy g()\nend f\ntry\nmy f()\non error m number n\nreturn {m, n}\n"
+       "end try",
+       "{\"deep\", 42}", "errors cross handlers unchanged"},
+      {"if 1 > 2 then\nreturn 1\nelse if 2 > 1 then\nreturn 2\nelse\nreturn 3\nend if", "2", "else-if chain"},
+      {"set x to 5\nreturn", "nothing", "a bare return has no result"},
+      {"set x to 5", "5", "without return the last statement is the result"},
+      {"on f()\nset y to 1\nend f\nmy f()\nreturn y", "error -2753: The variable y is not defined.",
+       "handler variables are local"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(outcome(row.script), row.expected) << row.reason;
+}
+
+TEST_F(ScriptEvaluation, RuntimeErrorNumbers) {
+  const Row rows[] = {
+      {"return undefinedThing", "-2753", "undefined variable"},
+      {"return item 3 of {1, 2}", "-1728", "list index past the end"},
+      {"return 1 / 0", "-2701", "division by zero"},
+      {"if \"yes\" then return 1", "-1700", "a condition must be a boolean"},
+      {"return \"a\" > 1", "-1703", "texts and numbers do not order"},
+      {"on f()\nreturn my f()\nend f\nreturn my f()", "-2706", "runaway recursion stops"},
+      {"return my nothingHere()", "-1708", "unknown handler"},
+      {"on f(a)\nend f\nreturn my f()", "-1721", "wrong argument count"},
+      {"error \"x\" number 7", "7", "error raises its own number"},
+      {"error \"x\"", "-2700", "error defaults to -2700"},
+      {"tell application \"System Events\" to tell process \"Finder\"\nreturn findIt()\nend tell\non findIt()\nend findIt",
+       "-1708", "a handler called without my inside tell goes to the application"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(errorNumber(row.script), row.expected) << row.reason;
+}
+
+TEST_F(ScriptEvaluation, ApplicationReferences) {
+  open("/Users/demo/Docs");
+  open("/Users/demo/Pictures", FinderView::list);
+  finder.openPanel(FinderWindowKind::dialog);
+  const std::string se = "tell application \"System Events\" to tell process \"Finder\"\n";
+  struct TextRow {
+    std::string script;
+    std::string expected;
+    const char* reason;
+  };
+  const TextRow rows[] = {
+      {"tell application \"Finder\" to return count of Finder windows", "2", "browser windows only"},
+      {"tell application \"Finder\" to return id of front Finder window as text", "\"4002\"", "front is index 1"},
+      {"tell application \"Finder\" to return current view of Finder window 2 as text", "\"icon view\"",
+       "a view names itself as text"},
+      {"tell application \"Finder\" to return URL of target of front Finder window",
+       "\"file:///Users/demo/Pictures/\"", "a folder's URL ends in a slash"},
+      {"tell application \"Finder\" to return Finder window 3", "error -1719: Finder got an error: Can’t get Finder "
+       "window 3. Invalid index.", "index past the end"},
+      {se + "return name of first window whose subrole is \"AXStandardWindow\"\nend tell", "\"Pictures\"",
+       "first whose skips the dialog"},
+      {se + "return exists (first window whose subrole is \"AXSystemFloatingWindow\")\nend tell", "false",
+       "exists of no match is false"},
+      {se + "return first window whose subrole is \"AXSystemFloatingWindow\"\nend tell", "-1719",
+       "first whose without a match"},
+      {se + "return count of (windows whose subrole is \"axdialog\")\nend tell", "1",
+       "whose compares text ignoring case"},
+      {se + "return menu bar item \"Nope\" of menu bar 1\nend tell", "-1728", "no element of that name"},
+      {se + "set m to menu bar item \"View\" of menu bar 1\nreturn m\nend tell",
+       "menu bar item \"View\" of menu bar 1 of application process \"Finder\"", "replies name elements by name"},
+      {se + "repeat with w in windows\nif name of w is \"Docs\" then return contents of w\nend repeat\nend tell",
+       "window \"Docs\" of application process \"Finder\"", "a loop over elements binds fresh references"},
+      {se + "return value of attribute \"AXIdentifier\" of window \"Docs\"\nend tell", "-1728",
+       "an attribute the element lacks"},
+      {se + "return menu 1 of menu item 1 of menu 1 of menu bar item \"View\" of menu bar 1\nend tell",
+       "-1719", "an item without a submenu"},
+  };
+  for (const auto& row : rows) {
+    std::string got = outcome(row.script);
+    const std::string& want = row.expected;
+    if (want.front() == '-') got = errorNumber(row.script);
+    EXPECT_EQ(got, want) << row.reason;
+  }
+}
+
+TEST_F(ScriptEvaluation, DelayAdvancesTheClockWithoutSleeping) {
+  Date start = dispatch.now();
+  EXPECT_EQ(outcome("delay 0.12\ndelay 30\nreturn 1"), "1");
+  EXPECT_NEAR(dispatch.now() - start, 30.12, 1e-9);
+}
+
+TEST_F(ScriptEvaluation, TimeoutBoundsEachEventNotTheBlock) {
+  open("/Users/demo/Docs");
+  mac.setEventLatency(1.5);
+  Date start = dispatch.now();
+  // Three events of 1.5 s each finish under a 2-second limit although the block takes 4.5 s.
+  EXPECT_EQ(outcome("with timeout of 2 seconds\ntell application \"Finder\"\nget name\nget name\nreturn name\n"
+                    "end tell\nend timeout"),
+            "\"Finder\"");
+  EXPECT_NEAR(dispatch.now() - start, 4.5, 1e-9);
+}
+
+TEST_F(ScriptEvaluation, InnermostTimeoutWinsAndHandlersInheritIt) {
+  open("/Users/demo/Docs");
+  mac.setEventLatency(1.5);
+  const Row rows[] = {
+      {"with timeout of 3 seconds\nwith timeout of 1 second\ntell application \"Finder\" to get name\nend timeout\n"
+       "end timeout",
+       "-1712", "the inner limit applies"},
+      {"on ask()\ntell application \"Finder\" to return name\nend ask\nwith timeout of 1 second\nreturn my ask()\n"
+       "end timeout",
+       "-1712", "a handler runs under its caller's limit"},
+      {"on ask()\ntell application \"Finder\" to return name\nend ask\nwith timeout of 1 second\nend timeout\n"
+       "return my ask()",
+       "no error", "the limit ends with its block"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(errorNumber(row.script), row.expected) << row.reason;
+}
+
+TEST_F(ScriptEvaluation, TimedOutClickStillTakesEffect) {
+  open("/Users/demo/Docs");
+  mac.slowEvent({"System Events", "click", ""}, 5);
+  Date start = dispatch.now();
+  EXPECT_EQ(outcome("with timeout of 2 seconds\ntell application \"System Events\" to tell process \"Finder\"\n"
+                    "click menu bar item \"View\" of menu bar 1\nend tell\nend timeout"),
+            "error -1712: System Events got an error: AppleEvent timed out.");
+  EXPECT_NEAR(dispatch.now() - start, 2, 1e-9);
+  EXPECT_FALSE(finder.openMenu());
+  dispatch.advance(3);
+  EXPECT_EQ(finder.openMenu(), SimFinder::viewMenuIndex);
+}
+
+}  // namespace
+}  // namespace tidyframe
