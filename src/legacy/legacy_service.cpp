@@ -1,0 +1,230 @@
+#include "legacy/legacy_service.h"
+
+#include <ctime>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include "base/json.h"
+#include "storage/storage.h"
+
+namespace tidyframe {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view statusFileName = "status.json";
+constexpr std::string_view checkedFoldersKey = "checked_folders";
+constexpr std::string_view recordFileName = "migration.json";
+constexpr std::string_view agentExtension = ".plist";
+constexpr int stillLoadedCode = 1;
+
+std::optional<std::string> readFile(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return std::nullopt;
+  std::ostringstream text;
+  text << file.rdbuf();
+  if (file.bad()) return std::nullopt;
+  return std::move(text).str();
+}
+
+bool sameContents(const fs::path& a, const fs::path& b) {
+  const auto first = readFile(a);
+  const auto second = readFile(b);
+  return first && second && *first == *second;
+}
+
+std::string trimmed(std::string_view text) {
+  constexpr std::string_view space = " \t\r\n\v\f";
+  const auto first = text.find_first_not_of(space);
+  if (first == std::string_view::npos) return {};
+  const auto last = text.find_last_not_of(space);
+  return std::string(text.substr(first, last - first + 1));
+}
+
+std::unexpected<LegacyFailure> fileFailure(const std::error_code& error, const fs::path& path) {
+  return std::unexpected(LegacyFailure{LegacyFailureKind::file, error.value(),
+                                       path.filename().string() + ": " + error.message()});
+}
+
+// "2026-12-06-143000" in UTC, so names sort by time whatever the machine's zone.
+std::string timestamp(Date date) {
+  const auto seconds = static_cast<std::time_t>(date.unixTime());
+  std::tm parts{};
+  ::gmtime_r(&seconds, &parts);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d-%H%M%S", &parts);
+  return text;
+}
+
+bool isKnownLabel(std::string_view label) {
+  return std::find(LegacyService::labels.begin(), LegacyService::labels.end(), label) != LegacyService::labels.end();
+}
+
+}  // namespace
+
+LegacyLocations LegacyLocations::standard(const fs::path& home, const fs::path& storageFolder, unsigned userId) {
+  return LegacyLocations{
+      .launchctl = "/bin/launchctl",
+      .launchAgents = home / "Library/LaunchAgents",
+      .legacyBase = home / "Library/Application Support/Plumbline",
+      .backupFolder = storageFolder / "legacy-backup",
+      .userId = userId,
+  };
+}
+
+LegacyService::LegacyService(ProcessRunner& runner, Dispatch& dispatch, const L& l, LegacyLocations locations)
+    : runner_(runner), dispatch_(dispatch), l_(l), locations_(std::move(locations)) {}
+
+LegacyDetection LegacyService::detect() {
+  const bool running = std::any_of(labels.begin(), labels.end(), [&](auto label) { return isLoaded(label); });
+  return LegacyDetection{running, checkedFolders()};
+}
+
+std::expected<void, LegacyFailure> LegacyService::takeOver() {
+  std::error_code error;
+  fs::create_directories(locations_.backupFolder, error);
+  if (error) return fileFailure(error, locations_.backupFolder);
+
+  std::vector<std::string> moved;
+  for (const auto label : labels) {
+    if (!fs::exists(agentPath(label), error)) continue;
+    if (auto backedUp = backUp(label); !backedUp) return backedUp;
+    moved.emplace_back(label);
+  }
+  if (auto saved = saveRecord(moved); !saved) return saved;
+
+  for (const auto& label : moved) {
+    if (auto stopped = stop(label); !stopped) return stopped;
+  }
+  return {};
+}
+
+std::expected<bool, LegacyFailure> LegacyService::handBack() {
+  const auto record = readRecord();
+  if (!record) return std::unexpected(LegacyFailure{LegacyFailureKind::recordUnreadable, 0, ""});
+  for (const auto& label : *record) {
+    if (!isKnownLabel(label)) continue;
+    if (auto restored = restore(label); !restored) return std::unexpected(restored.error());
+  }
+  return std::any_of(labels.begin(), labels.end(), [&](auto label) { return isLoaded(label); });
+}
+
+bool LegacyService::canRestore() const {
+  std::error_code error;
+  return fs::exists(recordPath(), error);
+}
+
+fs::path LegacyService::recordPath() const { return locations_.backupFolder / recordFileName; }
+
+fs::path LegacyService::agentPath(std::string_view label) const {
+  return locations_.launchAgents / (std::string(label) + std::string(agentExtension));
+}
+
+fs::path LegacyService::backupPath(std::string_view label) const {
+  return locations_.backupFolder / (std::string(label) + std::string(agentExtension));
+}
+
+std::string LegacyService::domain() const { return "gui/" + std::to_string(locations_.userId); }
+
+std::string LegacyService::target(std::string_view label) const { return domain() + "/" + std::string(label); }
+
+bool LegacyService::isLoaded(std::string_view label) {
+  return runner_.command(locations_.launchctl, {"print", target(label)}).status == 0;
+}
+
+std::int64_t LegacyService::checkedFolders() const {
+  const auto document = Storage::readJson(locations_.legacyBase / statusFileName);
+  if (!document || !document->is_object()) return 0;
+  const auto value = document->find(checkedFoldersKey);
+  if (value == document->end() || !value->is_number_integer()) return 0;
+  if (value->is_number_unsigned() && value->get<std::uint64_t>() > std::numeric_limits<std::int64_t>::max()) return 0;
+  return value->get<std::int64_t>();
+}
+
+std::expected<void, LegacyFailure> LegacyService::saveRecord(const std::vector<std::string>& moved) const {
+  const auto saved = Storage::save(Json(moved), recordPath());
+  if (!saved) {
+    return std::unexpected(
+        LegacyFailure{LegacyFailureKind::file, 0, recordPath().filename().string() + ": " + saved.error()});
+  }
+  return {};
+}
+
+// A record holding anything but texts was not written by takeOver; none of it is trusted.
+std::optional<std::vector<std::string>> LegacyService::readRecord() const {
+  const auto document = Storage::readJson(recordPath());
+  if (!document || !document->is_array()) return std::nullopt;
+  std::vector<std::string> recorded;
+  for (const auto& item : *document) {
+    if (!item.is_string()) return std::nullopt;
+    recorded.push_back(item.get<std::string>());
+  }
+  return recorded;
+}
+
+// The first backup of a label is the one handed back later and is never replaced.
+std::expected<void, LegacyFailure> LegacyService::backUp(std::string_view label) {
+  const fs::path backup = backupPath(label);
+  std::error_code error;
+  if (!fs::exists(backup, error)) {
+    fs::copy_file(agentPath(label), backup, fs::copy_options::none, error);
+    if (error) return fileFailure(error, backup);
+    return {};
+  }
+  if (sameContents(agentPath(label), backup)) return {};
+  return keepDatedCopy(label);
+}
+
+// An agent file that changed since the first backup would otherwise be lost when it is
+// removed; it is kept as "<label>.<UTC time>.plist", with "-2", "-3", ... when that name is taken
+// by a different file.
+std::expected<void, LegacyFailure> LegacyService::keepDatedCopy(std::string_view label) {
+  const std::string stem = std::string(label) + "." + timestamp(dispatch_.now());
+  for (int attempt = 1;; ++attempt) {
+    const std::string suffix = attempt == 1 ? "" : "-" + std::to_string(attempt);
+    const fs::path copy = locations_.backupFolder / (stem + suffix + std::string(agentExtension));
+    std::error_code error;
+    if (fs::copy_file(agentPath(label), copy, fs::copy_options::none, error)) return {};
+    if (error != std::errc::file_exists) return fileFailure(error, copy);
+    if (sameContents(agentPath(label), copy)) return {};
+  }
+}
+
+std::expected<void, LegacyFailure> LegacyService::stop(std::string_view label) {
+  const auto bootout = runner_.command(locations_.launchctl, {"bootout", target(label)});
+  const Date deadline = dispatch_.now() + stopTimeout;
+  while (isLoaded(label)) {
+    const double left = deadline - dispatch_.now();
+    if (left <= 0) break;
+    dispatch_.wait(std::min(stopPollInterval, left));
+  }
+  if (isLoaded(label)) {
+    std::string description = l_.t("旧版服务仍在运行");
+    if (const auto output = trimmed(bootout.output); !output.empty()) description += ": " + output;
+    return std::unexpected(LegacyFailure{LegacyFailureKind::stillLoaded, stillLoadedCode, description});
+  }
+  std::error_code error;
+  fs::remove(agentPath(label), error);
+  if (error) return fileFailure(error, agentPath(label));
+  return {};
+}
+
+// A user who deleted the whole LaunchAgents folder still gets the jobs back.
+std::expected<void, LegacyFailure> LegacyService::restore(std::string_view label) {
+  const fs::path agent = agentPath(label);
+  std::error_code error;
+  if (!fs::exists(agent, error)) {
+    fs::create_directories(locations_.launchAgents, error);
+    if (!error) fs::copy_file(backupPath(label), agent, fs::copy_options::none, error);
+    if (error) return fileFailure(error, agent);
+  }
+  if (isLoaded(label)) return {};
+  const auto result = runner_.command(locations_.launchctl, {"bootstrap", domain(), agent.string()});
+  if (result.status != 0) {
+    return std::unexpected(LegacyFailure{LegacyFailureKind::bootstrap, result.status, trimmed(result.output)});
+  }
+  return {};
+}
+
+}  // namespace tidyframe
