@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+#include "finder/fake_ports.h"
+#include "finder/finder_location.h"
+#include "platform/volume_catalog.h"
+
+namespace tidyframe {
+namespace {
+
+using testing::replyOf;
+
+class FakeCatalog final : public VolumeCatalog {
+ public:
+  std::map<std::string, FileResourceValues> items;
+  std::vector<std::string> asked;
+  std::vector<std::string> mountedVolumePaths() override { return {}; }
+  std::optional<VolumeResourceValues> volumeValues(const std::string&) override { return std::nullopt; }
+  std::optional<FileResourceValues> fileValues(const std::string& path) override {
+    asked.push_back(path);
+    const auto found = items.find(path);
+    return found == items.end() ? std::nullopt : std::optional(found->second);
+  }
+};
+
+FileResourceValues folder(std::optional<std::string> uuid, std::optional<bool> internal) {
+  return {.volumeUUID = std::move(uuid), .volumeIsInternal = internal, .isDirectory = true, .isPackage = false};
+}
+
+TEST(FinderLocationTest, QueryRepliesBecomeLocations) {
+  FakeCatalog catalog;
+  catalog.items["/Users/demo/My Folder"] = folder("D1", true);
+  catalog.items["/Volumes/SD/DCIM"] = folder("A", false);
+  catalog.items["/Volumes/Net/share"] = folder(std::nullopt, std::nullopt);
+  catalog.items["/Applications/Mail.app"] = {.volumeUUID = "D1", .volumeIsInternal = true, .isDirectory = true,
+                                             .isPackage = true};
+  catalog.items["/Users/demo/notes.txt"] = {.volumeUUID = "D1", .volumeIsInternal = true};
+  struct Case {
+    ScriptReply reply;
+    std::optional<FinderLocation> expected;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {replyOf({"file:///Users/demo/My%20Folder/", "12", "list view"}),
+       FinderLocation{"file:///Users/demo/My%20Folder/", "/Users/demo/My Folder", "12", "list view", "D1", false},
+       "an internal folder, percent-decoded"},
+      {replyOf({"file:///Volumes/SD/DCIM/", "3"}),
+       FinderLocation{"file:///Volumes/SD/DCIM/", "/Volumes/SD/DCIM", "3", "", "A", true},
+       "an external card; no view item gives an empty view"},
+      {replyOf({"file:///Volumes/Net/share/", "4", "column view"}),
+       FinderLocation{"file:///Volumes/Net/share/", "/Volumes/Net/share", "4", "column view", std::nullopt, false},
+       "an unreported internal flag counts as internal"},
+      {replyOf({"skip"}), std::nullopt, "a skip is no location"},
+      {replyOf({}), std::nullopt, "an empty reply"},
+      {replyOf({"file:///Applications/Mail.app/", "5", "icon view"}), std::nullopt, "a package"},
+      {replyOf({"file:///Users/demo/notes.txt", "5", "icon view"}), std::nullopt, "not a folder"},
+      {replyOf({"file:///Users/demo/gone/", "5", "icon view"}), std::nullopt, "resource values cannot be read"},
+      {replyOf({"afp://server/share/", "5", "icon view"}), std::nullopt, "not a file URL"},
+      {replyOf({"/Users/demo/My Folder", "5"}), std::nullopt, "a bare path is not a URL"},
+      {ScriptReply({{"file:///Volumes/SD/DCIM/", std::nullopt}, {std::nullopt, 5}}), std::nullopt,
+       "a window id that is not text"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FinderLocation::inspect(c.reply, catalog), c.expected) << c.reason;
+}
+
+TEST(FinderLocationTest, FilePathsOfURLs) {
+  struct Case {
+    const char* url;
+    std::optional<std::string> path;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"file:///", "/", "the root keeps its slash"},
+      {"file:///Users/demo/", "/Users/demo", "the trailing slash goes"},
+      {"FILE:///Users/demo/", "/Users/demo", "the scheme ignores case"},
+      {"file://localhost/Users/demo/", "/Users/demo", "the local host may be named"},
+      {"file:///Volumes/SD/%E7%85%A7%E7%89%87/", "/Volumes/SD/照片", "UTF-8 escapes"},
+      {"file:///a/%2e%2E/b/", "/b", "escaped dots are resolved like plain ones"},
+      {"file:///a/./b/../c/", "/a/c", "dot segments are resolved"},
+      {"file:///../../etc/", "/etc", "nothing climbs above the root"},
+      {"file:///a%3Fb%23c/", "/a?b#c", "escaped query and fragment characters are part of the name"},
+      {"file:///a/?x#y", "/a", "a real query and fragment are not"},
+      {"file:///a%2Fb/", "/a/b", "an escaped slash decodes to a slash, as Foundation's path does"},
+      {"file://server/share/", std::nullopt, "a remote host"},
+      {"file:///bad%zz/", std::nullopt, "a malformed escape"},
+      {"file:///cut%4", std::nullopt, "an escape cut short"},
+      {"file:///nul%00here/", std::nullopt, "a NUL would cut the path short"},
+      {"file:///bad%FF/", std::nullopt, "bytes that are not UTF-8"},
+      {"file:///with space/", std::nullopt, "a raw space is not part of a URL"},
+      {"file:///line\nfeed/", std::nullopt, "a raw line feed is not part of a URL"},
+      {"file:", std::nullopt, "a scheme alone"},
+      {"https://example.com/", std::nullopt, "another scheme"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(filePath(c.url), c.path) << c.reason << ": " << c.url;
+}
+
+TEST(FinderLocationTest, FolderURLsAsTheFinderWritesThem) {
+  struct Case {
+    const char* path;
+    std::optional<std::string> url;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"/", "file:///", "the root"},
+      {"/Users/demo/My Folder", "file:///Users/demo/My%20Folder/", "a space, and the folder's slash"},
+      {"/Users/demo/", "file:///Users/demo/", "no second slash"},
+      {"/Volumes/SD/照片", "file:///Volumes/SD/%E7%85%A7%E7%89%87/", "UTF-8 in upper-case escapes"},
+      {"/a#b?c%d", "file:///a%23b%3Fc%25d/", "characters with meaning in a URL"},
+      {"/\"quoted\"\\[x]{y}|^`<>", "file:///%22quoted%22%5C%5Bx%5D%7By%7D%7C%5E%60%3C%3E/", "unsafe characters"},
+      {"/-._~!$&'()*+,;=:@", "file:///-._~!$&'()*+,;=:@/", "what Foundation leaves in a path"},
+      {"/line\nfeed", "file:///line%0Afeed/", "control characters"},
+      {"", std::nullopt, "no path"},
+      {"relative/path", std::nullopt, "a relative path"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(folderURL(c.path), c.url) << c.reason;
+}
+
+TEST(FinderLocationTest, AFolderPathSurvivesTheTripThroughItsURL) {
+  std::mt19937 random(7);
+  const std::vector<std::string> pieces = {"a", "Z", " ", "%", "#", "?", "\"", "\\", "é", "照", "'", "~", "..x", "+"};
+  for (int round = 0; round < 1000; ++round) {
+    std::string path;
+    const auto components = 1 + random() % 4;
+    for (unsigned c = 0; c < components; ++c) {
+      path += "/";
+      const auto length = 1 + random() % 5;
+      for (unsigned i = 0; i < length; ++i) path += pieces[random() % pieces.size()];
+    }
+    const auto url = folderURL(path);
+    ASSERT_TRUE(url) << path;
+    EXPECT_EQ(filePath(*url), path) << *url;
+  }
+}
+
+}  // namespace
+}  // namespace tidyframe
