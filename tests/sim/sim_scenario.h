@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,11 @@
 #include "sim/sim_mac.h"
 
 namespace tidyframe {
+
+inline void PrintTo(const FolderArrangement& a, std::ostream* out) {
+  *out << (a.grouped ? "grouped by " : "ungrouped, group key ") << static_cast<int>(a.groupKey) << ", sorted by "
+       << static_cast<int>(a.sortKey);
+}
 
 // A simulated Mac in virtual time with one Finder window, and helpers that run the application's
 // script texts against it the way the engine does: query first, then arrange what the query saw.
