@@ -65,7 +65,8 @@ class Published {
     return true;
   }
 
-  [[nodiscard]] Subscription subscribe(Observer observer) {
+  // Observing is not a change of the value, so a const Published can be observed.
+  [[nodiscard]] Subscription subscribe(Observer observer) const {
     const auto id = nextId_++;
     observers_->push_back({id, std::make_shared<Observer>(std::move(observer))});
     std::weak_ptr<Observers> weak = observers_;
@@ -85,7 +86,7 @@ class Published {
 
   T value_{};
   std::shared_ptr<Observers> observers_ = std::make_shared<Observers>();
-  std::uint64_t nextId_ = 0;
+  mutable std::uint64_t nextId_ = 0;
 };
 
 }  // namespace tidyframe

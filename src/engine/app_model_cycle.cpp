@@ -1,0 +1,335 @@
+#include <cassert>
+#include <sstream>
+
+#include "engine/app_model.h"
+#include "engine/app_model_private.h"
+#include "finder/finder_menu_names.h"
+#include "finder/finder_scripts.h"
+#include "finder/finder_visibility_preference.h"
+#include "finder/finder_window_probe.h"
+#include "i18n/l.h"
+#include "model/finder_view_support.h"
+
+namespace tidyframe {
+
+namespace {
+
+constexpr double refreshInterval = 60.0;
+constexpr double failurePause = 30.0;
+constexpr double checkDelay = 0.25;
+
+std::vector<std::string> titles(std::span<const std::string_view> names) {
+  return {names.begin(), names.end()};
+}
+
+std::string describe(const ScriptReply& reply) {
+  std::string text = "{";
+  for (std::size_t i = 1; i <= reply.count(); ++i) {
+    if (i > 1) text += ", ";
+    text += reply.text(i).value_or("?");
+  }
+  return text + "}";
+}
+
+std::string describe(const ScriptFailure& failure) {
+  return std::to_string(failure.code) + " " + failure.message;
+}
+
+}  // namespace
+
+// What the script queue found for one poll.
+struct AppModel::QueryOutcome {
+  enum class Kind { noWindow, unchanged, queried };
+  Kind kind = Kind::noWindow;
+  std::expected<std::optional<FinderLocation>, ScriptFailure> result;
+  std::optional<std::string> signature;
+};
+
+// One arrangement as it was decided on the main queue.
+struct AppModel::ApplyRequest {
+  FinderLocation location;
+  EffectiveRule rule;
+  Grouping viewGrouping;
+  std::string key;
+  std::optional<std::string> signature;
+  std::uint64_t revision;
+  bool hide;
+};
+
+void AppModel::diagnose(const std::string& line) const {
+  if (services_.diagnostics) *services_.diagnostics << line << std::endl;
+}
+
+std::optional<RunningApplication> AppModel::runningFinder() const {
+  const auto running = services_.workspace.runningApplications(std::string(finderBundleIdentifier));
+  if (running.empty()) return std::nullopt;
+  return running.front();
+}
+
+bool AppModel::finderIsFrontmost() const {
+  const auto front = services_.workspace.frontmostApplication();
+  return front && front->bundleIdentifier == finderBundleIdentifier;
+}
+
+void AppModel::tick() {
+  assert(isMainQueue());
+  if (!preferences_->engineEnabled || shuttingDown_) return;
+  if (services_.diagnostics) {
+    const auto front = services_.workspace.frontmostApplication();
+    diagnose("tick " + flag(legacyReady_) + " " + flag(legacyRunning_.get()) + " " + flag(accessibilityGranted_.get()) +
+             " " + flag(automationGranted_.get()) + " " + flag(busy_.get()) + " " + flag(finderTaskInFlight_) + " " +
+             (front ? front->bundleIdentifier : "nil") + " " + flag(services_.probe.userIsInteracting()));
+  }
+  if (services_.dispatch.now() - lastPermissionRefresh_ > refreshInterval) refreshEnvironment(false);
+  if (mayQuery()) startQuery();
+}
+
+bool AppModel::mayQuery() const {
+  if (!preferences_->engineEnabled || !legacyReady_ || legacyRunning_.get()) return false;
+  if (!accessibilityGranted_.get() || !automationGranted_.get()) return false;
+  if (busy_.get() || finderTaskInFlight_ || !polling_.canQuery(services_.dispatch.now())) return false;
+  const auto front = services_.workspace.frontmostApplication();
+  if (!front || front->bundleIdentifier != finderBundleIdentifier) return false;
+  if (services_.probe.userIsInteracting()) return false;
+  return services_.workspace.isRunning(front->processIdentifier);
+}
+
+// The snapshot and the gate decide on the script queue whether the Finder is asked at all,
+// so an unchanged window costs no Apple event.
+void AppModel::startQuery() {
+  finderTaskInFlight_ = true;
+  const auto revision = ruleRevision_;
+  const auto gate = navigationGate_;
+  const auto pid = services_.workspace.frontmostApplication()->processIdentifier;
+  auto& services = services_;
+  runOn(
+      *scriptQueue_,
+      [&services, revision, gate, pid] {
+        QueryOutcome outcome;
+        const auto snapshot = services.probe.snapshot(pid);
+        if (snapshot.kind == FinderWindowProbe::Snapshot::Kind::noWindow) return outcome;
+        outcome.signature = snapshot.gateSignature();
+        if (!gate.shouldQuery(outcome.signature, revision, services.dispatch.now())) {
+          outcome.kind = QueryOutcome::Kind::unchanged;
+          return outcome;
+        }
+        outcome.kind = QueryOutcome::Kind::queried;
+        auto reply = services.scripts.run(FinderScripts::query());
+        if (!reply) {
+          outcome.result = std::unexpected(reply.error());
+        } else {
+          outcome.result = FinderLocation::inspect(*reply, services.volumes);
+        }
+        return outcome;
+      },
+      [revision](AppModel& self, QueryOutcome outcome) {
+        switch (outcome.kind) {
+          case QueryOutcome::Kind::noWindow:
+            self.finderTaskInFlight_ = false;
+            return;
+          case QueryOutcome::Kind::unchanged:
+            self.finderTaskInFlight_ = false;
+            self.repairHiddenFilesIfNeeded();
+            return;
+          case QueryOutcome::Kind::queried:
+            self.processQuery(outcome.result, revision, outcome.signature);
+            return;
+        }
+      });
+}
+
+void AppModel::processQuery(const std::expected<std::optional<FinderLocation>, ScriptFailure>& result,
+                            std::uint64_t revision, const std::optional<std::string>& signature) {
+  finderTaskInFlight_ = false;
+  if (services_.diagnostics) {
+    diagnose("query " + (!result ? "failed " + describe(result.error())
+                                 : (*result ? (*result)->urlString + " " + (*result)->windowID + " " + (*result)->view
+                                            : std::string("empty"))));
+  }
+  if (!preferences_->engineEnabled || shuttingDown_ || revision != ruleRevision_) return;
+  const L& l = services_.l;
+  if (!result && result.error().code == -1712) {
+    pause();
+    message_.set(l.t("Finder 操作未完成") + " · " + l.t("自动分组已暂停"));
+    return;
+  }
+  if (!result) {
+    polling_.failed(services_.dispatch.now());
+    handle(result.error());
+    return;
+  }
+  polling_.succeeded();
+  if (!*result || !finderIsFrontmost()) return;
+  const FinderLocation& location = **result;
+  currentPath_.setIfChanged(location.path);
+  const auto rule = ruleIndex_.resolve(location.path, location.volumeID, location.isExternal, l);
+  currentSource_.setIfChanged(rule.excluded ? l.t("此位置已排除") : rule.source);
+
+  const bool hide = preferences_->hideOnNavigation;
+  const std::string key = location.urlString + ":" + location.windowID + ":" + location.view + ":" +
+                          std::string(rawValue(rule.grouping)) + ":" + std::string(rawValue(rule.sorting)) + ":" +
+                          flag(hide);
+  const auto archiveKey = FinderLayoutArchive::key(location.path, location.view, location.volumeID);
+  const auto fingerprint = FinderLayoutArchive::fingerprint(rule.grouping, rule.sorting, hide);
+  const bool confirmable = !location.isExternal || location.volumeID.has_value();
+  const auto confirmation = layouts_.confirmed.find(archiveKey);
+  const bool confirmed = confirmable && confirmation != layouts_.confirmed.end() && confirmation->second == fingerprint;
+  const Date now = services_.dispatch.now();
+  if (rule.excluded || confirmed || lastAppliedKey_ == key) {
+    navigationGate_.record(signature, revision, now);
+    return;
+  }
+  if (failureKey_ == key && now - lastFailureDate_ < failurePause) return;
+  busy_.set(true);
+  arrange(location, rule, key, signature);
+}
+
+void AppModel::arrange(const FinderLocation& location, const EffectiveRule& rule, const std::string& key,
+                       const std::optional<std::string>& signature) {
+  ApplyRequest request{location, rule, FinderViewSupport::grouping(rule.grouping, location.view), key, signature,
+                       ruleRevision_, preferences_->hideOnNavigation};
+  auto& services = services_;
+  runOn(
+      *scriptQueue_,
+      [&services, request]() -> std::optional<ScriptResult> {
+        if (services.probe.userIsInteracting()) return std::nullopt;
+        const bool hideRequest = request.hide && services.visibility.showsHiddenFiles();
+        const auto groups = titles(menuNames(request.viewGrouping));
+        const auto sorts = titles(menuNames(request.rule.sorting));
+        return services.scripts.run(FinderScripts::apply(request.location.urlString, request.location.windowID, groups,
+                                                         sorts, hideRequest));
+      },
+      [request](AppModel& self, std::optional<ScriptResult> result) {
+        self.busy_.set(false);
+        if (result) self.finishApply(request, *result);
+      });
+}
+
+// The Finder's own arrangement is recorded before anything else, even for a result about to
+// be dropped, so restoring can always bring it back. A skip that carries the old titles came
+// after the script read them and may have clicked already: it records them too.
+void AppModel::finishApply(const ApplyRequest& request, const ScriptResult& result) {
+  const auto status = result ? result->text(1) : std::nullopt;
+  const bool carriesOriginal =
+      status && (*status != "skip" || (result->text(2).has_value() && result->text(3).has_value()));
+  if (carriesOriginal) {
+    rememberOriginal(request, *result, std::nullopt);
+    saveArchive();
+  }
+  if (!preferences_->engineEnabled || shuttingDown_ || request.revision != ruleRevision_) return;
+  if (!result) {
+    diagnose("apply failed " + describe(result.error()));
+    failureKey_ = request.key;
+    handle(result.error());
+    return;
+  }
+  diagnose("apply " + describe(*result));
+  if (status == "error") {
+    failureKey_ = request.key;
+    handle(ScriptFailure{result->int32(5).value_or(-1), result->text(4).value_or(services_.l.t("Finder 操作未完成"))});
+    return;
+  }
+  if (status == "ok" || status == "unchanged") confirmApplied(request, *result);
+}
+
+void AppModel::confirmApplied(const ApplyRequest& request, const ScriptReply& reply) {
+  const L& l = services_.l;
+  navigationGate_.record(request.signature, request.revision, services_.dispatch.now());
+  lastAppliedKey_ = request.key;
+  rememberOriginal(request, reply, FinderLayoutArchive::fingerprint(request.rule.grouping, request.rule.sorting, request.hide));
+  saveArchive();
+  failureKey_.reset();
+  const bool sortOnly = request.viewGrouping != request.rule.grouping;
+  message_.set(sortOnly ? std::optional(l.t("此 Finder 视图仅支持排序")) : std::nullopt);
+  if (reply.text(1) != "ok") return;
+  const bool groups = FinderViewSupport::supportsGrouping(request.location.view);
+  const auto sortingTitle = title(request.rule.sorting, l);
+  log(groups ? l.f("已应用%@分组", title(request.rule.grouping, l)) : l.f("已应用%@排序", sortingTitle),
+      l.f("%@ · 按%@排序", request.rule.source, sortingTitle), request.location.path, true, reply.text(2), reply.text(3),
+      request.location.windowID);
+}
+
+void AppModel::rememberOriginal(const ApplyRequest& request, const ScriptReply& reply,
+                                const std::optional<std::string>& fingerprint) {
+  const auto& location = request.location;
+  layouts_.remember(
+      OriginalFinderLayout{location.path, location.view, location.volumeID, reply.text(2).value_or(""),
+                           reply.text(3).value_or("")},
+      fingerprint);
+}
+
+std::string AppModel::failureText(const ScriptFailure& failure) const {
+  const L& l = services_.l;
+  switch (failure.code) {
+    case -25211:
+    case -1719:
+      return l.t("请为 Tidyframe开启辅助功能权限。");
+    case -1743:
+      return l.t("请在系统设置 → 隐私与安全性 → 自动化中允许 Finder 和 System Events。");
+    case -1712:
+      return l.t("Finder 操作未完成");
+    default:
+      return l.t(failure.message);
+  }
+}
+
+void AppModel::handle(const ScriptFailure& failure) {
+  if (failure.code == -1743) automationGranted_.setIfChanged(false);
+  const std::string text = failureText(failure);
+  message_.set(text);
+  const Date now = services_.dispatch.now();
+  if (now - lastFailureDate_ > failurePause) log(services_.l.t("分组未完成"), text, std::nullopt, false);
+  lastFailureDate_ = now;
+}
+
+void AppModel::scheduleFinderCheck() {
+  std::weak_ptr<AppModel> weak = weak_from_this();
+  services_.dispatch.main().asyncAfter(checkDelay, [weak] {
+    if (auto self = weak.lock()) self->tick();
+  });
+}
+
+void AppModel::applyNow() {
+  assert(isMainQueue());
+  if (shuttingDown_) return;
+  if (!preferences_->engineEnabled) {
+    start();
+    return;
+  }
+  lastAppliedKey_.reset();
+  failureKey_.reset();
+  navigationGate_ = FinderNavigationGate{};
+  polling_.succeeded();
+  const auto finder = runningFinder();
+  if (!finder) return;
+  services_.workspace.yieldActivation(*finder);
+  if (services_.workspace.activate(*finder)) {
+    scheduleFinderCheck();
+  } else {
+    activateFinderForAction();
+  }
+}
+
+void AppModel::pause() {
+  auto preferences = preferences_.get();
+  preferences.engineEnabled = false;
+  setPreferences(std::move(preferences));
+  lastAppliedKey_.reset();
+  const L& l = services_.l;
+  log(l.t("自动分组已暂停"), l.t("Finder 保留当前显示状态；可随时继续"), std::nullopt, true);
+}
+
+void AppModel::enableEngine(bool takingOverLegacy) {
+  auto preferences = preferences_.get();
+  preferences.engineEnabled = true;
+  setPreferences(std::move(preferences));
+  if (takingOverLegacy) setLoginItem(true);
+  lastAppliedKey_.reset();
+  failureKey_.reset();
+  polling_.succeeded();
+  showSetup_.set(false);
+  const L& l = services_.l;
+  log(l.t("自动分组已开启"), l.t("全局、路径和设备规则已生效"), std::nullopt, true);
+}
+
+}  // namespace tidyframe

@@ -1,0 +1,120 @@
+#include "sim/sim_session.h"
+
+#include <utility>
+
+namespace tidyframe {
+
+namespace {
+constexpr std::string_view finderBundle = "com.apple.finder";
+constexpr std::string_view bookmarkPrefix = "sim-bookmark:";
+}  // namespace
+
+std::optional<RunningApplication> SimWorkspace::frontmostApplication() const {
+  if (finder_.frontmost()) return RunningApplication{std::string(finderBundle), finderPid};
+  return RunningApplication{std::string(SimWorkspace::otherBundle), otherPid};
+}
+
+std::vector<RunningApplication> SimWorkspace::runningApplications(const std::string& bundleIdentifier) const {
+  if (bundleIdentifier == finderBundle && finder_.running()) return {{std::string(finderBundle), finderPid}};
+  if (bundleIdentifier == otherBundle) return {{std::string(otherBundle), otherPid}};
+  return {};
+}
+
+bool SimWorkspace::isRunning(int processIdentifier) const {
+  if (processIdentifier == finderPid) return finder_.running();
+  return processIdentifier == otherPid;
+}
+
+void SimWorkspace::yieldActivation(const RunningApplication&) { ++yields_; }
+
+bool SimWorkspace::activate(const RunningApplication& target) {
+  ++activations_;
+  if (refuseActivation_ || !isRunning(target.processIdentifier)) return false;
+  finder_.setFrontmost(target.processIdentifier == finderPid);
+  return true;
+}
+
+bool SimWorkspace::openURL(const std::string& url) {
+  openedURLs_.push_back(url);
+  return !failOpening_;
+}
+
+// The Finder opens a window on the folder without coming to the front by itself.
+bool SimWorkspace::openFolder(const std::string& path) {
+  openedFolders_.push_back(path);
+  if (failOpening_ || !finder_.running()) return false;
+  const bool wasFrontmost = finder_.frontmost();
+  finder_.openWindow(path);
+  finder_.setFrontmost(wasFrontmost);
+  return true;
+}
+
+std::optional<std::string> SimLoginItem::registerItem() {
+  ++registrations_;
+  if (auto failure = std::exchange(failure_, std::nullopt)) return failure;
+  status_ = LoginItemStatus::enabled;
+  return std::nullopt;
+}
+
+std::optional<std::string> SimLoginItem::unregisterItem() {
+  ++unregistrations_;
+  if (auto failure = std::exchange(failure_, std::nullopt)) return failure;
+  status_ = LoginItemStatus::notRegistered;
+  return std::nullopt;
+}
+
+std::optional<Bytes> SimFolderBookmarks::create(const std::string& path) {
+  if (!reachable_.contains(path)) return std::nullopt;
+  const std::string text = std::string(bookmarkPrefix) + path;
+  return Bytes(text.begin(), text.end());
+}
+
+std::optional<ResolvedBookmark> SimFolderBookmarks::resolve(const Bytes& bookmark) {
+  const std::string text(bookmark.begin(), bookmark.end());
+  if (!text.starts_with(bookmarkPrefix)) return std::nullopt;
+  auto path = text.substr(bookmarkPrefix.size());
+  if (!reachable_.contains(path)) return std::nullopt;
+  return ResolvedBookmark{std::move(path), false};
+}
+
+bool SimFolderBookmarks::startAccessing(const std::string& path) {
+  if (!reachable_.contains(path)) return false;
+  ++accessed_[path];
+  return true;
+}
+
+void SimFolderBookmarks::stopAccessing(const std::string& path) {
+  const auto found = accessed_.find(path);
+  if (found == accessed_.end()) return;
+  if (--found->second == 0) accessed_.erase(found);
+}
+
+void SimFolderBookmarks::setReachable(const std::string& path, bool reachable) {
+  if (reachable) {
+    reachable_.insert(path);
+  } else {
+    reachable_.erase(path);
+  }
+}
+
+int SimAlerts::runModal(const AlertRequest& request) {
+  alerts_.push_back(request);
+  if (alertAnswers_.empty()) return firstButton + static_cast<int>(request.buttons.size()) - 1;
+  const int answer = alertAnswers_.front();
+  alertAnswers_.pop_front();
+  return answer;
+}
+
+std::optional<std::string> SimAlerts::nextPanelAnswer(const FilePanelRequest& request) {
+  panels_.push_back(request);
+  if (panelAnswers_.empty()) return std::nullopt;
+  auto answer = std::move(panelAnswers_.front());
+  panelAnswers_.pop_front();
+  return answer;
+}
+
+std::optional<std::string> SimAlerts::runSavePanel(const FilePanelRequest& request) { return nextPanelAnswer(request); }
+
+std::optional<std::string> SimAlerts::runOpenPanel(const FilePanelRequest& request) { return nextPanelAnswer(request); }
+
+}  // namespace tidyframe

@@ -1,0 +1,134 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/published.h"
+#include "platform/alerts.h"
+#include "platform/folder_bookmarks.h"
+#include "platform/login_item.h"
+#include "platform/workspace.h"
+#include "sim/sim_finder.h"
+
+namespace tidyframe {
+
+// The simulated session around the Finder: which application is in front, activation,
+// opening places, and the mount, unmount and activation notifications. The Finder's own
+// state (running, frontmost, windows) is the SimFinder's; other applications are modelled only
+// as "another application is in front". Confined to the queue that owns the SimFinder.
+class SimWorkspace final : public Workspace {
+ public:
+  static constexpr int finderPid = 311;
+  static constexpr std::string_view otherBundle = "com.example.editor";
+  static constexpr int otherPid = 512;
+
+  explicit SimWorkspace(SimFinder& finder) : finder_(finder) {}
+
+  std::optional<RunningApplication> frontmostApplication() const override;
+  std::vector<RunningApplication> runningApplications(const std::string& bundleIdentifier) const override;
+  bool isRunning(int processIdentifier) const override;
+  void yieldActivation(const RunningApplication& target) override;
+  bool activate(const RunningApplication& target) override;
+  bool openURL(const std::string& url) override;
+  bool openFolder(const std::string& path) override;
+  Subscription onDidMount(std::function<void()> observer) override { return didMount_.subscribe(wrap(observer)); }
+  Subscription onDidUnmount(std::function<void()> observer) override { return didUnmount_.subscribe(wrap(observer)); }
+  Subscription onDidBecomeActive(std::function<void()> observer) override {
+    return didBecomeActive_.subscribe(wrap(observer));
+  }
+
+  // The world: notifications as the system posts them, and how the system answers requests.
+  void postDidMount() { didMount_.set(true); }
+  void postDidUnmount() { didUnmount_.set(true); }
+  void postDidBecomeActive() { didBecomeActive_.set(true); }
+  void refuseActivation(bool refuse) { refuseActivation_ = refuse; }
+  void failOpening(bool fail) { failOpening_ = fail; }
+
+  const std::vector<std::string>& openedURLs() const { return openedURLs_; }
+  const std::vector<std::string>& openedFolders() const { return openedFolders_; }
+  int activations() const { return activations_; }
+  int yields() const { return yields_; }
+
+ private:
+  static std::function<void(const bool&)> wrap(std::function<void()> observer) {
+    return [observer = std::move(observer)](const bool&) { observer(); };
+  }
+
+  SimFinder& finder_;
+  Published<bool> didMount_, didUnmount_, didBecomeActive_;
+  bool refuseActivation_ = false;
+  bool failOpening_ = false;
+  std::vector<std::string> openedURLs_;
+  std::vector<std::string> openedFolders_;
+  int activations_ = 0;
+  int yields_ = 0;
+};
+
+// The application's login item as ServiceManagement keeps it.
+class SimLoginItem final : public LoginItem {
+ public:
+  LoginItemStatus status() const override { return status_; }
+  std::optional<std::string> registerItem() override;
+  std::optional<std::string> unregisterItem() override;
+
+  void setStatus(LoginItemStatus status) { status_ = status; }
+  // The next register or unregister fails with this description.
+  void failNext(std::string description) { failure_ = std::move(description); }
+  int registrations() const { return registrations_; }
+  int unregistrations() const { return unregistrations_; }
+
+ private:
+  LoginItemStatus status_ = LoginItemStatus::notRegistered;
+  std::optional<std::string> failure_;
+  int registrations_ = 0;
+  int unregistrations_ = 0;
+};
+
+// Security-scoped bookmarks: a bookmark names its folder; it resolves while the folder is
+// among the reachable ones. Safe only on one queue at a time (the engine's bookmark queue).
+class SimFolderBookmarks final : public FolderBookmarks {
+ public:
+  std::optional<Bytes> create(const std::string& path) override;
+  std::optional<ResolvedBookmark> resolve(const Bytes& bookmark) override;
+  bool startAccessing(const std::string& path) override;
+  void stopAccessing(const std::string& path) override;
+
+  void setReachable(const std::string& path, bool reachable);
+  // Folders accessed now, with how many accesses each holds.
+  const std::map<std::string, int>& accessed() const { return accessed_; }
+
+ private:
+  std::set<std::string> reachable_;
+  std::map<std::string, int> accessed_;
+};
+
+// Alerts and panels answered from a queue of scripted responses; what was shown is kept. With
+// no response queued an alert answers its last button and a panel is cancelled, as a user who
+// closes them would.
+class SimAlerts final : public Alerts {
+ public:
+  int runModal(const AlertRequest& request) override;
+  std::optional<std::string> runSavePanel(const FilePanelRequest& request) override;
+  std::optional<std::string> runOpenPanel(const FilePanelRequest& request) override;
+
+  void answerAlert(int response) { alertAnswers_.push_back(response); }
+  void answerPanel(std::optional<std::string> path) { panelAnswers_.push_back(std::move(path)); }
+
+  const std::vector<AlertRequest>& alerts() const { return alerts_; }
+  const std::vector<FilePanelRequest>& panels() const { return panels_; }
+
+ private:
+  std::optional<std::string> nextPanelAnswer(const FilePanelRequest& request);
+
+  std::deque<int> alertAnswers_;
+  std::deque<std::optional<std::string>> panelAnswers_;
+  std::vector<AlertRequest> alerts_;
+  std::vector<FilePanelRequest> panels_;
+};
+
+}  // namespace tidyframe
