@@ -1,0 +1,194 @@
+#include "storage/storage.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <system_error>
+
+namespace tidyframe {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string systemError(int code) { return std::system_category().message(code); }
+
+// Closes the descriptor when it goes out of scope; close() errors matter only after writing,
+// where the writer closes explicitly.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Closes now and answers errno of a failed close, 0 on success.
+  int close() {
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result == 0 ? 0 : errno;
+  }
+
+ private:
+  int fd_;
+};
+
+int writeAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const auto written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return 0;
+}
+
+// Makes a completed rename survive a power loss. File systems that cannot sync a folder say
+// EINVAL; the rename is then as durable as they allow.
+int syncFolder(const fs::path& folder) {
+  FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd.valid()) return errno;
+  if (::fsync(fd.get()) != 0 && errno != EINVAL) return errno;
+  return 0;
+}
+
+// The temporary files of `location` are named "." + its name + "." + six random characters.
+std::string temporaryPrefix(const fs::path& location) { return "." + location.filename().string() + "."; }
+constexpr std::size_t temporarySuffixLength = 6;
+
+// Writes `bytes` to a fresh temporary file in the folder of `location` and renames it over
+// `location`. The temporary name is unique, so two writers of one document never mix their
+// bytes; on failure the temporary file is removed and `location` is untouched.
+int replaceAtomically(const fs::path& location, std::string_view bytes) {
+  const fs::path folder = location.parent_path();
+  std::string temporary = (folder / (temporaryPrefix(location) + std::string(temporarySuffixLength, 'X'))).string();
+  FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+  if (!fd.valid()) return errno;
+  int error = writeAll(fd.get(), bytes);
+  if (error == 0 && ::fsync(fd.get()) != 0) error = errno;
+  if (const int closed = fd.close(); error == 0) error = closed;
+  if (error == 0 && ::rename(temporary.c_str(), location.c_str()) != 0) error = errno;
+  if (error != 0) {
+    ::unlink(temporary.c_str());
+    return error;
+  }
+  return syncFolder(folder);
+}
+
+struct ReadFailure {};
+
+std::expected<std::string, ReadFailure> readRegularFile(const fs::path& location) {
+  FileDescriptor fd(::open(location.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!fd.valid()) return std::unexpected(ReadFailure{});
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::unexpected(ReadFailure{});
+  if (static_cast<std::uintmax_t>(info.st_size) > Storage::maximumDocumentSize) return std::unexpected(ReadFailure{});
+  std::string bytes;
+  char buffer[1 << 16];
+  while (true) {
+    const auto count = ::read(fd.get(), buffer, sizeof buffer);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) return std::unexpected(ReadFailure{});
+    if (count == 0) return bytes;
+    bytes.append(buffer, static_cast<std::size_t>(count));
+    // The file may grow while it is read.
+    if (bytes.size() > Storage::maximumDocumentSize) return std::unexpected(ReadFailure{});
+  }
+}
+
+// "20261206-143000" for the moment `now` in UTC. UTC keeps names in order across time-zone
+// changes and needs no time-zone database.
+std::string utcTimestamp(Date now) {
+  using namespace std::chrono;
+  const double unix = std::isfinite(now.unixTime()) ? std::floor(now.unixTime()) : 0;
+  const sys_seconds moment{seconds{static_cast<long long>(unix)}};
+  const auto day = floor<days>(moment);
+  const year_month_day date{day};
+  const hh_mm_ss time{moment - day};
+  char text[96];
+  std::snprintf(text, sizeof text, "%04d%02u%02u-%02lld%02lld%02lld", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<long long>(time.hours().count()), static_cast<long long>(time.minutes().count()),
+                static_cast<long long>(time.seconds().count()));
+  return text;
+}
+
+fs::path asideLocation(const fs::path& location, const std::string& timestamp, int attempt) {
+  std::string name = location.stem().string() + ".unreadable-" + timestamp;
+  if (attempt > 1) name += "-" + std::to_string(attempt);
+  return location.parent_path() / (name + location.extension().string());
+}
+
+bool syncFile(const fs::path& location) {
+  FileDescriptor fd(::open(location.c_str(), O_RDONLY | O_CLOEXEC));
+  return fd.valid() && ::fsync(fd.get()) == 0;
+}
+
+}  // namespace
+
+Storage::Storage(std::filesystem::path directory) : directory_(std::move(directory)) {}
+
+std::expected<void, std::string> Storage::save(const Json& value, const std::filesystem::path& location) {
+  std::error_code error;
+  fs::create_directories(location.parent_path(), error);
+  if (error) return std::unexpected(error.message());
+  const auto text = writeJson(value);
+  if (!text) return std::unexpected(text.error());
+  if (const int code = replaceAtomically(location, *text); code != 0) return std::unexpected(systemError(code));
+  return {};
+}
+
+std::optional<Json> Storage::readJson(const std::filesystem::path& location) {
+  const auto bytes = readRegularFile(location);
+  if (!bytes) return std::nullopt;
+  auto json = parseJson(*bytes);
+  if (!json) return std::nullopt;
+  return std::move(*json);
+}
+
+std::optional<std::filesystem::path> Storage::keepAside(const std::filesystem::path& location, Date now) {
+  constexpr int attempts = 100;
+  const std::string timestamp = utcTimestamp(now);
+  for (int attempt = 1; attempt <= attempts; ++attempt) {
+    const auto aside = asideLocation(location, timestamp, attempt);
+    std::error_code error;
+    // Without overwrite options the copy fails on an existing name, so an earlier copy stays.
+    if (!fs::copy_file(location, aside, error)) {
+      if (error == std::errc::file_exists) continue;
+      return std::nullopt;
+    }
+    if (!syncFile(aside) || syncFolder(location.parent_path()) != 0) return std::nullopt;
+    return aside;
+  }
+  return std::nullopt;
+}
+
+bool Storage::exists(const std::filesystem::path& location) {
+  std::error_code error;
+  return fs::exists(location, error);
+}
+
+void Storage::removeLeftovers(const std::filesystem::path& location) {
+  const auto prefix = temporaryPrefix(location);
+  std::error_code error;
+  for (fs::directory_iterator entry(location.parent_path(), error), end; !error && entry != end;
+       entry.increment(error)) {
+    const auto name = entry->path().filename().string();
+    if (name.size() != prefix.size() + temporarySuffixLength || !name.starts_with(prefix)) continue;
+    std::error_code ignored;
+    fs::remove(entry->path(), ignored);
+  }
+}
+
+}  // namespace tidyframe

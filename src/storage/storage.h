@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cstdint>
+#include <expected>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+#include "base/date.h"
+#include "base/json.h"
+
+namespace tidyframe {
+
+// A JSON value is its own stored form.
+inline Json toJson(const Json& value) { return value; }
+inline std::optional<Json> fromJson(const Json& value, std::type_identity<Json>) { return value; }
+
+// A value that has a stored JSON form: toJson and fromJson found next to its type.
+template <class T>
+concept JsonDocument = requires(const T& value, const Json& json) {
+  { toJson(value) } -> std::convertible_to<Json>;
+  { fromJson(json, std::type_identity<T>{}) } -> std::same_as<std::optional<T>>;
+};
+
+// What loading one of the system's own documents found.
+template <class T>
+struct LoadedDocument {
+  // Absent when the document is missing or does not decode.
+  std::optional<T> value;
+  // Where an existing document that did not decode was copied before anything could save over
+  // it; absent when there was nothing to keep or the copy could not be made.
+  std::optional<std::filesystem::path> keptAside;
+};
+
+// The storage folder of the system's documents, and whole-document reading and writing.
+//
+// The application makes one for the user's folder and tests make their own in a temporary
+// folder. It holds only the folder path, never changes after construction, and may be used
+// from any thread; the file system is the only state it touches.
+class Storage {
+ public:
+  static constexpr std::string_view preferencesFile = "preferences.json";
+  static constexpr std::string_view layoutsFile = "finder-layouts.json";
+  static constexpr std::string_view activityFile = "activity.json";
+  // Larger files are not read: no document of the system comes near this, and a damaged or
+  // foreign file must not exhaust memory.
+  static constexpr std::uintmax_t maximumDocumentSize = 64u << 20;
+
+  explicit Storage(std::filesystem::path directory);
+
+  const std::filesystem::path& directory() const { return directory_; }
+  std::filesystem::path url(std::string_view fileName) const { return directory_ / fileName; }
+  std::filesystem::path preferencesURL() const { return url(preferencesFile); }
+  std::filesystem::path layoutsURL() const { return url(layoutsFile); }
+  std::filesystem::path activityURL() const { return url(activityFile); }
+
+  // Writes `value` in the stored-file style to `location`, creating missing folders. The old
+  // document is replaced atomically and durably: after a crash at any instant `location` holds
+  // either the old or the new complete document. The error is the system's description.
+  static std::expected<void, std::string> save(const Json& value, const std::filesystem::path& location);
+  template <JsonDocument T>
+  static std::expected<void, std::string> save(const T& value, const std::filesystem::path& location) {
+    return save(Json(toJson(value)), location);
+  }
+
+  // The document at `location`, or nothing when it is missing, unreadable, not a regular file,
+  // too large or not valid JSON. Never blocks on a pipe or device.
+  static std::optional<Json> readJson(const std::filesystem::path& location);
+  template <JsonDocument T>
+  static std::optional<T> read(const std::filesystem::path& location) {
+    const auto json = readJson(location);
+    if (!json) return std::nullopt;
+    return fromJson(*json, std::type_identity<T>{});
+  }
+
+  // Reads one of the system's own documents at launch. A document that exists but cannot be
+  // read or decoded reads as absent, as a missing one does, but is first copied beside itself
+  // as "<name>.unreadable-YYYYMMDD-HHMMSS.json" (the time `now` in UTC, with "-2", "-3", ...
+  // added rather than replacing a copy kept earlier), so the next save cannot destroy it.
+  // Temporary files that a crash left behind while saving the document are removed, so it is
+  // called before anything saves the document.
+  template <JsonDocument T>
+  LoadedDocument<T> load(std::string_view fileName, Date now) const {
+    const auto location = url(fileName);
+    removeLeftovers(location);
+    if (!exists(location)) return {};
+    if (auto value = read<T>(location)) return {std::move(value), std::nullopt};
+    return {std::nullopt, keepAside(location, now)};
+  }
+
+  // The copy that load() makes, made by hand; nothing when the copy fails.
+  static std::optional<std::filesystem::path> keepAside(const std::filesystem::path& location, Date now);
+
+ private:
+  static bool exists(const std::filesystem::path& location);
+  static void removeLeftovers(const std::filesystem::path& location);
+
+  std::filesystem::path directory_;
+};
+
+}  // namespace tidyframe
