@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "base/uuid.h"
+
 namespace tidyframe {
 
 JsonFields::JsonFields(const Json& value) : object_(value.is_object() ? &value : nullptr), failed_(!object_) {}
@@ -16,6 +18,12 @@ const Json* JsonFields::member(std::string_view key) const {
 std::string JsonFields::text(std::string_view key) { return required(optionalText(key), key); }
 
 bool JsonFields::flag(std::string_view key) { return required(optionalFlag(key), key); }
+
+std::string JsonFields::uuid(std::string_view key) {
+  const auto id = canonicalUuid(text(key));
+  if (!id) fail();
+  return id.value_or(std::string{});
+}
 
 double JsonFields::number(std::string_view key) {
   const Json* value = member(key);

@@ -28,6 +28,8 @@ class JsonFields {
   // Required members: missing, null or of the wrong type fails.
   std::string text(std::string_view key);
   bool flag(std::string_view key);
+  // A UUID in either case, answered in its canonical upper-case form.
+  std::string uuid(std::string_view key);
   // A finite number, integer or not.
   double number(std::string_view key);
   template <class E>

@@ -1,7 +1,6 @@
 #include "model/settings_document.h"
 
 #include "base/base64.h"
-#include "base/uuid.h"
 #include "model/json_fields.h"
 
 namespace tidyframe {
@@ -9,13 +8,6 @@ namespace tidyframe {
 namespace {
 
 std::string raw(auto value) { return std::string(rawValue(value)); }
-
-// A stored rule id in either case becomes the canonical upper-case form; anything else fails.
-std::string ruleId(JsonFields& fields) {
-  const auto id = canonicalUuid(fields.text("id"));
-  if (!id) fields.fail();
-  return id.value_or(std::string{});
-}
 
 std::optional<Bytes> bookmark(JsonFields& fields) {
   const auto text = fields.optionalText("bookmark");
@@ -87,7 +79,7 @@ Json toJson(const Preferences& preferences) {
 std::optional<LocationRule> fromJson(const Json& value, std::type_identity<LocationRule>) {
   JsonFields fields(value);
   LocationRule rule{
-      .id = ruleId(fields),
+      .id = fields.uuid("id"),
       .name = fields.text("name"),
       .path = fields.text("path"),
       .volumeID = fields.optionalText("volumeID"),

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "base/date.h"
+#include "base/json.h"
+#include "base/uuid.h"
+
+namespace tidyframe {
+
+// One record of the activity log: an arrangement, a notable failure or a user action. The log
+// is a list of them, newest first. Texts are already in the interface language of the moment.
+struct ActivityEntry {
+  std::string id = makeUuid();
+  // When it happened; the caller stamps it from its Dispatch clock.
+  Date date;
+  std::string title;
+  std::string detail;
+  std::optional<std::string> path;
+  bool success = false;
+  // The Finder's menu titles of the arrangement the change replaced, and the window it was
+  // made in: what undo needs to put the window back.
+  std::optional<std::string> previousGroup;
+  std::optional<std::string> previousSort;
+  std::optional<std::string> windowID;
+
+  friend bool operator==(const ActivityEntry&, const ActivityEntry&) = default;
+};
+
+// The stored form of one entry and of the whole list (also the form of an exported log). An
+// entry lacking a required key or holding a value of the wrong type, an id that is no UUID or
+// a date that is no finite number, fails to decode, and with it the whole list.
+Json toJson(const ActivityEntry& entry);
+Json toJson(const std::vector<ActivityEntry>& entries);
+
+std::optional<ActivityEntry> fromJson(const Json& value, std::type_identity<ActivityEntry>);
+std::optional<std::vector<ActivityEntry>> fromJson(const Json& value, std::type_identity<std::vector<ActivityEntry>>);
+
+}  // namespace tidyframe
