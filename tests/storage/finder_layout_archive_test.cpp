@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include "storage/finder_layout_archive.h"
+
+namespace tidyframe {
+namespace {
+
+using Volume = std::optional<std::string>;
+
+OriginalFinderLayout layout(std::string path, std::string view, Volume volume, std::string group, std::string sort) {
+  return {std::move(path), std::move(view), std::move(volume), std::move(group), std::move(sort)};
+}
+
+OriginalFinderLayout legacy(std::string path, std::string group, std::string sort) {
+  return layout(std::move(path), "*", std::nullopt, std::move(group), std::move(sort));
+}
+
+std::optional<FinderLayoutArchive> decode(std::string_view text) {
+  const auto json = parseJson(text);
+  if (!json) return std::nullopt;
+  return fromJson(*json, std::type_identity<FinderLayoutArchive>{});
+}
+
+TEST(FinderLayoutArchiveTest, KeysAndFingerprints) {
+  EXPECT_EQ(FinderLayoutArchive::key("/Users/demo/Photos/", "icon view", "internal"),
+            "/Users/demo/Photos\nicon view\ninternal");
+  EXPECT_EQ(FinderLayoutArchive::key("/Users/demo//Photos", "*", std::nullopt), "/Users/demo/Photos\n*\n");
+  EXPECT_EQ(FinderLayoutArchive::fingerprint(Grouping::kind, Sorting::name, true), "kind:name:true");
+  EXPECT_NE(FinderLayoutArchive::fingerprint(Grouping::kind, Sorting::name, true),
+            FinderLayoutArchive::fingerprint(Grouping::modified, Sorting::name, true));
+  EXPECT_NE(FinderLayoutArchive::fingerprint(Grouping::kind, Sorting::name, true),
+            FinderLayoutArchive::fingerprint(Grouping::kind, Sorting::name, false));
+}
+
+TEST(FinderLayoutArchiveTest, TheFirstArrangementSeenStaysTheOriginal) {
+  FinderLayoutArchive archive;
+  archive.remember(layout("/Users/demo/Photos", "icon view", "internal", "None", "Name"), "kind:name:true");
+  archive.remember(layout("/Users/demo/Photos/", "icon view", "internal", "Kind", "Size"), "size:size:true");
+  EXPECT_EQ(archive.original("/Users/demo/Photos", "icon view", "internal"),
+            layout("/Users/demo/Photos", "icon view", "internal", "None", "Name"));
+  EXPECT_EQ(archive.confirmed, (std::map<std::string, std::string>{
+                                   {"/Users/demo/Photos\nicon view\ninternal", "size:size:true"}}));
+}
+
+TEST(FinderLayoutArchiveTest, IncompleteLayoutsAreNotKeptButTheirFingerprintIs) {
+  FinderLayoutArchive archive;
+  archive.remember(layout("/a", "icon view", std::nullopt, "", "Name"), "kind:name:false");
+  archive.remember(layout("/b", "icon view", std::nullopt, "None", ""), std::nullopt);
+  EXPECT_TRUE(archive.originals.empty());
+  EXPECT_EQ(archive.confirmed.size(), 1u);
+  archive.remember(layout("/a", "icon view", std::nullopt, "Kind", "Name"), std::nullopt);
+  EXPECT_EQ(archive.original("/a", "icon view", std::nullopt)->group, "Kind") << "a later complete layout is kept";
+  EXPECT_EQ(archive.confirmed.begin()->second, "kind:name:false") << "no fingerprint leaves the confirmed one";
+}
+
+TEST(FinderLayoutArchiveTest, OriginalPrecedence) {
+  FinderLayoutArchive archive;
+  archive.remember(layout("/Users/demo/Photos", "icon view", "internal", "None", "Name"), std::nullopt);
+  archive.remember(legacy("/Users/demo/Photos", "Kind", "Size"), std::nullopt);
+  archive.remember(layout("/Users/demo/Music", "*", "internal", "Date Added", "Name"), std::nullopt);
+  archive.remember(legacy("/Users/demo/Music", "Kind", "Kind"), std::nullopt);
+  archive.remember(layout("/Volumes/Card/DCIM", "icon view", "card-A", "None", "Name"), std::nullopt);
+  archive.remember(legacy("/Volumes/Card/DCIM", "Kind", "Size"), std::nullopt);
+  archive.remember(legacy("/Volumes", "Kind", "Size"), std::nullopt);
+  archive.remember(legacy("/VolumesOther", "Size", "Size"), std::nullopt);
+
+  struct Case {
+    const char* reason;
+    const char* path;
+    const char* view;
+    Volume volume;
+    std::optional<std::string> group;
+  };
+  const Case cases[] = {
+      {"the exact record beats the legacy one", "/Users/demo/Photos", "icon view", "internal", "None"},
+      {"another view falls back to the legacy record", "/Users/demo/Photos", "list view", "internal", "Kind"},
+      {"every view on the same volume beats the legacy record", "/Users/demo/Music", "list view", "internal",
+       "Date Added"},
+      {"another volume falls back to the legacy record", "/Users/demo/Music", "list view", "other", "Kind"},
+      {"the record of another card is not used", "/Volumes/Card/DCIM", "icon view", "card-B", std::nullopt},
+      {"nor is a record naming no volume below /Volumes", "/Volumes/Card/DCIM", "list view", "card-A", std::nullopt},
+      {"/Volumes itself counts", "/Volumes", "icon view", "disk", std::nullopt},
+      {"a mere prefix of /Volumes does not", "/VolumesOther", "icon view", "disk", "Size"},
+      {"without a volume the legacy record is found everywhere", "/Volumes/Card/DCIM", "list view", std::nullopt,
+       "Kind"},
+      {"the exact record of the card", "/Volumes/Card/DCIM/", "icon view", "card-A", "None"},
+      {"nothing recorded", "/Users/demo", "icon view", "internal", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    const auto found = archive.original(c.path, c.view, c.volume);
+    EXPECT_EQ(found ? std::optional(found->group) : std::nullopt, c.group) << c.reason;
+  }
+}
+
+TEST(FinderLayoutArchiveTest, ForgetConfirmationDropsExactlyOneFolder) {
+  FinderLayoutArchive archive;
+  archive.remember(layout("/Users/demo/Photos", "icon view", "internal", "None", "Name"), "kind:name:true");
+  archive.remember(layout("/Users/demo/Photos", "list view", std::nullopt, "None", "Name"), "kind:name:true");
+  archive.remember(layout("/Users/demo/Photos/2024", "icon view", "internal", "None", "Name"), "kind:name:true");
+  archive.remember(layout("/Users/demo/Photos 2", "icon view", "internal", "None", "Name"), "kind:name:true");
+  archive.remember(layout("/Volumes/Card/DCIM", "icon view", "card-A", "None", "Name"), "kind:name:true");
+  const auto originals = archive.originals;
+
+  archive.forgetConfirmation("/Users/demo/Photos/");
+
+  std::vector<std::string> left;
+  for (const auto& [key, fingerprint] : archive.confirmed) left.push_back(key);
+  EXPECT_EQ(left, (std::vector<std::string>{"/Users/demo/Photos 2\nicon view\ninternal",
+                                            "/Users/demo/Photos/2024\nicon view\ninternal",
+                                            "/Volumes/Card/DCIM\nicon view\ncard-A"}));
+  EXPECT_EQ(archive.originals, originals);
+}
+
+ActivityEntry entry(std::string path, bool success, std::optional<std::string> group, std::optional<std::string> sort) {
+  ActivityEntry e;
+  e.title = "t";
+  e.path = std::move(path);
+  e.success = success;
+  e.previousGroup = std::move(group);
+  e.previousSort = std::move(sort);
+  return e;
+}
+
+TEST(FinderLayoutArchiveTest, SeedingKeepsTheArrangementBeforeTheOldestChange) {
+  FinderLayoutArchive archive;
+  archive.remember(legacy("/kept", "Existing", "Existing"), std::nullopt);
+  const std::vector<ActivityEntry> newestFirst = {
+      entry("/a", true, "Newest", "Newest"),
+      entry("/a", true, "Oldest", "Oldest"),
+      entry("/b", false, "Failed", "Failed"),
+      entry("/c", true, "Kind", std::nullopt),
+      entry("/kept", true, "Logged", "Logged"),
+  };
+  archive.seed(newestFirst);
+  struct Case {
+    const char* reason;
+    const char* path;
+    std::optional<std::string> group;
+  };
+  const Case cases[] = {
+      {"the oldest change of a folder wins", "/a", "Oldest"},
+      {"failed entries seed nothing", "/b", std::nullopt},
+      {"an entry without the previous sort seeds nothing", "/c", std::nullopt},
+      {"an existing record stays", "/kept", "Existing"},
+  };
+  for (const auto& c : cases) {
+    const auto found = archive.original(c.path, "icon view", "internal");
+    EXPECT_EQ(found ? std::optional(found->group) : std::nullopt, c.group) << c.reason;
+  }
+  EXPECT_TRUE(archive.confirmed.empty());
+}
+
+// As the earlier macOS build wrote it: line feeds in keys escaped, "/" escaped, the absent
+// volume UUID left out.
+constexpr std::string_view earlierBuildArchive = R"({
+  "confirmed" : {
+    "\/Users\/demo\/Photos\nicon view\ninternal" : "kind:name:true"
+  },
+  "originals" : {
+    "\/Users\/demo\/Photos\n*\n" : {
+      "group" : "Kind",
+      "path" : "\/Users\/demo\/Photos",
+      "sort" : "Size",
+      "view" : "*"
+    },
+    "\/Users\/demo\/Photos\nicon view\ninternal" : {
+      "group" : "None",
+      "path" : "\/Users\/demo\/Photos",
+      "sort" : "Name",
+      "view" : "icon view",
+      "volumeID" : "internal"
+    }
+  }
+})";
+
+TEST(FinderLayoutArchiveTest, ReadsAndWritesTheEarlierBuildsFormByteForByte) {
+  const auto archive = decode(earlierBuildArchive);
+  ASSERT_TRUE(archive);
+  EXPECT_EQ(archive->original("/Users/demo/Photos", "icon view", "internal"),
+            layout("/Users/demo/Photos", "icon view", "internal", "None", "Name"));
+  EXPECT_EQ(archive->original("/Users/demo/Photos", "list view", "internal"),
+            legacy("/Users/demo/Photos", "Kind", "Size"));
+  EXPECT_EQ(archive->confirmed.at("/Users/demo/Photos\nicon view\ninternal"), "kind:name:true");
+  EXPECT_EQ(writeJson(toJson(*archive)).value(), earlierBuildArchive);
+}
+
+TEST(FinderLayoutArchiveTest, DocumentsThatFailAsAWhole) {
+  const char* record = R"({"path":"/a","view":"*","group":"Kind","sort":"Name"})";
+  auto withRecord = [](std::string body) { return R"({"confirmed":{},"originals":{"k":)" + body + "}}"; };
+  struct Case {
+    const char* reason;
+    std::string document;
+  };
+  const Case cases[] = {
+      {"originals missing", R"({"confirmed":{}})"},
+      {"confirmed missing", R"({"originals":{}})"},
+      {"confirmed null", R"({"confirmed":null,"originals":{}})"},
+      {"originals as an array", R"({"confirmed":{},"originals":[]})"},
+      {"a fingerprint that is no text", R"({"confirmed":{"k":true},"originals":{}})"},
+      {"a record without group", withRecord(R"({"path":"/a","view":"*","sort":"Name"})")},
+      {"a record without view", withRecord(R"({"path":"/a","group":"Kind","sort":"Name"})")},
+      {"a volume UUID that is a number", withRecord(R"({"path":"/a","view":"*","group":"K","sort":"N","volumeID":1})")},
+      {"a record that is no object", withRecord("\"/a\"")},
+  };
+  ASSERT_TRUE(decode(withRecord(record))) << "the base record reads";
+  ASSERT_TRUE(decode(R"({"confirmed":{},"originals":{},"future":1})")) << "unknown keys are ignored";
+  for (const auto& c : cases) EXPECT_FALSE(decode(c.document)) << c.reason;
+}
+
+}  // namespace
+}  // namespace tidyframe
