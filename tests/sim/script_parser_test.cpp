@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/fixtures/finder_script_texts.h"
+#include "sim/sim_scenario.h"
 
 namespace tidyframe::applescript {
 namespace {

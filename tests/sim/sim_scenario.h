@@ -8,10 +8,43 @@
 #include <vector>
 
 #include "base/virtual_dispatch.h"
-#include "sim/fixtures/finder_script_texts.h"
+#include "finder/finder_menu_names.h"
+#include "finder/finder_scripts.h"
 #include "sim/sim_mac.h"
 
 namespace tidyframe {
+
+// The application's own script texts and title lists, as the engine sends them.
+namespace fixtures {
+
+using Titles = std::vector<std::string>;
+
+inline Titles titlesOf(Grouping grouping) {
+  auto names = menuNames(grouping);
+  return Titles(names.begin(), names.end());
+}
+
+inline const Titles kKindChoice = titlesOf(Grouping::kind);
+inline const Titles kNameChoice = titlesOf(Grouping::name);
+inline const Titles kModifiedChoice = titlesOf(Grouping::modified);
+inline const Titles kCreatedChoice = titlesOf(Grouping::created);
+inline const Titles kAddedChoice = titlesOf(Grouping::added);
+inline const Titles kOpenedChoice = titlesOf(Grouping::opened);
+inline const Titles kSizeChoice = titlesOf(Grouping::size);
+inline const Titles kTagsChoice = titlesOf(Grouping::tags);
+inline const Titles kNoneChoice = titlesOf(Grouping::none);
+
+inline std::string query() { return std::string(FinderScripts::query()); }
+inline std::string keepHidden() { return std::string(FinderScripts::keepHidden()); }
+inline const std::string kActivate{FinderScripts::activate()};
+inline const std::string kAutomationCheck{FinderScripts::automationCheck()};
+
+inline std::string apply(const std::string& url, const std::string& windowID, const Titles& groups,
+                         const Titles& sorts, bool hide) {
+  return FinderScripts::apply(url, windowID, groups, sorts, hide);
+}
+
+}  // namespace fixtures
 
 inline void PrintTo(const FolderArrangement& a, std::ostream* out) {
   *out << (a.grouped ? "grouped by " : "ungrouped, group key ") << static_cast<int>(a.groupKey) << ", sorted by "
