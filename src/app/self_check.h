@@ -24,6 +24,9 @@ std::vector<SelfCheck> selfChecks(const L& l, const std::vector<std::filesystem:
 // The checks of the 13 interface languages' string tables.
 std::vector<SelfCheck> localeChecks(const std::vector<std::filesystem::path>& tableRoots);
 
+// The checks of the Finder scripts and the Finder's menu vocabulary.
+std::vector<SelfCheck> finderChecks();
+
 // Runs the checks, prints each failure and one summary line; answers whether all held.
 bool runSelfChecks(const std::vector<SelfCheck>& checks, std::ostream& out);
 
