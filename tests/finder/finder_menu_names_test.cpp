@@ -26,15 +26,6 @@ TEST(FinderMenuNamesTest, EveryListHoldsTheFinderTitlesInStoredOrder) {
   }
 }
 
-TEST(FinderMenuNamesTest, ChoiceListsStartInEnglish) {
-  const std::map<Grouping, std::string_view> english{
-      {Grouping::kind, "Kind"},       {Grouping::name, "Name"},           {Grouping::modified, "Date Modified"},
-      {Grouping::created, "Date Created"}, {Grouping::added, "Date Added"}, {Grouping::opened, "Date Last Opened"},
-      {Grouping::size, "Size"},       {Grouping::tags, "Tags"},           {Grouping::none, "None"},
-  };
-  for (const auto& [grouping, title] : english) EXPECT_EQ(menuNames(grouping).front(), title) << rawValue(grouping);
-}
-
 TEST(FinderMenuNamesTest, ASortingUsesTheTitlesOfItsGrouping) {
   for (auto sorting : allCases<Sorting>()) {
     const auto sortTitles = menuNames(sorting);
