@@ -5,13 +5,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <optional>
 #include <sstream>
 
 #include "base/json.h"
 #include "base/virtual_dispatch.h"
 #include "legacy/legacy_service.h"
-#include "posix/posix_process_runner.h"
 #include "sim/sim_launchd.h"
 
 namespace tidyframe {
@@ -36,6 +36,11 @@ std::optional<std::string> readText(const fs::path& path) {
   std::ostringstream text;
   text << file.rdbuf();
   return text.str();
+}
+
+std::vector<std::string> agentFileNames(std::vector<std::string> labels) {
+  for (auto& label : labels) label += ".plist";
+  return labels;
 }
 
 std::vector<std::string> fileNames(const fs::path& folder) {
@@ -107,7 +112,6 @@ class LegacyServiceTest : public ::testing::Test {
     dispatch.runUntilIdle();
     return *result;
   }
-  double elapsed() const { return dispatch.now() - start; }
 
   TemporaryFolder temporary;
   VirtualDispatch dispatch{start};
@@ -149,19 +153,6 @@ TEST_F(LegacyServiceTest, DetectsLoadedJobsAndTheCheckedCount) {
   }
 }
 
-TEST_F(LegacyServiceTest, DetectsThroughARealLaunchctl) {
-  const fs::path stub = temporary.path() / "launchctl";
-  writeText(stub, "#!/bin/sh\n"
-                  "[ \"$1 $2\" = \"print gui/501/local.plumbline.live\" ] && { echo 'state = running'; exit 0; }\n"
-                  "echo 'Could not find service' >&2; exit 113\n");
-  fs::permissions(stub, fs::perms::owner_all);
-  PosixProcessRunner runner;
-  auto locations = LegacyLocations::standard(temporary.path() / "home", temporary.path() / "storage", user);
-  locations.launchctl = stub.string();
-  LegacyService service(runner, dispatch, l, locations);
-  EXPECT_EQ(service.detect(), (LegacyDetection{true, 0}));
-}
-
 TEST_F(LegacyServiceTest, StandardLocations) {
   const auto locations = LegacyLocations::standard("/Users/ana", "/Users/ana/Library/Application Support/Tidyframe", 502);
   EXPECT_EQ(locations, (LegacyLocations{"/bin/launchctl", "/Users/ana/Library/LaunchAgents",
@@ -169,79 +160,50 @@ TEST_F(LegacyServiceTest, StandardLocations) {
                                         "/Users/ana/Library/Application Support/Tidyframe/legacy-backup", 502}));
 }
 
-TEST_F(LegacyServiceTest, TakeOverWithoutAgentFilesWritesAnEmptyRecord) {
-  EXPECT_FALSE(world.service.canRestore());
-  EXPECT_TRUE(onEnvironmentQueue([&] { return world.service.takeOver(); }).has_value());
-  EXPECT_EQ(world.record(), Json::array());
-  EXPECT_EQ(world.launchd.callCount("bootout"), 0u);
-  EXPECT_TRUE(world.service.canRestore());
-}
-
-TEST_F(LegacyServiceTest, TakeOverBacksUpStopsAndRemovesBothAgents) {
-  world.installAgent(first);
-  world.installAgent(second);
-  const auto original = readText(world.service.agentPath(second));
-
-  EXPECT_TRUE(onEnvironmentQueue([&] { return world.service.takeOver(); }).has_value());
-
-  EXPECT_EQ(world.record(), Json::array({first, second}));
-  EXPECT_EQ(readText(world.service.backupPath(second)), original);
-  EXPECT_FALSE(world.hasAgentFile(first));
-  EXPECT_FALSE(world.hasAgentFile(second));
-  EXPECT_EQ(world.service.detect(), (LegacyDetection{false, 0}));
-  EXPECT_EQ(elapsed(), 0);
-}
-
-TEST_F(LegacyServiceTest, TakeOverRecordsOnlyTheAgentFilesThatExist) {
-  world.installAgent(second);
-  world.launchd.load(first, world.service.agentPath(first));  // loaded, but its file is gone
-
-  EXPECT_TRUE(onEnvironmentQueue([&] { return world.service.takeOver(); }).has_value());
-
-  EXPECT_EQ(world.record(), Json::array({second}));
-  EXPECT_EQ(fileNames(world.service.locations().backupFolder), (std::vector<std::string>{"local.plumbline.live.plist", "migration.json"}));
-  EXPECT_TRUE(world.launchd.isLoaded(first));
-}
-
-TEST_F(LegacyServiceTest, TakeOverWaitsForSlowJobsInTurn) {
-  world.installAgent(first);
-  world.installAgent(second);
-  world.launchd.setStopDelay(first, 3);
-  world.launchd.setStopDelay(second, 1);
-
-  EXPECT_TRUE(onEnvironmentQueue([&] { return world.service.takeOver(); }).has_value());
-
-  EXPECT_FALSE(world.hasAgentFile(first));
-  EXPECT_FALSE(world.hasAgentFile(second));
-  EXPECT_GE(elapsed(), 4);
-  EXPECT_LE(elapsed(), 4 + 2 * LegacyService::stopPollInterval + 1e-9);
-}
-
-TEST_F(LegacyServiceTest, AJobThatDoesNotStopFailsTheTakeOverAfterEightSeconds) {
+TEST_F(LegacyServiceTest, TakeOver) {
+  const std::string stuck = "旧版服务仍在运行: Boot-out failed: 36: Operation now in progress";
   struct Case {
     const char* reason;
-    double stopDelay;
-    std::string description;
+    std::vector<std::string> agentFiles;  // each also loaded
+    std::map<std::string, double> stopDelays;
+    std::expected<void, LegacyFailure> expected;
+    Json record;
+    std::vector<std::string> agentFilesLeft;
+    double seconds;  // of waiting for jobs to stop, give or take one poll
   };
   const Case cases[] = {
-      {"bootout gives up and says why", SimLaunchd::never,
-       "旧版服务仍在运行: Boot-out failed: 36: Operation now in progress"},
-      {"bootout says nothing, the job just takes too long", 20, "旧版服务仍在运行"},
+      {"no agent files: an empty record and nothing stopped", {}, {}, {}, Json::array(), {}, 0},
+      {"both agents backed up, stopped and removed", {first, second}, {}, {}, Json::array({first, second}), {}, 0},
+      {"only agents with a file are taken over", {second}, {}, {}, Json::array({second}), {}, 0},
+      {"slow jobs are waited for in turn", {first, second}, {{first, 3}, {second, 1}}, {},
+       Json::array({first, second}), {}, 4},
+      {"a stuck job fails after 8 seconds with launchctl's words", {first, second}, {{second, SimLaunchd::never}},
+       std::unexpected(LegacyFailure{LegacyFailureKind::stillLoaded, 1, stuck}), Json::array({first, second}), {second}, 8},
+      {"a job slower than 8 seconds fails with the bare text", {first, second}, {{second, 20}},
+       std::unexpected(LegacyFailure{LegacyFailureKind::stillLoaded, 1, "旧版服务仍在运行"}),
+       Json::array({first, second}), {second}, 8},
   };
   int row = 0;
   for (const auto& c : cases) {
     World rowWorld(dispatch, l, temporary.path() / std::to_string(++row));
-    rowWorld.installAgent(first);
-    rowWorld.installAgent(second);
-    rowWorld.launchd.setStopDelay(second, c.stopDelay);
+    std::map<std::string, std::optional<std::string>> originals;
+    for (const auto& label : c.agentFiles) {
+      rowWorld.installAgent(label);
+      originals[label] = readText(rowWorld.service.agentPath(label));
+    }
+    for (const auto& [label, seconds] : c.stopDelays) rowWorld.launchd.setStopDelay(label, seconds);
+    EXPECT_FALSE(rowWorld.service.canRestore()) << c.reason;
     const Date before = dispatch.now();
 
-    const auto result = onEnvironmentQueue([&] { return rowWorld.service.takeOver(); });
+    EXPECT_EQ(onEnvironmentQueue([&] { return rowWorld.service.takeOver(); }), c.expected) << c.reason;
 
-    EXPECT_EQ(result, std::unexpected(LegacyFailure{LegacyFailureKind::stillLoaded, 1, c.description})) << c.reason;
-    EXPECT_NEAR(dispatch.now() - before, LegacyService::stopTimeout, 1e-6) << c.reason;
-    EXPECT_FALSE(rowWorld.hasAgentFile(first)) << c.reason;
-    EXPECT_TRUE(rowWorld.hasAgentFile(second)) << "the file of a job still loaded stays: " << c.reason;
+    const double waited = dispatch.now() - before;
+    EXPECT_GE(waited, c.seconds - 1e-9) << c.reason;
+    EXPECT_LE(waited, c.seconds + (c.expected ? LegacyService::stopPollInterval : 1e-9)) << c.reason;
+    EXPECT_EQ(rowWorld.record(), c.record) << c.reason;
+    for (const auto& [label, text] : originals) EXPECT_EQ(readText(rowWorld.service.backupPath(label)), text) << c.reason;
+    EXPECT_EQ(fileNames(rowWorld.service.locations().launchAgents), agentFileNames(c.agentFilesLeft)) << c.reason;
+    EXPECT_EQ(rowWorld.service.detect().running, !c.agentFilesLeft.empty()) << c.reason;
     EXPECT_TRUE(rowWorld.service.canRestore()) << c.reason;
   }
 }
@@ -249,17 +211,14 @@ TEST_F(LegacyServiceTest, AJobThatDoesNotStopFailsTheTakeOverAfterEightSeconds) 
 TEST_F(LegacyServiceTest, TheStillRunningTextIsInTheInterfaceLanguage) {
   L english({TIDYFRAME_RESOURCE_DIR "/i18n"}, nullptr);
   english.setLanguage("en");
-  SimLaunchd launchd(dispatch, user);
-  LegacyService service(launchd, dispatch, english, world.service.locations());
-  world.installAgent(first);
-  launchd.load(first, service.agentPath(first));
-  launchd.setStopDelay(first, SimLaunchd::never);
+  World englishWorld(dispatch, english, temporary.path());
+  englishWorld.installAgent(first);
+  englishWorld.launchd.setStopDelay(first, 20);
 
-  const auto result = onEnvironmentQueue([&] { return service.takeOver(); });
+  const auto result = onEnvironmentQueue([&] { return englishWorld.service.takeOver(); });
 
   ASSERT_FALSE(result.has_value());
-  EXPECT_EQ(result.error().description, english.t("旧版服务仍在运行") + ": Boot-out failed: 36: Operation now in progress");
-  EXPECT_NE(english.t("旧版服务仍在运行"), "旧版服务仍在运行");
+  EXPECT_EQ(result.error().description, "The old version’s service is still running");
 }
 
 TEST_F(LegacyServiceTest, WaitingForAJobLeavesOtherQueuesRunning) {
@@ -337,27 +296,55 @@ TEST_F(LegacyServiceTest, ALaterTakeOverKeepsTheFirstBackupAndEveryOtherConfigur
   }
 }
 
-TEST_F(LegacyServiceTest, HandBackRestoresTheAgentFilesAndLoadsTheJobs) {
-  world.installAgent(first);
-  world.installAgent(second);
-  const auto original = readText(world.service.agentPath(first));
-  ASSERT_TRUE(onEnvironmentQueue([&] { return world.service.takeOver(); }).has_value());
+TEST_F(LegacyServiceTest, HandBackLoadsWhatIsNotLoaded) {
+  struct Case {
+    const char* reason;
+    std::function<void(World&)> arrange;
+    std::size_t bootstraps;
+  };
+  const auto takenOver = [&](World& w) {
+    w.installAgent(first);
+    w.installAgent(second);
+    ASSERT_TRUE(onEnvironmentQueue([&] { return w.service.takeOver(); }).has_value());
+  };
+  const Case cases[] = {
+      {"after a take-over both come back", takenOver, 2},
+      {"jobs already loaded are left alone",
+       [](World& w) {
+         w.installAgent(first);
+         w.installAgent(second);
+         w.writeRecord(R"(["local.plumbline", "local.plumbline.live"])");
+       },
+       0},
+      {"a deleted LaunchAgents folder is made again",
+       [&](World& w) {
+         takenOver(w);
+         fs::remove_all(w.service.locations().launchAgents);
+       },
+       2},
+      {"after a failed take-over only the stopped job is loaded again",
+       [&](World& w) {
+         w.installAgent(first);
+         w.installAgent(second);
+         w.launchd.setStopDelay(second, SimLaunchd::never);
+         ASSERT_FALSE(onEnvironmentQueue([&] { return w.service.takeOver(); }).has_value());
+       },
+       1},
+  };
+  int row = 0;
+  for (const auto& c : cases) {
+    World rowWorld(dispatch, l, temporary.path() / std::to_string(++row));
+    c.arrange(rowWorld);
+    const auto bootstrapsBefore = rowWorld.launchd.callCount("bootstrap");
 
-  EXPECT_EQ(onEnvironmentQueue([&] { return world.service.handBack(); }), true);
+    EXPECT_EQ(onEnvironmentQueue([&] { return rowWorld.service.handBack(); }), true) << c.reason;
 
-  EXPECT_EQ(readText(world.service.agentPath(first)), original);
-  EXPECT_TRUE(world.launchd.isLoaded(first));
-  EXPECT_TRUE(world.launchd.isLoaded(second));
-}
-
-TEST_F(LegacyServiceTest, HandBackWhenTheJobsAreLoadedBootstrapsNothing) {
-  world.installAgent(first);
-  world.installAgent(second);
-  world.writeRecord(R"(["local.plumbline", "local.plumbline.live"])");
-
-  EXPECT_EQ(onEnvironmentQueue([&] { return world.service.handBack(); }), true);
-
-  EXPECT_EQ(world.launchd.callCount("bootstrap"), 0u);
+    EXPECT_EQ(rowWorld.launchd.callCount("bootstrap") - bootstrapsBefore, c.bootstraps) << c.reason;
+    for (const auto& label : {first, second}) {
+      EXPECT_TRUE(rowWorld.hasAgentFile(label)) << c.reason;
+      EXPECT_TRUE(rowWorld.launchd.isLoaded(label)) << c.reason;
+    }
+  }
 }
 
 TEST_F(LegacyServiceTest, HandBackIgnoresLabelsItDoesNotKnow) {
@@ -432,33 +419,6 @@ TEST_F(LegacyServiceTest, HandBackFailures) {
     EXPECT_EQ(onEnvironmentQueue([&] { return rowWorld.service.handBack(); }), std::unexpected(c.expected))
         << c.reason;
   }
-}
-
-TEST_F(LegacyServiceTest, HandBackRecreatesADeletedLaunchAgentsFolder) {
-  world.installAgent(first);
-  ASSERT_TRUE(onEnvironmentQueue([&] { return world.service.takeOver(); }).has_value());
-  fs::remove_all(world.service.locations().launchAgents);
-
-  EXPECT_EQ(onEnvironmentQueue([&] { return world.service.handBack(); }), true);
-
-  EXPECT_TRUE(world.hasAgentFile(first));
-  EXPECT_TRUE(world.launchd.isLoaded(first));
-}
-
-// What the engine does after a failed take-over: hand back at once, without asking.
-TEST_F(LegacyServiceTest, HandBackAfterAFailedTakeOverRestoresWhatWasStopped) {
-  world.installAgent(first);
-  world.installAgent(second);
-  world.launchd.setStopDelay(second, SimLaunchd::never);
-  ASSERT_FALSE(onEnvironmentQueue([&] { return world.service.takeOver(); }).has_value());
-  ASSERT_FALSE(world.launchd.isLoaded(first));
-
-  EXPECT_EQ(onEnvironmentQueue([&] { return world.service.handBack(); }), true);
-
-  EXPECT_TRUE(world.launchd.isLoaded(first));
-  EXPECT_TRUE(world.launchd.isLoaded(second));
-  EXPECT_EQ(world.launchd.callCount("bootstrap"), 1u);
-  EXPECT_EQ(world.service.detect(), (LegacyDetection{true, 0}));
 }
 
 }  // namespace
