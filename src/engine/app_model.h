@@ -201,6 +201,8 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   FinderNavigationGate navigationGate_;
   FinderHiddenRepairState hiddenRepair_;
   std::optional<std::string> lastAppliedKey_;
+  // Set by applyNow: the next queried folder is arranged even if the archive confirms it.
+  bool ignoreConfirmationOnce_ = false;
   std::optional<std::string> failureKey_;
   Date lastFailureDate_ = Date::distantPast();
   Date lastPermissionRefresh_ = Date::distantPast();

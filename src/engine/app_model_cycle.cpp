@@ -1,5 +1,5 @@
 #include <cassert>
-#include <sstream>
+#include <utility>
 
 #include "engine/app_model.h"
 #include "engine/app_model_private.h"
@@ -172,8 +172,9 @@ void AppModel::processQuery(const std::expected<std::optional<FinderLocation>, S
   const auto archiveKey = FinderLayoutArchive::key(location.path, location.view, location.volumeID);
   const auto fingerprint = FinderLayoutArchive::fingerprint(rule.grouping, rule.sorting, hide);
   const bool confirmable = !location.isExternal || location.volumeID.has_value();
+  const bool forced = std::exchange(ignoreConfirmationOnce_, false);
   const auto confirmation = layouts_.confirmed.find(archiveKey);
-  const bool confirmed = confirmable && confirmation != layouts_.confirmed.end() && confirmation->second == fingerprint;
+  const bool confirmed = !forced && confirmable && confirmation != layouts_.confirmed.end() && confirmation->second == fingerprint;
   const Date now = services_.dispatch.now();
   if (rule.excluded || confirmed || lastAppliedKey_ == key) {
     navigationGate_.record(signature, revision, now);
@@ -300,6 +301,7 @@ void AppModel::applyNow() {
   failureKey_.reset();
   navigationGate_ = FinderNavigationGate{};
   polling_.succeeded();
+  ignoreConfirmationOnce_ = true;
   const auto finder = runningFinder();
   if (!finder) return;
   services_.workspace.yieldActivation(*finder);

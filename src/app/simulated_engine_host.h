@@ -1,0 +1,46 @@
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+
+#include "engine/engine_services.h"
+#include "finder/finder_visibility_preference.h"
+#include "finder/finder_window_probe.h"
+#include "finder/script_runner.h"
+#include "legacy/legacy_service.h"
+#include "sim/simulated_mac.h"
+#include "storage/persistence_writer.h"
+#include "storage/storage.h"
+
+namespace tidyframe {
+
+// What the engine borrows, built over a simulated Mac: the storage folder and its writer, the
+// script runner, the window probe, the hidden-file preference and the legacy service. Owns
+// these; borrows the dispatch, the simulated Mac and the lookup, which must outlive it.
+class SimulatedEngineHost {
+ public:
+  SimulatedEngineHost(Dispatch& dispatch, SimulatedMac& mac, L& l, const std::filesystem::path& storageFolder,
+                      const std::filesystem::path& home, std::ostream* diagnostics = nullptr);
+  SimulatedEngineHost(const SimulatedEngineHost&) = delete;
+  SimulatedEngineHost& operator=(const SimulatedEngineHost&) = delete;
+
+  EngineServices services();
+  Storage& storage() { return storage_; }
+  PersistenceWriter& writer() { return writer_; }
+  ScriptRunner& runner() { return runner_; }
+  LegacyService& legacy() { return legacy_; }
+
+ private:
+  Dispatch& dispatch_;
+  SimulatedMac& mac_;
+  L& l_;
+  std::ostream* diagnostics_;
+  Storage storage_;
+  PersistenceWriter writer_;
+  ScriptRunner runner_;
+  FinderWindowProbe probe_;
+  FinderVisibilityPreference visibility_;
+  LegacyService legacy_;
+};
+
+}  // namespace tidyframe

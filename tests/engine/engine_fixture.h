@@ -1,0 +1,132 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "app/simulated_engine_host.h"
+#include "base/virtual_dispatch.h"
+#include "engine/app_model.h"
+#include "i18n/l.h"
+#include "model/settings_document.h"
+#include "sim/simulated_mac.h"
+
+namespace tidyframe {
+
+// Records what the engine asks of the application shell.
+struct RecordingDelegate final : AppModelDelegate {
+  void updateMenu() override { ++menuUpdates; }
+  void ruleDidChange() override { ++ruleChanges; }
+  void closeForFinderAction() override { ++closes; }
+  void showWindow() override { ++windowsShown; }
+  int menuUpdates = 0, ruleChanges = 0, closes = 0, windowsShown = 0;
+};
+
+// A user's Mac in virtual time: a home folder with Pictures, Documents and an application
+// package, the engine built over it, texts in their Chinese source form. Time moves only
+// through advance(), so back-offs and polls cost nothing.
+class EngineTest : public ::testing::Test {
+ protected:
+  static constexpr const char* pictures = "/Users/demo/Pictures";
+  static constexpr const char* documents = "/Users/demo/Documents";
+  static constexpr const char* reports = "/Users/demo/Documents/Reports";
+  static constexpr const char* package = "/Users/demo/Applications/Tool.app";
+  static constexpr const char* card = "/Volumes/SD";
+  static constexpr const char* cardPhotos = "/Volumes/SD/DCIM";
+  static constexpr const char* cardUuid = "5E1D7A2C-3B44-4E0B-9C9A-1F6E2D3C4B5A";
+
+  EngineTest() {
+    root = std::filesystem::temp_directory_path() /
+           ("tidyframe-engine-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    std::filesystem::remove_all(root);
+    std::filesystem::create_directories(home());
+    for (const char* folder : {"/Users/demo", pictures, documents, reports}) sim.volumes.addFolder(folder);
+    sim.volumes.addPackage(package);
+    l.setLanguage("zh-Hans");
+  }
+
+  ~EngineTest() override {
+    shutDown();
+    std::filesystem::remove_all(root);
+  }
+
+  std::filesystem::path home() const { return root / "home"; }
+  std::filesystem::path storageFolder() const { return root / "storage"; }
+
+  // Writes the settings document the engine will read at launch.
+  void writeSettings(const Preferences& preferences) {
+    std::filesystem::create_directories(storageFolder());
+    ASSERT_TRUE(Storage::save(toJson(preferences), storageFolder() / "preferences.json"));
+  }
+  void writeFile(const std::string& name, const std::string& contents) {
+    std::filesystem::create_directories(storageFolder());
+    std::ofstream(storageFolder() / name) << contents;
+  }
+
+  static Preferences engineOn() {
+    Preferences preferences;
+    preferences.engineEnabled = true;
+    return preferences;
+  }
+
+  void launch() {
+    host = std::make_unique<SimulatedEngineHost>(dispatch, sim, l, storageFolder(), home(), &diagnostics);
+    model = AppModel::create(host->services());
+    model->setDelegate(&delegate);
+    dispatch.runUntilIdle();
+  }
+
+  // Quits as the application does: waits for scripts and saves, then drops the engine.
+  void shutDown() {
+    if (!model) return;
+    bool done = false;
+    model->prepareForQuit([&] { done = true; });
+    for (int i = 0; i < 100 && !done; ++i) dispatch.advance(0.1);
+    EXPECT_TRUE(done) << "quitting did not finish";
+    model.reset();
+    host.reset();
+  }
+
+  void relaunch() {
+    shutDown();
+    launch();
+  }
+
+  void advance(double seconds) { dispatch.advance(seconds); }
+
+  int openFolder(const std::string& path, FinderView view = FinderView::icon, FolderArrangement arrangement = {}) {
+    sim.finder().setArrangement(path, view, arrangement);
+    const int id = sim.finder().openWindow(path, view);
+    sim.finder().setFrontmost(true);
+    return id;
+  }
+
+  FolderArrangement shown(const std::string& path, FinderView view = FinderView::icon) {
+    return SimFinder::effective(sim.finder().arrangement(path, view), view);
+  }
+
+  int finderEvents() const { return sim.mac.appleEvents("Finder"); }
+  int allEvents() const { return sim.mac.appleEvents(); }
+
+  std::vector<std::string> activityTitles() const {
+    std::vector<std::string> titles;
+    for (const auto& entry : model->activities().get()) titles.push_back(entry.title);
+    return titles;
+  }
+
+  std::filesystem::path root;
+  VirtualDispatch dispatch{Date{786000000}};
+  std::shared_ptr<DispatchQueue> world = dispatch.makeSerialQueue("sim.world");
+  SimulatedMac sim{dispatch, *world};
+  L l{{}, nullptr};
+  std::ostringstream diagnostics;
+  RecordingDelegate delegate;
+  std::unique_ptr<SimulatedEngineHost> host;
+  std::shared_ptr<AppModel> model;
+};
+
+}  // namespace tidyframe
