@@ -1,9 +1,12 @@
 #include "legacy/legacy_service.h"
 
+#include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <system_error>
 
 #include "base/json.h"
 #include "storage/storage.h"
@@ -49,7 +52,7 @@ std::unexpected<LegacyFailure> fileFailure(const std::error_code& error, const f
 
 // "2026-12-06-143000" in UTC, so names sort by time whatever the machine's zone.
 std::string timestamp(Date date) {
-  const auto seconds = static_cast<std::time_t>(date.unixTime());
+  const auto seconds = static_cast<std::time_t>(std::floor(date.unixTime()));
   std::tm parts{};
   ::gmtime_r(&seconds, &parts);
   char text[32];

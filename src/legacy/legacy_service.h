@@ -88,7 +88,8 @@ class LegacyService {
   // loaded yet. Answers whether any of the earlier jobs is loaded afterwards.
   std::expected<bool, LegacyFailure> handBack();
 
-  // Whether there is a migration record to hand back from.
+  // Whether there is a migration record to hand back from. Only looks for the file, so the
+  // main queue may ask too.
   bool canRestore() const;
 
   std::filesystem::path recordPath() const;
