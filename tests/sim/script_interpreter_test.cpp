@@ -39,6 +39,7 @@ TEST_F(ScriptEvaluation, ComparisonsFollowAppleScriptDefaults) {
       {"return \"ГОРБАЧ\" is \"горбач\"", "true", "case folding is Unicode-aware"},
       {"return \"Date d’ajout\" is \"Date d'ajout\"", "false", "typographic and straight apostrophes differ"},
       {"return \"Présentation\" is \"Presentation\"", "false", "diacritics count"},
+      {"return \"\u212A\" is \"k\"", "true", "the Kelvin sign folds to an ASCII letter"},
       {"return \"Sort By\" is \"SortBy\"", "false", "white space counts"},
       {"return \"4\" is 4", "false", "no text-number coercion in equality"},
       {"return 4 is 4.0", "true", "integers and reals compare by value"},

@@ -234,6 +234,18 @@ Value ScriptInterpreter::value(const Expr& expr, Frame& frame) {
 
 Value ScriptInterpreter::plainValue(const Expr& expr, Frame& frame) { return deref(value(expr, frame)); }
 
+// A literal or a variable read in place: the title lists the scripts test against are long, and
+// comparisons are their hottest use.
+const Value& ScriptInterpreter::operand(const Expr& expr, Frame& frame, Value& scratch) {
+  if (expr.kind == Expr::Kind::literal) return expr.literal;
+  if (expr.kind == Expr::Kind::variable) {
+    auto it = frame.variables.find(expr.name);
+    if (it != frame.variables.end()) return it->second;
+  }
+  scratch = value(expr, frame);
+  return scratch;
+}
+
 Value ScriptInterpreter::reference(const Expr& expr, Frame& frame) {
   switch (expr.kind) {
     case Expr::Kind::literal: return expr.literal;
@@ -372,8 +384,11 @@ Value ScriptInterpreter::binary(const Expr& expr, Frame& frame) {
   // ordering dereferences it, as AppleScript coerces both operands to numbers or texts.
   bool orders = expr.compareOp == CompareOp::greater || expr.compareOp == CompareOp::less ||
                 expr.compareOp == CompareOp::greaterEqual || expr.compareOp == CompareOp::lessEqual;
-  Value a = orders ? plainValue(*expr.a, frame) : value(*expr.a, frame);
-  Value b = orders ? plainValue(*expr.b, frame) : value(*expr.b, frame);
+  if (orders) return scriptCompare(expr.compareOp, plainValue(*expr.a, frame), plainValue(*expr.b, frame));
+  Value scratchA;
+  Value scratchB;
+  const Value& a = operand(*expr.a, frame, scratchA);
+  const Value& b = operand(*expr.b, frame, scratchB);
   return scriptCompare(expr.compareOp, a, b);
 }
 

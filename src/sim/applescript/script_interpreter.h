@@ -47,6 +47,7 @@ class ScriptInterpreter {
   Value reference(const Expr& expr, Frame& frame);
   Value value(const Expr& expr, Frame& frame);
   Value plainValue(const Expr& expr, Frame& frame);
+  const Value& operand(const Expr& expr, Frame& frame, Value& scratch);
   Value container(const Expr& expr, Frame& frame);
   Value element(const Expr& expr, Frame& frame);
   Value property(const Expr& expr, Frame& frame);

@@ -22,6 +22,7 @@ class Lexer {
   explicit Lexer(std::string_view source) : src_(source) {}
 
   std::vector<Token> run() {
+    tokens_.reserve(src_.size() / 4);
     while (pos_ < src_.size()) step();
     endLine();
     tokens_.push_back(Token{Token::Kind::end, "", 0, 0, line_});
@@ -33,9 +34,9 @@ class Lexer {
     char c = src_[pos_];
     if (c == '\n' || c == '\r') return newline();
     if (c == ' ' || c == '\t') return void(++pos_);
-    if (startsWith("--") || c == '#') return skipLineComment();
-    if (startsWith("(*")) return skipBlockComment();
-    if (startsWith("¬")) return continuation();
+    if ((c == '-' && startsWith("--")) || c == '#') return skipLineComment();
+    if (c == '(' && startsWith("(*")) return skipBlockComment();
+    if (c == '\xC2' && startsWith("¬")) return continuation();
     if (c == '"') return text();
     if (isDigit(c) || (c == '.' && pos_ + 1 < src_.size() && isDigit(src_[pos_ + 1]))) return number();
     if (isWordStart(c)) return word();

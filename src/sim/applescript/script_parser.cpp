@@ -1,6 +1,6 @@
 #include "sim/applescript/script_parser.h"
 
-#include <array>
+#include <map>
 #include <optional>
 #include <set>
 #include <utility>
@@ -187,15 +187,30 @@ class Parser {
   }
 
   std::optional<std::pair<Term, std::size_t>> termAt(std::size_t ahead = 0) const {
+    const auto& terms = termTable();
     std::string phrase;
     std::optional<std::pair<Term, std::size_t>> best;
     for (std::size_t n = 0; n < 3 && peek(ahead + n).kind == Token::Kind::word; ++n) {
       phrase += (n ? " " : "") + peek(ahead + n).text;
-      for (const auto& entry : kTerms) {
-        if (entry.words == phrase) best = {{Term{entry.kind, std::string(entry.canonical)}, n + 1}};
-      }
+      auto found = terms.find(phrase);
+      if (found != terms.end()) best = {{found->second, n + 1}};
+      if (n == 0 && !terms.contains(phrase) && !startsLongerTerm(phrase)) break;
     }
     return best;
+  }
+
+  static const std::map<std::string, Term, std::less<>>& termTable() {
+    static const std::map<std::string, Term, std::less<>> table = [] {
+      std::map<std::string, Term, std::less<>> built;
+      for (const auto& entry : kTerms) built.emplace(std::string(entry.words), Term{entry.kind, std::string(entry.canonical)});
+      return built;
+    }();
+    return table;
+  }
+
+  static bool startsLongerTerm(const std::string& word) {
+    auto it = termTable().lower_bound(word + " ");
+    return it != termTable().end() && it->first.starts_with(word + " ");
   }
 
   std::string variableName() {
@@ -620,7 +635,20 @@ class Parser {
       } while (acceptSymbol(","));
     }
     expectSymbol("}");
-    return e;
+    return folded(std::move(e));
+  }
+
+  // A list of literals is itself a literal, built once here instead of on every evaluation.
+  static ExprPtr folded(ExprPtr list) {
+    ValueList values;
+    for (const auto& item : list->items) {
+      if (item->kind != Expr::Kind::literal) return list;
+      values.push_back(item->literal);
+    }
+    list->kind = Expr::Kind::literal;
+    list->literal = std::move(values);
+    list->items.clear();
+    return list;
   }
 
   ExprPtr literal(Value v) {

@@ -117,10 +117,18 @@ SpecifierPtr makeSpecifier(std::string application, std::vector<SpecStep> steps)
 }
 
 bool textEquals(std::string_view a, std::string_view b) {
-  if (isAscii(a) && isAscii(b)) {
+  bool asciiA = isAscii(a);
+  bool asciiB = isAscii(b);
+  if (asciiA && asciiB) {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(),
                       [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+  }
+  // Only the Kelvin sign and the long s fold into ASCII letters, so any other non-ASCII text
+  // differs from every ASCII text without asking ICU.
+  if (asciiA != asciiB) {
+    std::string_view other = asciiA ? b : a;
+    if (other.find("\u212A") == std::string_view::npos && other.find("\u017F") == std::string_view::npos) return false;
   }
   return folded(a) == folded(b);
 }
