@@ -24,6 +24,9 @@ std::vector<SelfCheck> selfChecks(const L& l, const std::vector<std::filesystem:
 // The checks of the 13 interface languages' string tables.
 std::vector<SelfCheck> localeChecks(const std::vector<std::filesystem::path>& tableRoots);
 
+// Round trips of the stored documents in a temporary folder.
+std::vector<SelfCheck> persistenceChecks();
+
 // The checks of the Finder scripts and the Finder's menu vocabulary.
 std::vector<SelfCheck> finderChecks();
 

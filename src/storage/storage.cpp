@@ -139,6 +139,13 @@ bool syncFile(const fs::path& location) {
 
 Storage::Storage(std::filesystem::path directory) : directory_(std::move(directory)) {}
 
+std::filesystem::path Storage::defaultDirectory(StoragePlatform platform, const std::filesystem::path& home,
+                                                std::optional<std::string_view> xdgDataHome) {
+  if (platform == StoragePlatform::macOS) return home / "Library/Application Support/Tidyframe";
+  if (xdgDataHome && xdgDataHome->starts_with('/')) return fs::path(*xdgDataHome) / "Tidyframe";
+  return home / ".local/share/Tidyframe";
+}
+
 std::expected<void, std::string> Storage::save(const Json& value, const std::filesystem::path& location) {
   std::error_code error;
   fs::create_directories(location.parent_path(), error);

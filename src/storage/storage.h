@@ -34,6 +34,8 @@ struct LoadedDocument {
   std::optional<std::filesystem::path> keptAside;
 };
 
+enum class StoragePlatform { macOS, other };
+
 // The storage folder of the system's documents, and whole-document reading and writing.
 //
 // The application makes one for the user's folder and tests make their own in a temporary
@@ -49,6 +51,13 @@ class Storage {
   static constexpr std::uintmax_t maximumDocumentSize = 64u << 20;
 
   explicit Storage(std::filesystem::path directory);
+
+  // The user's storage folder: "Library/Application Support/Tidyframe" in the home folder on
+  // macOS; elsewhere "Tidyframe" in $XDG_DATA_HOME, or in "~/.local/share" when that is unset,
+  // empty or relative (the XDG rules ignore relative paths). The application reads the
+  // environment and hands the values in.
+  static std::filesystem::path defaultDirectory(StoragePlatform platform, const std::filesystem::path& home,
+                                                std::optional<std::string_view> xdgDataHome);
 
   const std::filesystem::path& directory() const { return directory_; }
   std::filesystem::path url(std::string_view fileName) const { return directory_ / fileName; }

@@ -31,6 +31,26 @@ TEST_F(StorageTest, DocumentNamesAreThoseOfTheEarlierBuild) {
   EXPECT_EQ(storage.activityURL(), folder / "activity.json");
 }
 
+TEST(StorageFolderTest, FolderPerPlatform) {
+  struct Case {
+    const char* reason;
+    StoragePlatform platform;
+    std::optional<std::string_view> xdgDataHome;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"macOS keeps the earlier build's folder", StoragePlatform::macOS, "/data",
+       "/home/demo/Library/Application Support/Tidyframe"},
+      {"XDG data home when set", StoragePlatform::other, "/data", "/data/Tidyframe"},
+      {"the XDG default when unset", StoragePlatform::other, std::nullopt, "/home/demo/.local/share/Tidyframe"},
+      {"an empty value counts as unset", StoragePlatform::other, "", "/home/demo/.local/share/Tidyframe"},
+      {"a relative value is ignored", StoragePlatform::other, "data", "/home/demo/.local/share/Tidyframe"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Storage::defaultDirectory(c.platform, "/home/demo", c.xdgDataHome), c.expected) << c.reason;
+  }
+}
+
 TEST_F(StorageTest, SaveWritesTheStoredStyleIntoMissingFolders) {
   const Json value = {{"path", "/Users/demo"}, {"list", Json::array()}};
   const auto location = folder / "a/b/doc.json";

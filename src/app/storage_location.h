@@ -1,0 +1,11 @@
+#pragma once
+
+#include <filesystem>
+
+namespace tidyframe {
+
+// The user's storage folder for this platform, from $HOME (else the user database) and
+// $XDG_DATA_HOME.
+std::filesystem::path storageDirectory();
+
+}  // namespace tidyframe
