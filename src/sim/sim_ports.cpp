@@ -225,6 +225,7 @@ SimVolumeCatalog::SimVolumeCatalog() {
 
 std::vector<std::string> SimVolumeCatalog::mountedVolumePaths() {
   std::lock_guard lock(mutex_);
+  ++listings_;
   std::vector<std::string> paths;
   for (const auto& volume : volumes_) {
     if (!volume.hidden) paths.push_back(volume.path);
@@ -286,6 +287,11 @@ void SimVolumeCatalog::addPackage(const std::string& path) {
 void SimVolumeCatalog::makeUnreadable(const std::string& path) {
   std::lock_guard lock(mutex_);
   unreadable_.insert(path);
+}
+
+int SimVolumeCatalog::listings() const {
+  std::lock_guard lock(mutex_);
+  return listings_;
 }
 
 void SimSystemLog::error(std::string_view line) {

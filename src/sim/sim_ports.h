@@ -125,6 +125,8 @@ class SimVolumeCatalog final : public VolumeCatalog {
   void addPackage(const std::string& path);
   // A volume whose values can no longer be read (a sleeping or failing disk).
   void makeUnreadable(const std::string& path);
+  // How often the mounted volumes were listed.
+  int listings() const;
 
  private:
   const SimVolume* volumeHolding(const std::string& path) const;
@@ -134,6 +136,7 @@ class SimVolumeCatalog final : public VolumeCatalog {
   std::set<std::string> unreadable_;
   std::set<std::string> folders_;
   std::set<std::string> packages_;
+  int listings_ = 0;
 };
 
 class SimSystemLog final : public SystemLog {
