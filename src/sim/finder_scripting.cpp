@@ -28,11 +28,7 @@ class FolderObject final : public ScriptObject {
   std::vector<ScriptObjectPtr> elements(std::string_view) const override { return {}; }
   std::optional<PropertyValue> property(std::string_view name) const override {
     if (name == "URL") return Value(finderFolderUrl(path_));
-    if (name == "name") {
-      auto trimmed = path_;
-      while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
-      return Value(trimmed == "/" ? std::string("Macintosh HD") : trimmed.substr(trimmed.rfind('/') + 1));
-    }
+    if (name == "name") return Value(finderDisplayName(path_));
     return std::nullopt;
   }
 
@@ -52,7 +48,7 @@ class FinderWindowObject final : public ScriptObject {
     if (name == "id") return Value(window_.id);
     if (name == "target") return std::make_shared<FolderObject>(window_.path);
     if (name == "current view") return Value(applescript::Constant{std::string(finderViewScriptingName(window_.view))});
-    if (name == "name") return FolderObject(window_.path).property("name");
+    if (name == "name") return Value(finderDisplayName(window_.path));
     return std::nullopt;
   }
 

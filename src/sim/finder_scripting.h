@@ -5,6 +5,9 @@
 
 namespace tidyframe {
 
+// The gallery view names itself "gallery view" (older Finders said "flow view"); a Finder that
+// is not running answers -600 to everything but activate, which launches it.
+//
 // The Finder's own scripting: Finder windows (browser windows, front first) with id, name,
 // target (a folder with its URL) and current view, the application's name, and activate.
 // Borrows the Finder; confined to the queue that runs scripts.

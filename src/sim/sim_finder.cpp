@@ -53,6 +53,12 @@ std::string finderFolderUrl(std::string_view path) {
   return url;
 }
 
+std::string finderDisplayName(std::string_view path) {
+  while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+  if (path.empty() || path == "/") return "Macintosh HD";
+  return std::string(path.substr(path.rfind('/') + 1));
+}
+
 void SimFinder::quit() {
   running_ = false;
   frontmost_ = false;

@@ -23,6 +23,9 @@ std::string_view finderViewIdentifier(FinderView view);
 // byte (letters, digits and -._~!$&'()*+,;=:@/ kept), always ending in "/".
 std::string finderFolderUrl(std::string_view path);
 
+// The name the Finder shows for a folder: its last path component; the startup disk for "/".
+std::string finderDisplayName(std::string_view path);
+
 // How the Finder arranges one folder in one view.
 struct FolderArrangement {
   bool grouped = false;

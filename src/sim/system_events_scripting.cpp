@@ -55,13 +55,6 @@ std::shared_ptr<UINode> node(std::string cls, Value name, std::string role) {
   return n;
 }
 
-std::string displayName(const std::string& path) {
-  auto trimmed = path;
-  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
-  if (trimmed == "/" || trimmed.empty()) return "Macintosh HD";
-  return trimmed.substr(trimmed.rfind('/') + 1);
-}
-
 // ---- building the tree from the Finder's state
 
 struct TreeBuilder {
@@ -95,7 +88,7 @@ struct TreeBuilder {
     bool main = &w == finder.mainWindow();
     std::shared_ptr<UINode> win;
     switch (w.kind) {
-      case FinderWindowKind::browser: win = node("window", displayName(w.path), "AXWindow"); break;
+      case FinderWindowKind::browser: win = node("window", finderDisplayName(w.path), "AXWindow"); break;
       case FinderWindowKind::dialog: win = node("window", applescript::MissingValue{}, "AXWindow"); break;
       case FinderWindowKind::goToFolder: win = node("window", std::string("Go to Folder"), "AXWindow"); break;
       case FinderWindowKind::floating: win = node("window", applescript::MissingValue{}, "AXWindow"); break;

@@ -10,6 +10,12 @@ namespace tidyframe {
 
 struct UINode;
 
+// Choices where a Mac's behaviour is unverified: `whose` tests compare as scripts do; `menu 1` of
+// an item without a submenu raises -1719; AXMenuItemMarkChar is "✓" or missing value and
+// AXMenuItemCmdChar a text; AXFocusedUIElement is missing value when nothing has focus; clicking
+// a menu-bar title whose menu is open leaves it open; keys reach the Finder only while it is
+// frontmost.
+//
 // System Events' view of the simulated Finder: the process "Finder" with its windows (subroles,
 // AXMain, AXModal, AXIdentifier, sheets, content), its focused element and its menu bar, and the
 // commands click, perform action, key code and keystroke. Elements are named in replies the way

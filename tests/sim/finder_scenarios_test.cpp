@@ -86,9 +86,8 @@ TEST_F(ArrangementScenario, WindowChangedSinceTheQuerySkipsWithoutClicking) {
       {"window closed", [](SimFinder& f, int id) { f.closeWindow(id); }},
   };
   for (const auto& c : cases) {
-    VirtualDispatch d;
-    auto q = d.makeSerialQueue("world");
-    SimMac m(d, *q);
+    SimWorld fresh;
+    SimMac& m = fresh.mac;
     int id = m.finder().openWindow(kDocs);
     auto location = texts(m.run(fx::query()));
     ASSERT_EQ(location.size(), 3u) << c.reason;
@@ -133,9 +132,8 @@ TEST_F(ArrangementScenario, GuardSkipsWhileTheUserIsBusy) {
       {"no browser window", [](SimFinder& f, int id) { f.closeWindow(id); }},
   };
   for (const auto& c : cases) {
-    VirtualDispatch d;
-    auto q = d.makeSerialQueue("world");
-    SimMac m(d, *q);
+    SimWorld fresh;
+    SimMac& m = fresh.mac;
     int id = m.finder().openWindow(kDocs);
     auto location = texts(m.run(fx::query()));
     c.busy(m.finder(), id);
@@ -151,9 +149,8 @@ TEST_F(ArrangementScenario, GuardSkipsWhileTheUserIsBusy) {
 
 TEST_F(ArrangementScenario, FrenchFinderMatchesEitherApostrophe) {
   for (bool straight : {false, true}) {
-    VirtualDispatch d;
-    auto q = d.makeSerialQueue("world");
-    SimMac m(d, *q);
+    SimWorld fresh;
+    SimMac& m = fresh.mac;
     m.finder().setMenuStyle({FinderMenuLanguage::french, straight, std::nullopt, std::nullopt});
     m.finder().setArrangement(kDocs, FinderView::list, grouped(ArrangeKey::added, ArrangeKey::name));
     m.finder().openWindow(kDocs, FinderView::list);
@@ -214,9 +211,8 @@ TEST_F(ArrangementScenario, SlowEventOutsideTheMenuPhaseFailsTheRun) {
       {{"System Events", "get", "AXMain"}, "the guard (2-second limit)"},
   };
   for (const auto& c : cases) {
-    VirtualDispatch d;
-    auto q = d.makeSerialQueue("world");
-    SimMac m(d, *q);
+    SimWorld fresh;
+    SimMac& m = fresh.mac;
     m.finder().openWindow(kDocs);
     auto location = texts(m.run(fx::query()));
     m.slowEvent(c.match, 5);
@@ -278,9 +274,8 @@ TEST_F(ArrangementScenario, EveryLanguageTheVocabularyKnowsIsArranged) {
   for (auto language : kAllFinderMenuLanguages) {
     if (language == FinderMenuLanguage::dutch) continue;
     for (auto view : {FinderView::icon, FinderView::list}) {
-      VirtualDispatch d;
-      auto q = d.makeSerialQueue("world");
-      SimMac m(d, *q);
+      SimWorld fresh;
+      SimMac& m = fresh.mac;
       m.finder().setMenuStyle(styleOf(language));
       m.finder().setArrangement(kDocs, view, ungrouped(ArrangeKey::name));
       m.finder().openWindow(kDocs, view);
@@ -313,9 +308,8 @@ TEST_F(ArrangementScenario, RevokedPermissionsFailTheRun) {
       {"the Finder quit", [](SimMac& m) { m.finder().quit(); }, -1728},
   };
   for (const auto& c : cases) {
-    VirtualDispatch d;
-    auto q = d.makeSerialQueue("world");
-    SimMac m(d, *q);
+    SimWorld fresh;
+    SimMac& m = fresh.mac;
     m.finder().openWindow(kDocs);
     auto location = texts(m.run(fx::query()));
     c.revoke(m);
@@ -337,9 +331,8 @@ TEST_F(ArrangementScenario, FolderNamesCannotEscapeTheirLiteral) {
     std::string name;
     for (int i = length(random); i > 0; --i) name += alphabet[pick(random)];
     std::string other = name + "x";
-    VirtualDispatch d;
-    auto q = d.makeSerialQueue("world");
-    SimMac m(d, *q);
+    SimWorld fresh;
+    SimMac& m = fresh.mac;
     std::string path = "/Users/demo/" + name;
     int id = m.finder().openWindow(path);
     std::string url = finderFolderUrl(path);
@@ -367,9 +360,8 @@ TEST_F(ArrangementScenario, SameScenarioTwiceGivesTheSameRepliesCountersAndClock
     bool operator==(const Outcome&) const = default;
   };
   auto play = [] {
-    VirtualDispatch d{Date{500}};
-    auto q = d.makeSerialQueue("world");
-    SimMac m(d, *q);
+    SimWorld fresh;
+    SimMac& m = fresh.mac;
     m.finder().setArrangement(kDocs, FinderView::list, grouped(ArrangeKey::size, ArrangeKey::kind));
     int id = m.finder().openWindow(kDocs, FinderView::list);
     m.finder().setShowsAllFiles(true);
@@ -381,11 +373,11 @@ TEST_F(ArrangementScenario, SameScenarioTwiceGivesTheSameRepliesCountersAndClock
       if (location.size() < 2) continue;
       o.replies.push_back(texts(m.run(fx::apply(location[0], location[1], fx::kCreatedChoice, fx::kNameChoice, true))));
     }
-    d.advance(20);
+    fresh.dispatch.advance(20);
     o.events = m.appleEvents();
     o.clicks = m.menuClicks();
     o.compiled = m.scriptsCompiled();
-    o.elapsed = d.now() - Date{500};
+    o.elapsed = fresh.dispatch.now() - Date{1000};
     return o;
   };
   Outcome first = play();

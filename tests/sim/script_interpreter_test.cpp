@@ -40,6 +40,7 @@ TEST_F(ScriptEvaluation, ComparisonsFollowAppleScriptDefaults) {
       {"return \"Date d’ajout\" is \"Date d'ajout\"", "false", "typographic and straight apostrophes differ"},
       {"return \"Présentation\" is \"Presentation\"", "false", "diacritics count"},
       {"return \"\u212A\" is \"k\"", "true", "the Kelvin sign folds to an ASCII letter"},
+      {"return \"Gr\u00F6\u00DFe\" is \"Gro\u0308\u00DFe\"", "true", "composed and decomposed accents are equal"},
       {"return \"Sort By\" is \"SortBy\"", "false", "white space counts"},
       {"return \"4\" is 4", "false", "no text-number coercion in equality"},
       {"return 4 is 4.0", "true", "integers and reals compare by value"},

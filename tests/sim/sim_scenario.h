@@ -51,6 +51,13 @@ inline void PrintTo(const FolderArrangement& a, std::ostream* out) {
        << static_cast<int>(a.sortKey);
 }
 
+// A simulated Mac in virtual time, its world events on a queue of their own.
+struct SimWorld {
+  VirtualDispatch dispatch{Date{1000}};
+  std::shared_ptr<DispatchQueue> queue = dispatch.makeSerialQueue("sim.world");
+  SimMac mac{dispatch, *queue};
+};
+
 // A simulated Mac in virtual time with one Finder window, and helpers that run the application's
 // script texts against it the way the engine does: query first, then arrange what the query saw.
 class SimScenario : public ::testing::Test {

@@ -18,6 +18,14 @@ namespace tidyframe::applescript {
 // statement; nothing for a bare `return`) or the error that no `try` trapped.
 using RunResult = std::expected<std::optional<Value>, ScriptError>;
 
+// Where AppleScript's behaviour is undocumented this interpreter chooses, and the choices hold
+// everywhere: texts compare case-folded and composed (NFC), so decomposed accents are equal;
+// `missing value is in {...}` is false; a `repeat with x in aList` variable is a reference that
+// equality and containment never dereference (`contents of x` does); over an application's
+// elements the loop counts them once and each use of the variable asks again, so an element that
+// vanished meanwhile raises -1719; assigning an element reference sends "get" and stores the
+// application's answer; a handler's errors reach the caller with number and message unchanged;
+// `delay` spends no event's time-out; application errors read "<application> got an error: ...".
 // Runs compiled scripts. Application commands go to the borrowed AppleEventTarget, bounded by the
 // innermost `with timeout` in force (120 seconds otherwise, and handlers called inside a block
 // inherit it); `delay` waits on the borrowed Dispatch, so in virtual time it costs nothing. One

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
 
 namespace tidyframe::applescript {
@@ -16,10 +17,15 @@ bool isAscii(std::string_view text) {
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// Case-folded and composed, so that a decomposed accent equals its composed twin.
 icu::UnicodeString folded(std::string_view text) {
   auto s = icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
   s.foldCase();
-  return s;
+  UErrorCode status = U_ZERO_ERROR;
+  const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+  if (U_FAILURE(status)) return s;
+  icu::UnicodeString composed = nfc->normalize(s, status);
+  return U_SUCCESS(status) ? composed : s;
 }
 
 std::string quotedText(const std::string& text) {
