@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,33 @@ TEST(ScriptParser, AcceptsTheLanguageFormsTheScriptsRelyOn) {
     auto compiled = compileScript(c.text);
     EXPECT_TRUE(compiled.has_value()) << c.reason << ": " << (compiled ? "" : compiled.error().message);
   }
+}
+
+TEST(ScriptParser, NoTextCrashesTheCompiler) {
+  const char* fragments[] = {"tell", "end", "if", "then", "else", "repeat", "with", "in", "from", "to", "try",
+                             "on", "error", "number", "set", "return", "(", ")", "{", "}", ",", "\"", "\"x\"",
+                             "1", "-", "+", "of", "whose", "first", "window", "menu bar item", "is", "not", "and",
+                             "\n", "my", "f(", "as", "text", "¬", "(*", "*)", "--", "timeout", "seconds", "é", "|"};
+  std::mt19937 random(7);
+  std::uniform_int_distribution<std::size_t> pick(0, std::size(fragments) - 1);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int i = 0; i < 25; ++i) text += std::string(fragments[pick(random)]) + " ";
+    auto compiled = compileScript(text);
+    if (!compiled) {
+      EXPECT_LT(compiled.error().number, 0) << text;
+    }
+  }
+  EXPECT_FALSE(compileScript(std::string(100000, '(')).has_value()) << "deep nesting is refused";
+  std::string deepOf = "return ";
+  for (int i = 0; i < 50000; ++i) deepOf += "item 1 of ";
+  EXPECT_FALSE(compileScript(deepOf + "{1}").has_value()) << "deep references are refused";
+  std::string deepMinus = "return ";
+  for (int i = 0; i < 50000; ++i) deepMinus += "- ";
+  EXPECT_FALSE(compileScript(deepMinus + "1").has_value()) << "deep negation is refused";
+  std::string deepIf;
+  for (int i = 0; i < 5000; ++i) deepIf += "if true then\n";
+  EXPECT_FALSE(compileScript(deepIf).has_value()) << "deep blocks are refused";
 }
 
 }  // namespace

@@ -200,13 +200,9 @@ ScriptInterpreter::Flow ScriptInterpreter::executeRepeatRange(const Stmt& stmt, 
 }
 
 ScriptInterpreter::Flow ScriptInterpreter::executeTry(const Stmt& stmt, Frame& frame) {
-  std::size_t tells = frame.tells.size();
-  std::size_t timeouts = timeouts_.size();
   try {
     return execute(stmt.body, frame);
   } catch (const ScriptException& e) {
-    frame.tells.resize(tells);
-    timeouts_.resize(timeouts);
     if (!stmt.name.empty()) frame.variables[stmt.name] = e.error().message;
     if (!stmt.numberName.empty()) frame.variables[stmt.numberName] = e.error().number;
     return execute(stmt.otherwise, frame);

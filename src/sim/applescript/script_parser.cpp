@@ -268,6 +268,13 @@ class Parser {
   }
 
   Stmt parseStatement() {
+    if (++statementDepth_ > kMaxNesting) throw ScriptException(-2741, "Expected “end” but found " + tokenDescription(peek()) + ": nested too deeply.");
+    Stmt s = parseStatementBody();
+    --statementDepth_;
+    return s;
+  }
+
+  Stmt parseStatementBody() {
     const Token& t = peek();
     if (t.kind == Token::Kind::word) {
       if (t.text == "tell") return parseTell();
@@ -438,7 +445,27 @@ class Parser {
     return e;
   }
 
-  ExprPtr parseExpression() { return parseOr(); }
+  // Nesting is bounded so that no text, however deep, can exhaust the stack.
+  class Nesting {
+   public:
+    explicit Nesting(Parser& parser) : parser_(parser) {
+      if (++parser_.depth_ > kMaxNesting) {
+        throw ScriptException(-2741, "Expected expression but found " + tokenDescription(parser_.peek()) +
+                                         ": nested too deeply.");
+      }
+    }
+    ~Nesting() { --parser_.depth_; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+
+   private:
+    Parser& parser_;
+  };
+
+  ExprPtr parseExpression() {
+    Nesting nesting(*this);
+    return parseOr();
+  }
 
   ExprPtr parseOr() {
     ExprPtr left = parseAnd();
@@ -453,6 +480,7 @@ class Parser {
   }
 
   ExprPtr parseNot() {
+    Nesting nesting(*this);
     if (!acceptWord("not")) return parseComparison();
     auto e = makeExpr(Expr::Kind::logicalNot);
     e->a = parseNot();
@@ -555,6 +583,7 @@ class Parser {
   }
 
   ExprPtr parseUnary() {
+    Nesting nesting(*this);
     if (acceptSymbol("+")) return parseUnary();
     if (!acceptSymbol("-")) return parseReference();
     auto e = makeExpr(Expr::Kind::negate);
@@ -568,6 +597,7 @@ class Parser {
 
   // A primary, its "of" container chain and an optional "whose" filter on the outermost element.
   ExprPtr parseReference() {
+    Nesting nesting(*this);
     ExprPtr primary = parsePrimary();
     if (isWord("of")) {
       if (!takesContainer(*primary) || primary->c) cannotFollow();
@@ -768,8 +798,12 @@ class Parser {
     return e;
   }
 
+  static constexpr int kMaxNesting = 600;
+
   std::vector<Token> tokens_;
   std::size_t pos_ = 0;
+  int depth_ = 0;
+  int statementDepth_ = 0;
 };
 
 }  // namespace
