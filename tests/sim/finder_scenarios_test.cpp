@@ -270,6 +270,35 @@ TEST_F(ArrangementScenario, WindowClosedRightAfterArrangingSkipsTheHideBlock) {
   EXPECT_TRUE(finder.keyPresses().empty());
 }
 
+TEST_F(ArrangementScenario, UserActingDuringTheArrangement) {
+  struct Case {
+    const char* reason;
+    std::function<void(SimFinder&)> act;
+    bool hide;
+    Strings reply;
+    bool keyPressed;
+  };
+  const Case cases[] = {
+      {"a click elsewhere closes the open menu; the items are still pressed",
+       [](SimFinder& f) { f.userClicksElsewhere(); }, false, {"ok", "None", "Name"}, false},
+      {"typing in the search field stops the hidden-files shortcut",
+       [](SimFinder& f) { f.focusTextField(true); }, true, {"skip", "None", "Name"}, false},
+  };
+  for (const auto& c : cases) {
+    SimWorld fresh;
+    SimMac& m = fresh.mac;
+    m.finder().setShowsAllFiles(true);
+    m.finder().openWindow(kDocs);
+    auto location = texts(m.run(fx::query()));
+    m.at(0.2, c.act);  // after Use Groups was clicked
+    auto reply = texts(m.run(fx::apply(location[0], location[1], fx::kKindChoice, fx::kNameChoice, c.hide)));
+    EXPECT_EQ(reply, c.reply) << c.reason;
+    EXPECT_TRUE(m.finder().arrangement(kDocs, FinderView::icon).grouped) << c.reason;
+    EXPECT_EQ(m.finder().keyPresses().empty(), !c.keyPressed) << c.reason;
+    EXPECT_FALSE(m.finder().openMenu()) << c.reason;
+  }
+}
+
 TEST_F(ArrangementScenario, EveryLanguageTheVocabularyKnowsIsArranged) {
   for (auto language : kAllFinderMenuLanguages) {
     if (language == FinderMenuLanguage::dutch) continue;
