@@ -146,6 +146,8 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   void startQuery();
   void processQuery(const std::expected<std::optional<FinderLocation>, ScriptFailure>& result,
                     std::uint64_t revision, const std::optional<std::string>& signature);
+  std::string applyKey(const FinderLocation& location, const EffectiveRule& rule) const;
+  bool isConfirmed(const FinderLocation& location, const EffectiveRule& rule) const;
   void arrange(const FinderLocation& location, const EffectiveRule& rule, const std::string& key,
                const std::optional<std::string>& signature);
   void finishApply(const ApplyRequest& request, const ScriptResult& result);

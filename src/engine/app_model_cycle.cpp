@@ -31,6 +31,10 @@ std::string describe(const ScriptReply& reply) {
   return text + "}";
 }
 
+std::string describe(const std::optional<FinderLocation>& location) {
+  return location ? location->urlString + " " + location->windowID + " " + location->view : "empty";
+}
+
 std::string describe(const ScriptFailure& failure) {
   return std::to_string(failure.code) + " " + failure.message;
 }
@@ -141,11 +145,7 @@ void AppModel::startQuery() {
 void AppModel::processQuery(const std::expected<std::optional<FinderLocation>, ScriptFailure>& result,
                             std::uint64_t revision, const std::optional<std::string>& signature) {
   finderTaskInFlight_ = false;
-  if (services_.diagnostics) {
-    diagnose("query " + (!result ? "failed " + describe(result.error())
-                                 : (*result ? (*result)->urlString + " " + (*result)->windowID + " " + (*result)->view
-                                            : std::string("empty"))));
-  }
+  if (services_.diagnostics) diagnose("query " + (result ? describe(*result) : "failed " + describe(result.error())));
   if (!preferences_->engineEnabled || shuttingDown_ || revision != ruleRevision_) return;
   const L& l = services_.l;
   if (!result && result.error().code == -1712) {
@@ -164,25 +164,31 @@ void AppModel::processQuery(const std::expected<std::optional<FinderLocation>, S
   currentPath_.setIfChanged(location.path);
   const auto rule = ruleIndex_.resolve(location.path, location.volumeID, location.isExternal, l);
   currentSource_.setIfChanged(rule.excluded ? l.t("此位置已排除") : rule.source);
-
-  const bool hide = preferences_->hideOnNavigation;
-  const std::string key = location.urlString + ":" + location.windowID + ":" + location.view + ":" +
-                          std::string(rawValue(rule.grouping)) + ":" + std::string(rawValue(rule.sorting)) + ":" +
-                          flag(hide);
-  const auto archiveKey = FinderLayoutArchive::key(location.path, location.view, location.volumeID);
-  const auto fingerprint = FinderLayoutArchive::fingerprint(rule.grouping, rule.sorting, hide);
-  const bool confirmable = !location.isExternal || location.volumeID.has_value();
-  const bool forced = std::exchange(ignoreConfirmationOnce_, false);
-  const auto confirmation = layouts_.confirmed.find(archiveKey);
-  const bool confirmed = !forced && confirmable && confirmation != layouts_.confirmed.end() && confirmation->second == fingerprint;
+  const std::string key = applyKey(location, rule);
   const Date now = services_.dispatch.now();
-  if (rule.excluded || confirmed || lastAppliedKey_ == key) {
+  const bool forced = std::exchange(ignoreConfirmationOnce_, false);
+  if (rule.excluded || (!forced && isConfirmed(location, rule)) || lastAppliedKey_ == key) {
     navigationGate_.record(signature, revision, now);
     return;
   }
   if (failureKey_ == key && now - lastFailureDate_ < failurePause) return;
   busy_.set(true);
   arrange(location, rule, key, signature);
+}
+
+// Two arrangements with the same key are the same request to the same window.
+std::string AppModel::applyKey(const FinderLocation& location, const EffectiveRule& rule) const {
+  return location.urlString + ":" + location.windowID + ":" + location.view + ":" + std::string(rawValue(rule.grouping)) +
+         ":" + std::string(rawValue(rule.sorting)) + ":" + flag(preferences_->hideOnNavigation);
+}
+
+// An external disk without a volume UUID could be any disk mounted under that name, so the
+// archive never vouches for it.
+bool AppModel::isConfirmed(const FinderLocation& location, const EffectiveRule& rule) const {
+  if (location.isExternal && !location.volumeID) return false;
+  const auto found = layouts_.confirmed.find(FinderLayoutArchive::key(location.path, location.view, location.volumeID));
+  return found != layouts_.confirmed.end() &&
+         found->second == FinderLayoutArchive::fingerprint(rule.grouping, rule.sorting, preferences_->hideOnNavigation);
 }
 
 void AppModel::arrange(const FinderLocation& location, const EffectiveRule& rule, const std::string& key,
