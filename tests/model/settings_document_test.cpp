@@ -13,8 +13,8 @@ std::optional<Preferences> read(std::string_view text) {
 
 std::string written(const Preferences& preferences) { return writeJson(toJson(preferences)).value(); }
 
-// The document as the earlier macOS build wrote it: keys sorted, "/" escaped, the bookmark in
-// Base64, the absent volume UUID and bookmark of the second rule left out.
+// As the earlier macOS build wrote it: keys sorted, "/" escaped, the bookmark in Base64, the
+// absent volume UUID and bookmark of the second rule left out.
 constexpr std::string_view earlierBuildDocument = R"({
   "appearance" : "dark",
   "engineEnabled" : true,
@@ -53,53 +53,20 @@ constexpr std::string_view earlierBuildDocument = R"({
   "updateFrequency" : "daily"
 })";
 
-Preferences earlierBuildPreferences() {
-  Preferences preferences;
-  preferences.appearance = "dark";
-  preferences.engineEnabled = true;
-  preferences.externalEnabled = false;
-  preferences.grouping = Grouping::modified;
-  preferences.hideOnNavigation = true;
-  preferences.language = "zh-Hans";
-  preferences.sorting = Sorting::size;
-  preferences.updateFrequency = SoftwareUpdateFrequency::daily;
-  preferences.rules = {
-      LocationRule{.id = "0E9D5C52-3F4B-4C8A-9D7E-1A2B3C4D5E6F", .name = "SD 卡", .path = "/Volumes/SD",
-                   .volumeID = "7A3F0C2E-1111-4222-8333-944455556666", .scope = RuleScope::device,
-                   .includeChildren = true, .enabled = true, .excluded = false, .grouping = Grouping::created,
-                   .sorting = Sorting::added, .bookmark = Bytes{'b', 'o', 'o', 'k'}},
-      LocationRule{.id = "5B1C7E0A-9F8D-4E2B-A1C3-D5E7F9A1B3C5", .name = "Downloads",
-                   .path = "/Users/demo/Downloads", .volumeID = std::nullopt, .scope = RuleScope::folder,
-                   .includeChildren = false, .enabled = false, .excluded = true, .grouping = Grouping::none,
-                   .sorting = Sorting::modified, .bookmark = std::nullopt},
-  };
-  return preferences;
-}
-
 TEST(SettingsDocumentTest, ReadsAndWritesTheEarlierBuildsFormByteForByte) {
+  const Preferences expected{
+      .grouping = Grouping::modified, .sorting = Sorting::size, .internalEnabled = true, .externalEnabled = false,
+      .hideOnNavigation = true, .appearance = "dark", .language = "zh-Hans",
+      .updateFrequency = SoftwareUpdateFrequency::daily, .engineEnabled = true,
+      .rules = {{"0E9D5C52-3F4B-4C8A-9D7E-1A2B3C4D5E6F", "SD 卡", "/Volumes/SD", "7A3F0C2E-1111-4222-8333-944455556666",
+                 RuleScope::device, true, true, false, Grouping::created, Sorting::added, Bytes{'b', 'o', 'o', 'k'}},
+                {"5B1C7E0A-9F8D-4E2B-A1C3-D5E7F9A1B3C5", "Downloads", "/Users/demo/Downloads", std::nullopt,
+                 RuleScope::folder, false, false, true, Grouping::none, Sorting::modified, std::nullopt}}};
   const auto preferences = read(earlierBuildDocument);
   ASSERT_TRUE(preferences);
-  EXPECT_EQ(*preferences, earlierBuildPreferences());
-  EXPECT_EQ(written(*preferences), earlierBuildDocument);
+  EXPECT_EQ(*preferences, expected);
+  EXPECT_EQ(written(*preferences), earlierBuildDocument) << "every key written, optionals left out";
   EXPECT_EQ(written(read(written(*preferences)).value()), earlierBuildDocument) << "a second write is stable";
-}
-
-TEST(SettingsDocumentTest, FreshSettingsListEveryKey) {
-  const std::string expected = R"({
-  "appearance" : "system",
-  "engineEnabled" : false,
-  "externalEnabled" : true,
-  "grouping" : "kind",
-  "hideOnNavigation" : false,
-  "internalEnabled" : true,
-  "language" : "system",
-  "rules" : [
-
-  ],
-  "sorting" : "name",
-  "updateFrequency" : "weekly"
-})";
-  EXPECT_EQ(written(Preferences{}), expected);
 }
 
 TEST(SettingsDocumentTest, TolerantReadingOfOlderDocuments) {
@@ -108,11 +75,8 @@ TEST(SettingsDocumentTest, TolerantReadingOfOlderDocuments) {
   older.sorting = Sorting::size;
   older.externalEnabled = false;
   older.appearance = "dark";
-  Preferences daily;
-  daily.updateFrequency = SoftwareUpdateFrequency::daily;
   Preferences noInternal;
   noInternal.internalEnabled = false;
-
   struct Case {
     const char* reason;
     std::string_view document;
@@ -125,34 +89,25 @@ TEST(SettingsDocumentTest, TolerantReadingOfOlderDocuments) {
       {"an unknown frequency reads weekly and keeps the rest",
        R"({"grouping":"modified","sorting":"size","externalEnabled":false,"appearance":"dark","updateFrequency":"future"})",
        older},
-      {"only an unknown frequency", R"({"updateFrequency":"future"})", Preferences{}},
       {"a frequency of the wrong type reads weekly", R"({"updateFrequency":7})", Preferences{}},
-      {"a known frequency is kept", R"({"updateFrequency":"daily"})", daily},
-      {"frequency raw values are case-sensitive", R"({"updateFrequency":"Daily"})", Preferences{}},
       {"a null member counts as missing", R"({"internalEnabled":null,"rules":null})", Preferences{}},
       {"unknown keys are ignored", R"({"internalEnabled":false,"futureSetting":{"a":[1,2]}})", noInternal},
       {"of duplicate keys the last counts", R"({"internalEnabled":true,"internalEnabled":false})", noInternal},
   };
-  for (const auto& c : cases) {
-    const auto preferences = read(c.document);
-    ASSERT_TRUE(preferences) << c.reason;
-    EXPECT_EQ(*preferences, c.expected) << c.reason;
-  }
+  for (const auto& c : cases) EXPECT_EQ(read(c.document), c.expected) << c.reason;
 }
 
-constexpr std::string_view validRule =
-    R"({"id":"0E9D5C52-3F4B-4C8A-9D7E-1A2B3C4D5E6F","name":"n","path":"/p","scope":"folder",)"
-    R"("includeChildren":true,"enabled":true,"excluded":false,"grouping":"kind","sorting":"name"})";
-
-// The same rule with one member replaced (or removed when `value` is empty).
+// A document of one rule with one member replaced by `value`, or removed when it is empty.
 std::string ruleDocument(const std::string& key, const std::string& value) {
-  Json rule = parseJson(validRule).value();
+  Json rule = {{"id", "0E9D5C52-3F4B-4C8A-9D7E-1A2B3C4D5E6F"}, {"name", "n"}, {"path", "/p"}, {"scope", "folder"},
+               {"includeChildren", true}, {"enabled", true}, {"excluded", false}, {"grouping", "kind"},
+               {"sorting", "name"}};
   if (value.empty()) {
     rule.erase(key);
   } else {
     rule[key] = parseJson(value).value();
   }
-  return R"({"rules":[)" + rule.dump() + "]}";
+  return Json{{"rules", {rule}}}.dump();
 }
 
 TEST(SettingsDocumentTest, StrictMembersFailTheWholeDocument) {
@@ -165,42 +120,17 @@ TEST(SettingsDocumentTest, StrictMembersFailTheWholeDocument) {
       {"a text is not a boolean", R"({"engineEnabled":"true"})"},
       {"grouping raw values are case-sensitive", R"({"grouping":"Kind"})"},
       {"none groups but does not sort", R"({"sorting":"none"})"},
-      {"appearance must be a text", R"({"appearance":3})"},
       {"rules must be an array", R"({"rules":{}})"},
-      {"a rule must be an object", R"({"rules":[null]})"},
       {"the document must be an object", "[]"},
-      {"a bare text is no document", R"("preferences")"},
       {"a rule without enabled", ruleDocument("enabled", "")},
-      {"a rule without an id", ruleDocument("id", "")},
       {"a rule with a null name", ruleDocument("name", "null")},
       {"an unknown scope", ruleDocument("scope", R"("volume")")},
-      {"an unknown rule sorting", ruleDocument("sorting", R"("none")")},
       {"an id that is no UUID", ruleDocument("id", R"("rule-1")")},
       {"a bookmark that is not Base64", ruleDocument("bookmark", R"("not base64!")")},
       {"a volume UUID that is a number", ruleDocument("volumeID", "42")},
-      {"includeChildren as a number", ruleDocument("includeChildren", "0")},
   };
-  ASSERT_TRUE(read(ruleDocument("name", R"("ok")"))) << "the base rule itself reads";
+  ASSERT_TRUE(read(ruleDocument("id", R"("0e9d5c52-3f4b-4c8a-9d7e-1a2b3c4d5e6f")"))) << "the base rule reads";
   for (const auto& c : cases) EXPECT_FALSE(read(c.document)) << c.reason;
-}
-
-TEST(SettingsDocumentTest, RoundTripKeepsEveryField) {
-  Preferences preferences = earlierBuildPreferences();
-  LocationRule odd;
-  odd.name = "引号 \"x\" / \\ tab\t";
-  odd.path = "/Users/demo/Folder \"中文\"";
-  odd.bookmark = Bytes{0, 255, 10, 13};
-  preferences.rules.push_back(odd);
-  preferences.appearance = "unchecked appearance";
-  const auto back = read(written(preferences));
-  ASSERT_TRUE(back);
-  EXPECT_EQ(*back, preferences);
-}
-
-TEST(SettingsDocumentTest, LowerCaseRuleIdsReadAsCanonicalUpperCase) {
-  const auto preferences = read(ruleDocument("id", R"("0e9d5c52-3f4b-4c8a-9d7e-1a2b3c4d5e6f")"));
-  ASSERT_TRUE(preferences);
-  EXPECT_EQ(preferences->rules.at(0).id, "0E9D5C52-3F4B-4C8A-9D7E-1A2B3C4D5E6F");
 }
 
 }  // namespace

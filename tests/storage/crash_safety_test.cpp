@@ -43,7 +43,7 @@ TEST(CrashSafetyTest, AKilledSaveLeavesTheOldOrTheNewCompleteDocument) {
 #if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
   constexpr int kills = 50;  // an instrumented helper takes a fifth of a second to start
 #else
-  constexpr int kills = 300;
+  constexpr int kills = 200;
 #endif
   TemporaryFolder folder;
   const auto document = folder / "Tidyframe/doc.json";
