@@ -87,7 +87,8 @@ std::vector<SelfCheck> deviceIdentityChecks() {
 std::vector<SelfCheck> selfChecks(const L& l, const std::vector<std::filesystem::path>& tableRoots) {
   std::vector<SelfCheck> checks;
   for (auto group :
-       {ruleChecks(l), deviceIdentityChecks(), finderChecks(), persistenceChecks(), localeChecks(tableRoots)}) {
+       {ruleChecks(l), deviceIdentityChecks(), finderChecks(), simulatedMacChecks(), persistenceChecks(),
+        localeChecks(tableRoots)}) {
     for (auto& check : group) checks.push_back(std::move(check));
   }
   return checks;

@@ -30,6 +30,9 @@ std::vector<SelfCheck> persistenceChecks();
 // The checks of the Finder scripts and the Finder's menu vocabulary.
 std::vector<SelfCheck> finderChecks();
 
+// The scripts and the engine run against the simulated Mac in virtual time.
+std::vector<SelfCheck> simulatedMacChecks();
+
 // Runs the checks, prints each failure and one summary line; answers whether all held.
 bool runSelfChecks(const std::vector<SelfCheck>& checks, std::ostream& out);
 
