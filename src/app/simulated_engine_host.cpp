@@ -11,16 +11,16 @@ SimulatedEngineHost::SimulatedEngineHost(Dispatch& dispatch, SimulatedMac& mac, 
       diagnostics_(diagnostics),
       storage_(storageFolder),
       writer_(dispatch, storage_),
-      runner_(mac.host, mac.log, l),
-      probe_(mac.accessibility, mac.input),
-      visibility_(mac.preferences),
+      runner_(mac.guarded.host, mac.log, l),
+      probe_(mac.guarded.accessibility, mac.input),
+      visibility_(mac.guarded.preferences),
       legacy_(mac.launchd, dispatch, l, LegacyLocations::standard(home, storageFolder, SimulatedMac::userId)) {}
 
 EngineServices SimulatedEngineHost::services() {
-  return EngineServices{dispatch_,         l_,          storage_,         writer_,        runner_,
-                        probe_,            visibility_, mac_.accessibility, mac_.permissions, mac_.volumes,
-                        mac_.workspace,    mac_.loginItem, mac_.bookmarks, mac_.alerts,    legacy_,
-                        diagnostics_};
+  auto& guarded = mac_.guarded;
+  return EngineServices{dispatch_, l_, storage_, writer_, runner_, probe_, visibility_,
+                        guarded.accessibility, guarded.permissions, mac_.volumes, guarded.workspace,
+                        mac_.loginItem, mac_.bookmarks, mac_.alerts, legacy_, diagnostics_};
 }
 
 }  // namespace tidyframe

@@ -16,7 +16,8 @@ namespace tidyframe {
 
 // What the engine borrows, built over a simulated Mac: the storage folder and its writer, the
 // script runner, the window probe, the hidden-file preference and the legacy service. Owns
-// these; borrows the dispatch, the simulated Mac and the lookup, which must outlive it.
+// these; borrows the dispatch, the simulated Mac and the lookup, which must outlive it. The
+// engine reaches the model through the Mac's guarded ports, so it may run on real threads.
 class SimulatedEngineHost {
  public:
   SimulatedEngineHost(Dispatch& dispatch, SimulatedMac& mac, L& l, const std::filesystem::path& storageFolder,

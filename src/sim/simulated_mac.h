@@ -1,33 +1,44 @@
 #pragma once
 
+#include <mutex>
+
 #include "base/dispatch.h"
+#include "sim/sim_guarded_ports.h"
 #include "sim/sim_launchd.h"
 #include "sim/sim_mac.h"
 #include "sim/sim_ports.h"
 #include "sim/sim_session.h"
+#include "sim/sim_world_lock.h"
 
 namespace tidyframe {
 
 // A whole simulated Mac: the modeled Finder and System Events with every platform service the
 // system calls on. Borrows the dispatch (its clock) and the world queue, where the Finder's own
 // late actions run.
+//
+// On real threads the engine reaches the model from several queues: it is given the `guarded`
+// ports, and anything else that touches the model (a scripted user, a test) holds lockWorld().
 struct SimulatedMac {
   static constexpr unsigned userId = 501;
 
   SimulatedMac(Dispatch& dispatch, DispatchQueue& world)
-      : mac(dispatch, world),
+      : guard(dispatch, world),
+        mac(guard.dispatch, guard.world),
         host(mac),
         accessibility(mac, SimWorkspace::finderPid),
         permissions(mac),
         input(dispatch),
         preferences(mac.finder()),
         workspace(mac.finder()),
-        launchd(dispatch, userId) {}
+        launchd(dispatch, userId),
+        guarded(*guard.lock, host, accessibility, permissions, preferences, workspace) {}
   SimulatedMac(const SimulatedMac&) = delete;
   SimulatedMac& operator=(const SimulatedMac&) = delete;
 
   SimFinder& finder() { return mac.finder(); }
+  std::unique_lock<SimWorldLock> lockWorld() { return std::unique_lock(*guard.lock); }
 
+  SimWorldGuard guard;
   SimMac mac;
   SimAppleScriptHost host;
   SimAccessibility accessibility;
@@ -41,6 +52,7 @@ struct SimulatedMac {
   SimFolderBookmarks bookmarks;
   SimAlerts alerts;
   SimLaunchd launchd;
+  SimGuardedPorts guarded;
 };
 
 }  // namespace tidyframe

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <future>
+#include <thread>
+
+#include "base/virtual_dispatch.h"
+#include "sim/simulated_mac.h"
+
+namespace tidyframe {
+namespace {
+
+// Whether a thread other than the caller's could take the lock right now.
+bool freeElsewhere(SimWorldLock& lock) {
+  bool taken = false;
+  std::thread([&] {
+    taken = lock.try_lock();
+    if (taken) lock.unlock();
+  }).join();
+  return taken;
+}
+
+// Holds the lock on a thread of its own until destroyed.
+class OtherHolder {
+ public:
+  explicit OtherHolder(SimWorldLock& lock) : thread_([this, &lock] {
+    const std::lock_guard hold(lock);
+    held_.set_value();
+    release_.get_future().wait();
+  }) {
+    held_.get_future().wait();
+  }
+  ~OtherHolder() {
+    release_.set_value();
+    thread_.join();
+  }
+
+ private:
+  std::promise<void> held_, release_;
+  std::thread thread_;
+};
+
+TEST(SimWorldLock, WaitLetsGoOnlyOfWhatTheCallerHolds) {
+  struct Case {
+    const char* reason;
+    int depth;          // how often the caller took the lock
+    bool otherHolds;    // another thread holds it throughout
+    bool freeDuring;
+    bool freeAfter;
+  };
+  const Case cases[] = {
+      {"held once: let go for the wait, held again after", 1, false, true, false},
+      {"re-entered: let go entirely, held at the same depth after", 3, false, true, false},
+      {"not held: nothing to let go", 0, false, true, true},
+      {"another thread's hold is never released by a wait", 0, true, false, false},
+  };
+  for (const auto& c : cases) {
+    SimWorldLock lock;
+    std::optional<OtherHolder> other;
+    if (c.otherHolds) other.emplace(lock);
+    for (int i = 0; i < c.depth; ++i) lock.lock();
+    bool freeDuring = false;
+    lock.releasedDuring([&] { freeDuring = freeElsewhere(lock); });
+    EXPECT_EQ(freeDuring, c.freeDuring) << c.reason;
+    EXPECT_EQ(freeElsewhere(lock), c.freeAfter) << c.reason;
+    for (int i = 1; i < c.depth; ++i) {
+      lock.unlock();
+      EXPECT_FALSE(freeElsewhere(lock)) << c.reason << ": depth lost after " << i << " unlocks";
+    }
+    if (c.depth > 0) lock.unlock();
+    other.reset();
+    EXPECT_TRUE(freeElsewhere(lock)) << c.reason << ": left locked";
+  }
+}
+
+TEST(SimWorldLock, WorldTasksRunHoldingTheLockEvenAfterTheModelIsGone) {
+  VirtualDispatch dispatch;
+  auto queue = dispatch.makeSerialQueue("sim.world");
+  std::shared_ptr<SimWorldLock> lock;
+  bool ranLocked = false;
+  {
+    SimWorldGuard guard(dispatch, *queue);
+    lock = guard.lock;
+    guard.world.asyncAfter(1, [&] { ranLocked = !freeElsewhere(*lock); });
+  }
+  dispatch.advance(1);
+  EXPECT_TRUE(ranLocked);
+  EXPECT_TRUE(freeElsewhere(*lock));
+}
+
+// Forwards to virtual time, and lets another thread act on the world at each wait.
+class WaitHookDispatch final : public Dispatch {
+ public:
+  DispatchQueue& main() override { return inner.main(); }
+  std::shared_ptr<DispatchQueue> makeSerialQueue(std::string label) override {
+    return inner.makeSerialQueue(std::move(label));
+  }
+  std::unique_ptr<RepeatingTimer> scheduleRepeating(DispatchQueue& queue, double interval, double tolerance,
+                                                    Task task) override {
+    return inner.scheduleRepeating(queue, interval, tolerance, std::move(task));
+  }
+  Date now() const override { return inner.now(); }
+  void wait(double seconds) override {
+    if (duringWait) std::thread(duringWait).join();
+    inner.wait(seconds);
+  }
+  bool isCurrent(const DispatchQueue& queue) const override { return inner.isCurrent(queue); }
+
+  VirtualDispatch inner;
+  std::function<void()> duringWait;
+};
+
+// A user on another thread navigates the window while a script waits; the script, run through
+// the guarded host as the engine runs it, must see the change once it goes on.
+TEST(SimWorldLock, ScriptsLetTheWorldMoveWhileTheyWait) {
+  struct Case {
+    const char* reason;
+    const char* script;
+    double slowEvent;  // seconds the Finder takes to answer, 0 for none
+  };
+  const Case cases[] = {
+      {"a delay", "delay 2\ntell application \"Finder\" to return {name of Finder window 1}", 0},
+      {"a slow Apple event", "tell application \"Finder\" to return {name of Finder window 1}", 3},
+  };
+  for (const auto& c : cases) {
+    WaitHookDispatch dispatch;
+    auto world = dispatch.inner.makeSerialQueue("sim.world");
+    SimulatedMac sim(dispatch, *world);
+    const int window = sim.finder().openWindow("/Users/demo/Pictures");
+    if (c.slowEvent > 0) sim.mac.slowEvent({"Finder", "", ""}, c.slowEvent);
+    dispatch.duringWait = [&] {
+      std::unique_lock hold(*sim.guard.lock, std::try_to_lock);
+      if (hold.owns_lock()) sim.finder().navigate(window, "/Users/demo/Documents");
+    };
+    const auto reply = sim.guarded.host.compile(c.script)->execute();
+    ASSERT_TRUE(reply) << c.reason << ": " << reply.error().description;
+    EXPECT_EQ(reply->text(1), "Documents") << c.reason << ": the world could not move during the wait";
+  }
+}
+
+}  // namespace
+}  // namespace tidyframe
