@@ -18,6 +18,9 @@ namespace fs = std::filesystem;
 
 std::string systemError(int code) { return std::system_category().message(code); }
 
+// The folder holding `location`; a bare file name lies in the current folder.
+fs::path folderOf(const fs::path& location) { return location.has_parent_path() ? location.parent_path() : "."; }
+
 // Closes the descriptor when it goes out of scope; close() errors matter only after writing,
 // where the writer closes explicitly.
 class FileDescriptor {
@@ -71,7 +74,7 @@ constexpr std::size_t temporarySuffixLength = 6;
 // `location`. The temporary name is unique, so two writers of one document never mix their
 // bytes; on failure the temporary file is removed and `location` is untouched.
 int replaceAtomically(const fs::path& location, std::string_view bytes) {
-  const fs::path folder = location.parent_path();
+  const fs::path folder = folderOf(location);
   std::string temporary = (folder / (temporaryPrefix(location) + std::string(temporarySuffixLength, 'X'))).string();
   FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
   if (!fd.valid()) return errno;
@@ -111,7 +114,8 @@ std::expected<std::string, ReadFailure> readRegularFile(const fs::path& location
 // changes and needs no time-zone database.
 std::string utcTimestamp(Date now) {
   using namespace std::chrono;
-  const double unix = std::isfinite(now.unixTime()) ? std::floor(now.unixTime()) : 0;
+  // Beyond a few thousand years the clock is broken; any name will do, but no overflow.
+  const double unix = std::abs(now.unixTime()) < 1e11 ? std::floor(now.unixTime()) : 0;
   const sys_seconds moment{seconds{static_cast<long long>(unix)}};
   const auto day = floor<days>(moment);
   const year_month_day date{day};
@@ -127,7 +131,7 @@ std::string utcTimestamp(Date now) {
 fs::path asideLocation(const fs::path& location, const std::string& timestamp, int attempt) {
   std::string name = location.stem().string() + ".unreadable-" + timestamp;
   if (attempt > 1) name += "-" + std::to_string(attempt);
-  return location.parent_path() / (name + location.extension().string());
+  return folderOf(location) / (name + location.extension().string());
 }
 
 bool syncFile(const fs::path& location) {
@@ -148,7 +152,7 @@ std::filesystem::path Storage::defaultDirectory(StoragePlatform platform, const 
 
 std::expected<void, std::string> Storage::save(const Json& value, const std::filesystem::path& location) {
   std::error_code error;
-  fs::create_directories(location.parent_path(), error);
+  fs::create_directories(folderOf(location), error);
   if (error) return std::unexpected(error.message());
   const auto text = writeJson(value);
   if (!text) return std::unexpected(text.error());
@@ -173,9 +177,11 @@ std::optional<std::filesystem::path> Storage::keepAside(const std::filesystem::p
     // Without overwrite options the copy fails on an existing name, so an earlier copy stays.
     if (!fs::copy_file(location, aside, error)) {
       if (error == std::errc::file_exists) continue;
+      std::error_code ignored;
+      fs::remove(aside, ignored);
       return std::nullopt;
     }
-    if (!syncFile(aside) || syncFolder(location.parent_path()) != 0) return std::nullopt;
+    if (!syncFile(aside) || syncFolder(folderOf(location)) != 0) return std::nullopt;
     return aside;
   }
   return std::nullopt;
@@ -189,7 +195,7 @@ bool Storage::exists(const std::filesystem::path& location) {
 void Storage::removeLeftovers(const std::filesystem::path& location) {
   const auto prefix = temporaryPrefix(location);
   std::error_code error;
-  for (fs::directory_iterator entry(location.parent_path(), error), end; !error && entry != end;
+  for (fs::directory_iterator entry(folderOf(location), error), end; !error && entry != end;
        entry.increment(error)) {
     const auto name = entry->path().filename().string();
     if (name.size() != prefix.size() + temporarySuffixLength || !name.starts_with(prefix)) continue;

@@ -99,10 +99,9 @@ class Storage {
     return {std::nullopt, keepAside(location, now)};
   }
 
-  // The copy that load() makes, made by hand; nothing when the copy fails.
-  static std::optional<std::filesystem::path> keepAside(const std::filesystem::path& location, Date now);
-
  private:
+  // The copy that load() makes; nothing when the copy fails.
+  static std::optional<std::filesystem::path> keepAside(const std::filesystem::path& location, Date now);
   static bool exists(const std::filesystem::path& location);
   static void removeLeftovers(const std::filesystem::path& location);
 
