@@ -71,6 +71,10 @@ constexpr std::string_view keepHiddenText = R"(with timeout of 3 seconds
     return {"ok"}
 end timeout)";
 
+// findMenus falls back to what the submenus hold when no Sort By title is known. In the icon
+// view the Sort By submenu also holds a None item, so a submenu with the sort-by-name shortcut
+// is taken as the sort menu only: counted as the group menu as well, the script would report the
+// sort title as the old grouping and click sort items to group, yet still answer "ok".
 constexpr std::string_view handlersText = R"(
 on cancelViewMenu(ownedMenu)
     with timeout of 1 second
@@ -122,21 +126,23 @@ on findMenus(viewMenu)
         repeat with i from 1 to count of candidates
             try
                 set candidateMenu to menu 1 of item i of candidates
+                set groupHint to false
+                set sortHint to false
                 repeat with childItem in menu items of candidateMenu
-                    if name of childItem is in [[NONE]] then
-                        set groupMenu to candidateMenu
-                        set groupIndex to i
-                    end if
+                    if name of childItem is in [[NONE]] then set groupHint to true
                     try
                         set shortcutChar to value of attribute "AXMenuItemCmdChar" of childItem
                         set shortcutMods to value of attribute "AXMenuItemCmdModifiers" of childItem
-                        if shortcutChar is "2" and shortcutMods is 4 then
-                            set groupMenu to candidateMenu
-                            set groupIndex to i
-                        end if
-                        if shortcutChar is "1" and shortcutMods is 6 then set sortMenu to candidateMenu
+                        if shortcutChar is "2" and shortcutMods is 4 then set groupHint to true
+                        if shortcutChar is "1" and shortcutMods is 6 then set sortHint to true
                     end try
                 end repeat
+                if sortHint then
+                    set sortMenu to candidateMenu
+                else if groupHint then
+                    set groupMenu to candidateMenu
+                    set groupIndex to i
+                end if
             end try
         end repeat
         if sortMenu is missing value and groupIndex > 0 then

@@ -180,10 +180,9 @@ TEST_F(ArrangementScenario, SubmenusWithUnknownTitlesAreFoundByShortcut) {
   EXPECT_EQ(shown(kDocs, FinderView::list), grouped(ArrangeKey::size, ArrangeKey::created));
 }
 
-// Known fault of the arrangement script, kept visible until its text is mended: in the icon view
-// the Sort By submenu has a None item, so the fallback search takes it for the group submenu,
-// reports the sort title as the old group, sorts where it meant to group and answers "ok".
-TEST_F(ArrangementScenario, DISABLED_FallbackNeverTakesTheSortSubmenuForTheGroupSubmenu) {
+// In the icon view the Sort By submenu has a None item; taken for the group submenu, it would
+// report the sort title as the old group, sort where the script meant to group and answer "ok".
+TEST_F(ArrangementScenario, FallbackNeverTakesTheSortSubmenuForTheGroupSubmenu) {
   finder.setMenuStyle({FinderMenuLanguage::english, false, "Cluster By", "Order By"});
   open(kDocs, FinderView::icon, ungrouped(ArrangeKey::name));
   EXPECT_EQ(apply(fx::kKindChoice, fx::kSizeChoice), (Strings{"ok", "None", "Name"}));
