@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <charconv>
 #include <memory>
 
@@ -86,7 +87,9 @@ std::string formattedBytes(std::int64_t bytes, const L& l) {
   static constexpr std::array<std::string_view, 6> units{"B", "KB", "MB", "GB", "TB", "PB"};
   auto value = static_cast<double>(bytes);
   std::size_t unit = 0;
-  while (value >= 1000 && unit + 1 < units.size()) {
+  // Compared as shown (two fraction digits), so 999,999 bytes read "1 MB", never "1,000 KB".
+  const auto shown = [](double v) { return std::round(v * 100) / 100; };
+  while (shown(value) >= 1000 && unit + 1 < units.size()) {
     value /= 1000;
     ++unit;
   }

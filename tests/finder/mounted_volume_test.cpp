@@ -109,6 +109,8 @@ TEST(FormattedBytesTest, PowersOfAThousandInTheInterfaceLanguage) {
       {"en", 0, "0 B", "nothing"},
       {"en", 999, "999 B", "just below a kilobyte"},
       {"en", 1000, "1 KB", "a kilobyte is 1000 bytes"},
+      {"en", 999'994, "999.99 KB", "rounds down below the next unit"},
+      {"en", 999'999, "1 MB", "what would show as 1,000 KB steps up"},
       {"en", 1024, "1.02 KB", "not 1024"},
       {"en", 1'234'567, "1.23 MB", "two fraction digits at most"},
       {"en", 1'500'000'000, "1.5 GB", "no trailing zero"},
