@@ -37,11 +37,23 @@ EffectiveRule globalDefault(Grouping grouping, Sorting sorting, std::string sour
   return EffectiveRule{grouping, sorting, std::move(source), excluded};
 }
 
+// Whether an absolute path has nothing to collapse: no empty, "." or ".." component and no
+// trailing "/". Most paths are like that, and they skip the component walk.
+bool isLexicallyClean(std::string_view path) {
+  if (!path.starts_with('/') || (path.size() > 1 && path.ends_with('/'))) return false;
+  for (std::size_t slash = path.find('/'); slash != std::string_view::npos; slash = path.find('/', slash + 1)) {
+    const auto component = path.substr(slash + 1, path.find('/', slash + 1) - slash - 1);
+    if (component == "." || component == ".." || (component.empty() && path.size() > 1)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 namespace RuleResolver {
 
 std::string normalized(std::string_view path) {
+  if (isLexicallyClean(path) && unicode::isValidUtf8(path)) return unicode::nfc(path);
   std::string text = unicode::repairedUtf8(path);
   if (!text.starts_with('/')) text = currentDirectory() + "/" + text;
   std::vector<std::string_view> components;
