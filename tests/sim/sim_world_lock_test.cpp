@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <future>
 #include <thread>
 
@@ -88,28 +87,6 @@ TEST(SimWorldLock, WorldTasksRunHoldingTheLockEvenAfterTheModelIsGone) {
   EXPECT_TRUE(freeElsewhere(*lock));
 }
 
-// Forwards to virtual time, and lets another thread act on the world at each wait.
-class WaitHookDispatch final : public Dispatch {
- public:
-  DispatchQueue& main() override { return inner.main(); }
-  std::shared_ptr<DispatchQueue> makeSerialQueue(std::string label) override {
-    return inner.makeSerialQueue(std::move(label));
-  }
-  std::unique_ptr<RepeatingTimer> scheduleRepeating(DispatchQueue& queue, double interval, double tolerance,
-                                                    Task task) override {
-    return inner.scheduleRepeating(queue, interval, tolerance, std::move(task));
-  }
-  Date now() const override { return inner.now(); }
-  void wait(double seconds) override {
-    if (duringWait) std::thread(duringWait).join();
-    inner.wait(seconds);
-  }
-  bool isCurrent(const DispatchQueue& queue) const override { return inner.isCurrent(queue); }
-
-  VirtualDispatch inner;
-  std::function<void()> duringWait;
-};
-
 // A user on another thread navigates the window while a script waits; the script, run through
 // the guarded host as the engine runs it, must see the change once it goes on.
 TEST(SimWorldLock, ScriptsLetTheWorldMoveWhileTheyWait) {
@@ -123,15 +100,18 @@ TEST(SimWorldLock, ScriptsLetTheWorldMoveWhileTheyWait) {
       {"a slow Apple event", "tell application \"Finder\" to return {name of Finder window 1}", 3},
   };
   for (const auto& c : cases) {
-    WaitHookDispatch dispatch;
-    auto world = dispatch.inner.makeSerialQueue("sim.world");
+    VirtualDispatch dispatch;
+    auto world = dispatch.makeSerialQueue("sim.world");
     SimulatedMac sim(dispatch, *world);
     const int window = sim.finder().openWindow("/Users/demo/Pictures");
     if (c.slowEvent > 0) sim.mac.slowEvent({"Finder", "", ""}, c.slowEvent);
-    dispatch.duringWait = [&] {
-      std::unique_lock hold(*sim.guard.lock, std::try_to_lock);
-      if (hold.owns_lock()) sim.finder().navigate(window, "/Users/demo/Documents");
-    };
+    // Runs within the script's wait, on the script's thread; the user acts from another.
+    world->asyncAfter(1, [&] {
+      std::thread([&] {
+        std::unique_lock hold(*sim.guard.lock, std::try_to_lock);
+        if (hold.owns_lock()) sim.finder().navigate(window, "/Users/demo/Documents");
+      }).join();
+    });
     const auto reply = sim.guarded.host.compile(c.script)->execute();
     ASSERT_TRUE(reply) << c.reason << ": " << reply.error().description;
     EXPECT_EQ(reply->text(1), "Documents") << c.reason << ": the world could not move during the wait";
