@@ -1,8 +1,4 @@
-#include <stdlib.h>
-
-#include <filesystem>
-#include <system_error>
-
+#include "app/scratch_folder.h"
 #include "app/self_check.h"
 #include "base/thread_dispatch.h"
 #include "model/settings_document.h"
@@ -12,30 +8,6 @@
 namespace tidyframe {
 
 namespace {
-
-namespace fs = std::filesystem;
-
-// A fresh folder under the system's temporary folder, removed again with everything in it.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::error_code error;
-    std::string pattern = (fs::temp_directory_path(error) / "tidyframe-self-test-XXXXXX").string();
-    if (!error && ::mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) fs::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  // Empty when no folder could be made.
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 Preferences samplePreferences() {
   Preferences preferences;
@@ -67,7 +39,7 @@ std::vector<ActivityEntry> sampleActivities() {
 // Saves the three documents through the writer on real threads, a first settings value being
 // replaced by a second within the coalescing window, and reads them back.
 std::string roundTrip() {
-  const ScratchFolder scratch;
+  const ScratchFolder scratch("tidyframe-self-test-");
   if (scratch.path().empty()) return "no temporary folder";
   const Storage storage(scratch.path() / "Tidyframe");
   const auto preferences = samplePreferences();
@@ -100,7 +72,7 @@ std::string roundTrip() {
 }
 
 std::string unreadableKeptAside() {
-  const ScratchFolder scratch;
+  const ScratchFolder scratch("tidyframe-self-test-");
   if (scratch.path().empty()) return "no temporary folder";
   const Storage storage(scratch.path());
   const Json damaged = {{"originals", Json::object()}};
