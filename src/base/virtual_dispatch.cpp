@@ -96,8 +96,10 @@ void VirtualDispatch::wait(double seconds) {
   now_ = std::max(now_, target);
 }
 
+// Outside every task the caller is the test's own thread, which plays the main thread.
 bool VirtualDispatch::isCurrent(const DispatchQueue& queue) const {
-  return !running_.empty() && running_.back() == &queue;
+  if (running_.empty()) return &queue == main_.get();
+  return running_.back() == &queue;
 }
 
 void VirtualDispatch::runUntilIdle() { runDueUntil(now_); }

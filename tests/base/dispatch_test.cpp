@@ -125,6 +125,7 @@ TEST_F(VirtualDispatchTest, IsCurrentNamesTheRunningQueue) {
   EXPECT_TRUE(onQueue);
   EXPECT_FALSE(onMain);
   EXPECT_FALSE(dispatch.isCurrent(*queue));
+  EXPECT_TRUE(dispatch.isCurrent(dispatch.main())) << "the test body plays the main thread";
 }
 
 }  // namespace
