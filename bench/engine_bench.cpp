@@ -1,0 +1,118 @@
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+#include "app/scratch_folder.h"
+#include "app/simulated_engine_host.h"
+#include "base/virtual_dispatch.h"
+#include "engine/app_model.h"
+#include "i18n/l.h"
+#include "model/settings_document.h"
+#include "sim/simulated_mac.h"
+#include "storage/storage.h"
+
+namespace tidyframe {
+namespace {
+
+const std::string pictures = "/Users/demo/Pictures";
+
+// A user's Mac in virtual time: the engine on, Pictures open in the front Finder window and
+// already arranged and confirmed, and `logged` older entries in the activity log (at most 500
+// are kept, as after a long session).
+class ArrangedFolder {
+ public:
+  explicit ArrangedFolder(std::size_t logged) {
+    for (const char* path : {"/Users/demo", "/Users/demo/Pictures"}) sim.volumes.addFolder(path);
+    Preferences preferences;
+    preferences.engineEnabled = true;
+    ActivityEntry entry;
+    entry.date = Date{785000000};
+    entry.title = "已应用文件种类分组";
+    entry.detail = "全局默认 · 按名称排序";
+    entry.path = pictures;
+    const std::vector<ActivityEntry> log(logged, entry);
+    const Storage storage(folder.path() / "storage");
+    if (!Storage::save(toJson(preferences), storage.preferencesURL()) || !Storage::save(log, storage.activityURL())) {
+      return;
+    }
+    sim.finder().openWindow(pictures);
+    host = std::make_unique<SimulatedEngineHost>(dispatch, sim, l, storage.directory(), folder.path() / "home");
+    model = AppModel::create(host->services());
+    dispatch.advance(6);
+  }
+  ~ArrangedFolder() {
+    if (!model) return;
+    bool done = false;
+    model->prepareForQuit([&] { done = true; });
+    for (int i = 0; i < 100 && !done; ++i) dispatch.advance(0.1);
+  }
+
+  // Why the scene is not as described, or empty.
+  std::string fault() const {
+    if (!model) return "the engine was not started";
+    if (model->currentPath().get() != pictures) return "the folder was not arranged";
+    return {};
+  }
+  int appleEvents() const { return sim.mac.appleEvents(); }
+
+  ScratchFolder folder{"tidyframe-bench-"};
+  VirtualDispatch dispatch{Date{786000000}};
+  std::shared_ptr<DispatchQueue> world = dispatch.makeSerialQueue("sim.world");
+  SimulatedMac sim{dispatch, *world};
+  L l{{}, nullptr};
+  std::unique_ptr<SimulatedEngineHost> host;
+  std::shared_ptr<AppModel> model;
+};
+
+// One poll of a window that did not change: the main-queue checks, the accessibility snapshot
+// and the gate on the script queue, and the main-queue reply. No Apple event may be sent.
+void BM_TickOnUnchangedWindow(benchmark::State& state) {
+  ArrangedFolder scene(500);
+  if (const auto fault = scene.fault(); !fault.empty()) {
+    state.SkipWithError(fault.c_str());
+    return;
+  }
+  const int events = scene.appleEvents();
+  const int reads = scene.sim.accessibility.attributeReads();
+  for (auto _ : state) {
+    scene.model->tick();
+    scene.dispatch.runUntilIdle();
+  }
+  if (scene.appleEvents() != events) state.SkipWithError("an unchanged window was asked with Apple events");
+  if (scene.sim.accessibility.attributeReads() == reads) state.SkipWithError("the tick never took a snapshot");
+  state.counters["reads"] = benchmark::Counter(scene.sim.accessibility.attributeReads() - reads,
+                                               benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_TickOnUnchangedWindow)->Unit(benchmark::kMicrosecond);
+
+// One full round on the simulated Mac: the user put the Finder's own arrangement back, and
+// "apply now" makes the engine query the window, resolve the rule, run the arrangement script
+// (two menus, two clicks) and record the original, the confirmation and a log entry. The
+// writes that the coalescing writer makes later on its own queue are not timed.
+void BM_QueryResolveApplyRound(benchmark::State& state) {
+  ArrangedFolder scene(500);
+  if (const auto fault = scene.fault(); !fault.empty()) {
+    state.SkipWithError(fault.c_str());
+    return;
+  }
+  const auto applied = scene.sim.finder().arrangement(pictures, FinderView::icon);
+  const int clicks = scene.sim.mac.menuClicks();
+  for (auto _ : state) {
+    scene.sim.finder().setArrangement(pictures, FinderView::icon, FolderArrangement{});
+    scene.model->applyNow();
+    scene.dispatch.advance(0.25);
+    state.PauseTiming();
+    scene.dispatch.advance(1);
+    state.ResumeTiming();
+  }
+  if (scene.sim.finder().arrangement(pictures, FinderView::icon) != applied) {
+    state.SkipWithError("the last round did not arrange the folder");
+  }
+  state.counters["clicks"] =
+      benchmark::Counter(scene.sim.mac.menuClicks() - clicks, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_QueryResolveApplyRound)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace tidyframe
