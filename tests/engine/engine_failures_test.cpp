@@ -128,5 +128,26 @@ TEST_F(Failures, UserSwitchingAppsMidArrangementKeepsTheTrueOriginal) {
       << "the engine's own arrangement must never become the original";
 }
 
+TEST_F(Failures, HideBlockSkippingAfterTheArrangementKeepsTheOriginal) {
+  auto preferences = engineOn();
+  preferences.hideOnNavigation = true;
+  writeSettings(preferences);
+  const FolderArrangement original{false, ArrangeKey::kind, ArrangeKey::size};
+  openFolder(pictures, FinderView::icon, original);
+  sim.finder().setShowsAllFiles(true);
+  // Every click of the arrangement lands; the Finder loses the front right after the last one.
+  sim.finder().loseFrontAfterMenuClicks(4);
+  launch();
+  advance(6);
+  EXPECT_TRUE(shown(pictures).grouped) << diagnostics.str();
+  EXPECT_TRUE(sim.finder().showsAllFiles()) << "the key press went to another application";
+  EXPECT_NE(diagnostics.str().find("apply {skip, None, Size}"), std::string::npos) << diagnostics.str();
+  const auto& originals = model->layouts().originals;
+  ASSERT_EQ(originals.size(), 1u);
+  EXPECT_EQ(originals.begin()->second.group, "None");
+  EXPECT_EQ(originals.begin()->second.sort, "Size");
+  EXPECT_TRUE(model->activities()->empty()) << "a skip is not an arrangement to log";
+}
+
 }  // namespace
 }  // namespace tidyframe
