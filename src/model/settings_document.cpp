@@ -7,10 +7,33 @@ namespace tidyframe {
 
 namespace {
 
+// The document's member names, shared with files of the earlier build.
+namespace member {
+constexpr const char* updateFrequency = "updateFrequency";
+constexpr const char* grouping = "grouping";
+constexpr const char* sorting = "sorting";
+constexpr const char* internalEnabled = "internalEnabled";
+constexpr const char* externalEnabled = "externalEnabled";
+constexpr const char* hideOnNavigation = "hideOnNavigation";
+constexpr const char* appearance = "appearance";
+constexpr const char* language = "language";
+constexpr const char* engineEnabled = "engineEnabled";
+constexpr const char* rules = "rules";
+constexpr const char* id = "id";
+constexpr const char* name = "name";
+constexpr const char* path = "path";
+constexpr const char* volumeID = "volumeID";
+constexpr const char* scope = "scope";
+constexpr const char* includeChildren = "includeChildren";
+constexpr const char* enabled = "enabled";
+constexpr const char* excluded = "excluded";
+constexpr const char* bookmark = "bookmark";
+}  // namespace member
+
 std::string raw(auto value) { return std::string(rawValue(value)); }
 
 std::optional<Bytes> bookmark(JsonFields& fields) {
-  const auto text = fields.optionalText("bookmark");
+  const auto text = fields.optionalText(member::bookmark);
   if (!text) return std::nullopt;
   auto bytes = base64Decode(*text);
   if (!bytes) fields.fail();
@@ -18,7 +41,7 @@ std::optional<Bytes> bookmark(JsonFields& fields) {
 }
 
 std::optional<std::vector<LocationRule>> rules(const JsonFields& fields) {
-  const Json* list = fields.member("rules");
+  const Json* list = fields.member(member::rules);
   if (!list) return std::vector<LocationRule>{};
   if (!list->is_array()) return std::nullopt;
   std::vector<LocationRule> result;
@@ -34,7 +57,7 @@ std::optional<std::vector<LocationRule>> rules(const JsonFields& fields) {
 // Settings written before the update checker existed, or by a later version with another
 // choice, must not fail as a whole: they get weekly checks.
 SoftwareUpdateFrequency updateFrequency(const JsonFields& fields) {
-  const Json* value = fields.member("updateFrequency");
+  const Json* value = fields.member(member::updateFrequency);
   if (!value || !value->is_string()) return SoftwareUpdateFrequency::weekly;
   return fromRaw<SoftwareUpdateFrequency>(value->get_ref<const std::string&>())
       .value_or(SoftwareUpdateFrequency::weekly);
@@ -44,18 +67,18 @@ SoftwareUpdateFrequency updateFrequency(const JsonFields& fields) {
 
 Json toJson(const LocationRule& rule) {
   Json object = {
-      {"id", rule.id},
-      {"name", rule.name},
-      {"path", rule.path},
-      {"scope", raw(rule.scope)},
-      {"includeChildren", rule.includeChildren},
-      {"enabled", rule.enabled},
-      {"excluded", rule.excluded},
-      {"grouping", raw(rule.grouping)},
-      {"sorting", raw(rule.sorting)},
+      {member::id, rule.id},
+      {member::name, rule.name},
+      {member::path, rule.path},
+      {member::scope, raw(rule.scope)},
+      {member::includeChildren, rule.includeChildren},
+      {member::enabled, rule.enabled},
+      {member::excluded, rule.excluded},
+      {member::grouping, raw(rule.grouping)},
+      {member::sorting, raw(rule.sorting)},
   };
-  if (rule.volumeID) object["volumeID"] = *rule.volumeID;
-  if (rule.bookmark) object["bookmark"] = base64Encode(*rule.bookmark);
+  if (rule.volumeID) object[member::volumeID] = *rule.volumeID;
+  if (rule.bookmark) object[member::bookmark] = base64Encode(*rule.bookmark);
   return object;
 }
 
@@ -63,32 +86,32 @@ Json toJson(const Preferences& preferences) {
   Json rules = Json::array();
   for (const auto& rule : preferences.rules) rules.push_back(toJson(rule));
   return {
-      {"updateFrequency", raw(preferences.updateFrequency)},
-      {"grouping", raw(preferences.grouping)},
-      {"sorting", raw(preferences.sorting)},
-      {"internalEnabled", preferences.internalEnabled},
-      {"externalEnabled", preferences.externalEnabled},
-      {"hideOnNavigation", preferences.hideOnNavigation},
-      {"appearance", preferences.appearance},
-      {"language", preferences.language},
-      {"engineEnabled", preferences.engineEnabled},
-      {"rules", std::move(rules)},
+      {member::updateFrequency, raw(preferences.updateFrequency)},
+      {member::grouping, raw(preferences.grouping)},
+      {member::sorting, raw(preferences.sorting)},
+      {member::internalEnabled, preferences.internalEnabled},
+      {member::externalEnabled, preferences.externalEnabled},
+      {member::hideOnNavigation, preferences.hideOnNavigation},
+      {member::appearance, preferences.appearance},
+      {member::language, preferences.language},
+      {member::engineEnabled, preferences.engineEnabled},
+      {member::rules, std::move(rules)},
   };
 }
 
 std::optional<LocationRule> fromJson(const Json& value, std::type_identity<LocationRule>) {
   JsonFields fields(value);
   LocationRule rule{
-      .id = fields.uuid("id"),
-      .name = fields.text("name"),
-      .path = fields.text("path"),
-      .volumeID = fields.optionalText("volumeID"),
-      .scope = fields.choice<RuleScope>("scope"),
-      .includeChildren = fields.flag("includeChildren"),
-      .enabled = fields.flag("enabled"),
-      .excluded = fields.flag("excluded"),
-      .grouping = fields.choice<Grouping>("grouping"),
-      .sorting = fields.choice<Sorting>("sorting"),
+      .id = fields.uuid(member::id),
+      .name = fields.text(member::name),
+      .path = fields.text(member::path),
+      .volumeID = fields.optionalText(member::volumeID),
+      .scope = fields.choice<RuleScope>(member::scope),
+      .includeChildren = fields.flag(member::includeChildren),
+      .enabled = fields.flag(member::enabled),
+      .excluded = fields.flag(member::excluded),
+      .grouping = fields.choice<Grouping>(member::grouping),
+      .sorting = fields.choice<Sorting>(member::sorting),
       .bookmark = bookmark(fields),
   };
   if (fields.failed()) return std::nullopt;
@@ -101,15 +124,15 @@ std::optional<Preferences> fromJson(const Json& value, std::type_identity<Prefer
   auto rules = tidyframe::rules(fields);
   if (!rules) return std::nullopt;
   Preferences preferences{
-      .grouping = fields.optionalChoice<Grouping>("grouping").value_or(fresh.grouping),
-      .sorting = fields.optionalChoice<Sorting>("sorting").value_or(fresh.sorting),
-      .internalEnabled = fields.optionalFlag("internalEnabled").value_or(fresh.internalEnabled),
-      .externalEnabled = fields.optionalFlag("externalEnabled").value_or(fresh.externalEnabled),
-      .hideOnNavigation = fields.optionalFlag("hideOnNavigation").value_or(fresh.hideOnNavigation),
-      .appearance = fields.optionalText("appearance").value_or(fresh.appearance),
-      .language = fields.optionalText("language").value_or(fresh.language),
+      .grouping = fields.optionalChoice<Grouping>(member::grouping).value_or(fresh.grouping),
+      .sorting = fields.optionalChoice<Sorting>(member::sorting).value_or(fresh.sorting),
+      .internalEnabled = fields.optionalFlag(member::internalEnabled).value_or(fresh.internalEnabled),
+      .externalEnabled = fields.optionalFlag(member::externalEnabled).value_or(fresh.externalEnabled),
+      .hideOnNavigation = fields.optionalFlag(member::hideOnNavigation).value_or(fresh.hideOnNavigation),
+      .appearance = fields.optionalText(member::appearance).value_or(fresh.appearance),
+      .language = fields.optionalText(member::language).value_or(fresh.language),
       .updateFrequency = updateFrequency(fields),
-      .engineEnabled = fields.optionalFlag("engineEnabled").value_or(fresh.engineEnabled),
+      .engineEnabled = fields.optionalFlag(member::engineEnabled).value_or(fresh.engineEnabled),
       .rules = std::move(*rules),
   };
   if (fields.failed()) return std::nullopt;

@@ -6,6 +6,19 @@ namespace tidyframe {
 
 namespace {
 
+// An entry's member names, shared with files of the earlier build.
+namespace member {
+constexpr const char* id = "id";
+constexpr const char* date = "date";
+constexpr const char* title = "title";
+constexpr const char* detail = "detail";
+constexpr const char* path = "path";
+constexpr const char* success = "success";
+constexpr const char* previousGroup = "previousGroup";
+constexpr const char* previousSort = "previousSort";
+constexpr const char* windowID = "windowID";
+}  // namespace member
+
 void putIfPresent(Json& object, const char* key, const std::optional<std::string>& value) {
   if (value) object[key] = *value;
 }
@@ -14,16 +27,16 @@ void putIfPresent(Json& object, const char* key, const std::optional<std::string
 
 Json toJson(const ActivityEntry& entry) {
   Json object = {
-      {"id", entry.id},
-      {"date", entry.date.secondsSinceReferenceDate},
-      {"title", entry.title},
-      {"detail", entry.detail},
-      {"success", entry.success},
+      {member::id, entry.id},
+      {member::date, entry.date.secondsSinceReferenceDate},
+      {member::title, entry.title},
+      {member::detail, entry.detail},
+      {member::success, entry.success},
   };
-  putIfPresent(object, "path", entry.path);
-  putIfPresent(object, "previousGroup", entry.previousGroup);
-  putIfPresent(object, "previousSort", entry.previousSort);
-  putIfPresent(object, "windowID", entry.windowID);
+  putIfPresent(object, member::path, entry.path);
+  putIfPresent(object, member::previousGroup, entry.previousGroup);
+  putIfPresent(object, member::previousSort, entry.previousSort);
+  putIfPresent(object, member::windowID, entry.windowID);
   return object;
 }
 
@@ -36,15 +49,15 @@ Json toJson(const std::vector<ActivityEntry>& entries) {
 std::optional<ActivityEntry> fromJson(const Json& value, std::type_identity<ActivityEntry>) {
   JsonFields fields(value);
   ActivityEntry entry{
-      .id = fields.uuid("id"),
-      .date = Date{fields.number("date")},
-      .title = fields.text("title"),
-      .detail = fields.text("detail"),
-      .path = fields.optionalText("path"),
-      .success = fields.flag("success"),
-      .previousGroup = fields.optionalText("previousGroup"),
-      .previousSort = fields.optionalText("previousSort"),
-      .windowID = fields.optionalText("windowID"),
+      .id = fields.uuid(member::id),
+      .date = Date{fields.number(member::date)},
+      .title = fields.text(member::title),
+      .detail = fields.text(member::detail),
+      .path = fields.optionalText(member::path),
+      .success = fields.flag(member::success),
+      .previousGroup = fields.optionalText(member::previousGroup),
+      .previousSort = fields.optionalText(member::previousSort),
+      .windowID = fields.optionalText(member::windowID),
   };
   if (fields.failed()) return std::nullopt;
   return entry;

@@ -7,24 +7,35 @@ namespace tidyframe {
 
 namespace {
 
+// The document's member names, shared with files of the earlier build.
+namespace member {
+constexpr const char* originals = "originals";
+constexpr const char* confirmed = "confirmed";
+constexpr const char* path = "path";
+constexpr const char* view = "view";
+constexpr const char* volumeID = "volumeID";
+constexpr const char* group = "group";
+constexpr const char* sort = "sort";
+}  // namespace member
+
 constexpr std::string_view externalVolumes = "/Volumes";
 
 std::string keyPrefix(std::string_view path) { return RuleResolver::normalized(path) + '\n'; }
 
 Json toJson(const OriginalFinderLayout& layout) {
-  Json object = {{"path", layout.path}, {"view", layout.view}, {"group", layout.group}, {"sort", layout.sort}};
-  if (layout.volumeID) object["volumeID"] = *layout.volumeID;
+  Json object = {{member::path, layout.path}, {member::view, layout.view}, {member::group, layout.group}, {member::sort, layout.sort}};
+  if (layout.volumeID) object[member::volumeID] = *layout.volumeID;
   return object;
 }
 
 std::optional<OriginalFinderLayout> layoutFromJson(const Json& value) {
   JsonFields fields(value);
   OriginalFinderLayout layout{
-      .path = fields.text("path"),
-      .view = fields.text("view"),
-      .volumeID = fields.optionalText("volumeID"),
-      .group = fields.text("group"),
-      .sort = fields.text("sort"),
+      .path = fields.text(member::path),
+      .view = fields.text(member::view),
+      .volumeID = fields.optionalText(member::volumeID),
+      .group = fields.text(member::group),
+      .sort = fields.text(member::sort),
   };
   if (fields.failed()) return std::nullopt;
   return layout;
@@ -100,13 +111,13 @@ Json toJson(const FinderLayoutArchive& archive) {
   for (const auto& [key, layout] : archive.originals) originals[key] = toJson(layout);
   Json confirmed = Json::object();
   for (const auto& [key, fingerprint] : archive.confirmed) confirmed[key] = fingerprint;
-  return {{"originals", std::move(originals)}, {"confirmed", std::move(confirmed)}};
+  return {{member::originals, std::move(originals)}, {member::confirmed, std::move(confirmed)}};
 }
 
 std::optional<FinderLayoutArchive> fromJson(const Json& value, std::type_identity<FinderLayoutArchive>) {
   const JsonFields fields(value);
-  auto originals = mapFromJson<OriginalFinderLayout>(fields.member("originals"), layoutFromJson);
-  auto confirmed = mapFromJson<std::string>(fields.member("confirmed"), fingerprintFromJson);
+  auto originals = mapFromJson<OriginalFinderLayout>(fields.member(member::originals), layoutFromJson);
+  auto confirmed = mapFromJson<std::string>(fields.member(member::confirmed), fingerprintFromJson);
   if (!originals || !confirmed) return std::nullopt;
   return FinderLayoutArchive{std::move(*originals), std::move(*confirmed)};
 }
