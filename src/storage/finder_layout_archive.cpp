@@ -23,7 +23,10 @@ constexpr std::string_view externalVolumes = "/Volumes";
 std::string keyPrefix(std::string_view path) { return RuleResolver::normalized(path) + '\n'; }
 
 Json toJson(const OriginalFinderLayout& layout) {
-  Json object = {{member::path, layout.path}, {member::view, layout.view}, {member::group, layout.group}, {member::sort, layout.sort}};
+  Json object = {{member::path, layout.path},
+                 {member::view, layout.view},
+                 {member::group, layout.group},
+                 {member::sort, layout.sort}};
   if (layout.volumeID) object[member::volumeID] = *layout.volumeID;
   return object;
 }

@@ -34,7 +34,8 @@ struct PersistenceWriter::State {
   void write(const std::string& fileName, WriteAction& action) {
     const auto result = Storage::save(action.value, storage.url(fileName));
     if (result || !action.onError) return;
-    dispatch.main().async([onError = std::move(action.onError), description = result.error()] { onError(description); });
+    dispatch.main().async(
+        [onError = std::move(action.onError), description = result.error()] { onError(description); });
   }
 
   Dispatch& dispatch;

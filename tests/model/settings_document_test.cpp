@@ -87,7 +87,8 @@ TEST(SettingsDocumentTest, TolerantReadingOfOlderDocuments) {
       {"written before languages and update checks",
        R"({"grouping":"modified","sorting":"size","externalEnabled":false,"appearance":"dark","rules":[]})", older},
       {"an unknown frequency reads weekly and keeps the rest",
-       R"({"grouping":"modified","sorting":"size","externalEnabled":false,"appearance":"dark","updateFrequency":"future"})",
+       R"({"grouping":"modified","sorting":"size","externalEnabled":false,"appearance":"dark",)"
+       R"("updateFrequency":"future"})",
        older},
       {"a frequency of the wrong type reads weekly", R"({"updateFrequency":7})", Preferences{}},
       {"a null member counts as missing", R"({"internalEnabled":null,"rules":null})", Preferences{}},
