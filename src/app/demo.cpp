@@ -168,6 +168,8 @@ class DemoTour {
   // What the Finder had been asked and what the log held when the current step began.
   int finderEventsAtStep_ = 0;
   std::size_t activitiesAtStep_ = 0;
+  // Key presses the Finder had seen once the user showed dot files.
+  int userKeyPresses_ = 0;
 };
 
 bool DemoTour::run() {
@@ -241,9 +243,9 @@ std::vector<DemoStep> DemoTour::steps() {
        "the device rule still applies at " + renamedPhotos,
        [this] { return arranged(renamedPhotos, byCardRule) && model_->currentSource().get() == cardRule; }},
       {"press Command-Shift-period: the Finder shows dot files", [this] { showDotFiles(); },
-       "once the typing stops the engine hides them again", [this] {
+       "once the typing stops the engine presses the keys and hides them again", [this] {
          const auto world = sim_.lockWorld();
-         return !sim_.finder().showsAllFiles();
+         return sim_.mac.keyPresses() > userKeyPresses_ && !sim_.finder().showsAllFiles();
        },
        16},
       {"quit", [this] { quit(); }, "the engine stopped after its last script; every entry is saved",
@@ -333,6 +335,7 @@ void DemoTour::showDotFiles() {
   {
     const auto world = sim_.lockWorld();
     sim_.finder().pressKey(KeyPress{.keyCode = periodKey, .command = true, .shift = true});
+    userKeyPresses_ = sim_.mac.keyPresses();
     say(std::string("demo the Finder ") + (sim_.finder().showsAllFiles() ? "shows" : "does not show") + " dot files");
   }
   sim_.input.typed();
