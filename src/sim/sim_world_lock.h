@@ -19,6 +19,7 @@ namespace tidyframe {
 // Re-entrant: a thread that holds it may take it again. Usable from any thread.
 class SimWorldLock {
  public:
+  // Named as the standard's lockable types are, so std::lock_guard and std::unique_lock take it.
   void lock();
   bool try_lock();
   void unlock();
