@@ -54,7 +54,7 @@ PersistenceWriter::PersistenceWriter(Dispatch& dispatch, Storage storage)
 PersistenceWriter::~PersistenceWriter() { flushAndWait(); }
 
 void PersistenceWriter::save(std::string fileName, Json value, ErrorAction onError) {
-  assertNotOnWriterQueue();
+  assertOnMainQueue();
   queue_->async([state = state_, fileName = std::move(fileName),
                  action = WriteAction{std::move(value), std::move(onError)}]() mutable {
     state->store(std::move(fileName), std::move(action));
@@ -65,7 +65,7 @@ void PersistenceWriter::save(std::string fileName, Json value, ErrorAction onErr
 }
 
 void PersistenceWriter::flush(Task completion) {
-  assertNotOnWriterQueue();
+  assertOnMainQueue();
   queue_->async([state = state_, completion = std::move(completion)]() mutable {
     state->drain();
     if (completion) state->dispatch.main().async(std::move(completion));
@@ -73,12 +73,12 @@ void PersistenceWriter::flush(Task completion) {
 }
 
 void PersistenceWriter::flushAndWait() {
-  assertNotOnWriterQueue();
+  assertOnMainQueue();
   queue_->sync([state = state_] { state->drain(); });
 }
 
-void PersistenceWriter::assertNotOnWriterQueue() const {
-  assert(!dispatch_.isCurrent(*queue_) && "the writer is used from the main queue, never from its own");
+void PersistenceWriter::assertOnMainQueue() const {
+  assert(dispatch_.isCurrent(dispatch_.main()) && "the writer is confined to the main queue");
 }
 
 }  // namespace tidyframe

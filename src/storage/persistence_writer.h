@@ -14,9 +14,8 @@ namespace tidyframe {
 // exists per application (tests make their own).
 //
 // Owns its serial queue "Tidyframe.persistence" and a copy of the Storage; borrows the
-// Dispatch, which must outlive it. Confined to the main queue: save, flush and flushAndWait
-// are called from there, never from the writer's own queue; error and completion actions run
-// on the main queue. Destroying the writer performs the saves still pending.
+// Dispatch, which must outlive it. Confined to the main queue; error and completion actions
+// run there too. Destroying the writer performs the saves still pending.
 class PersistenceWriter {
  public:
   using ErrorAction = std::function<void(const std::string& description)>;
@@ -49,7 +48,7 @@ class PersistenceWriter {
  private:
   struct State;
 
-  void assertNotOnWriterQueue() const;
+  void assertOnMainQueue() const;
 
   Dispatch& dispatch_;
   std::shared_ptr<DispatchQueue> queue_;
