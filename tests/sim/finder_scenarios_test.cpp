@@ -180,13 +180,39 @@ TEST_F(ArrangementScenario, SubmenusWithUnknownTitlesAreFoundByShortcut) {
   EXPECT_EQ(shown(kDocs, FinderView::list), grouped(ArrangeKey::size, ArrangeKey::created));
 }
 
-// In the icon view the Sort By submenu has a None item; taken for the group submenu, it would
-// report the sort title as the old group, sort where the script meant to group and answer "ok".
+// The icon, column and gallery views' Sort By submenu has a None item; taken for the group
+// submenu, it would report the sort title as the old group, sort where the script meant to
+// group and answer "ok". Submenu titles that match no list force the search by shortcut.
 TEST_F(ArrangementScenario, FallbackNeverTakesTheSortSubmenuForTheGroupSubmenu) {
-  finder.setMenuStyle({FinderMenuLanguage::english, false, "Cluster By", "Order By"});
-  open(kDocs, FinderView::icon, ungrouped(ArrangeKey::name));
-  EXPECT_EQ(apply(fx::kKindChoice, fx::kSizeChoice), (Strings{"ok", "None", "Name"}));
-  EXPECT_EQ(shown(kDocs), grouped(ArrangeKey::kind, ArrangeKey::size));
+  struct Case {
+    const char* reason;
+    FinderView view;
+    FolderArrangement before;
+    Strings reply;
+    FolderArrangement after;
+  };
+  const Case cases[] = {
+      {"icon view, groups off", FinderView::icon, ungrouped(ArrangeKey::name), {"ok", "None", "Name"},
+       grouped(ArrangeKey::kind, ArrangeKey::size)},
+      {"icon view, grouped", FinderView::icon, grouped(ArrangeKey::tags, ArrangeKey::name), {"ok", "Tags", "Name"},
+       grouped(ArrangeKey::kind, ArrangeKey::size)},
+      {"column view, groups off", FinderView::column, ungrouped(ArrangeKey::name), {"ok", "None", "Name"},
+       grouped(ArrangeKey::kind, ArrangeKey::size)},
+      {"list view, grouped", FinderView::list, grouped(ArrangeKey::tags, ArrangeKey::name), {"ok", "Tags", "Name"},
+       grouped(ArrangeKey::kind, ArrangeKey::size)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    SimWorld fresh;
+    fresh.mac.finder().setMenuStyle({FinderMenuLanguage::english, false, "Cluster By", "Order By"});
+    fresh.mac.finder().setArrangement(kDocs, c.view, c.before);
+    fresh.mac.finder().openWindow(kDocs, c.view);
+    const auto location = texts(fresh.mac.run(fx::query()));
+    ASSERT_GE(location.size(), 2u);
+    EXPECT_EQ(texts(fresh.mac.run(fx::apply(location[0], location[1], fx::kKindChoice, fx::kSizeChoice, false))),
+              c.reply);
+    EXPECT_EQ(SimFinder::effective(fresh.mac.finder().arrangement(kDocs, c.view), c.view), c.after);
+  }
 }
 
 TEST_F(ArrangementScenario, SlowClickInTheMenuPhaseIsAnErrorReplyWithTheMenuClosed) {
