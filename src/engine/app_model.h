@@ -63,6 +63,8 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   const Published<std::string>& currentSource() const { return currentSource_; }
   const Published<std::optional<std::string>>& message() const { return message_; }
   const Published<Page>& selectedPage() const { return selectedPage_; }
+  // The measured height of the overview page, in points.
+  const Published<double>& overviewHeight() const { return overviewHeight_; }
   const Published<std::optional<LocationRule>>& ruleEditor() const { return ruleEditor_; }
   const Published<bool>& showSetup() const { return showSetup_; }
   const Published<bool>& busy() const { return busy_; }
@@ -75,6 +77,7 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   void setPreferences(Preferences preferences);
   void setMessage(std::optional<std::string> text) { message_.set(std::move(text)); }
   void setSelectedPage(Page page) { selectedPage_.set(page); }
+  void setOverviewHeight(double height) { overviewHeight_.setIfChanged(height); }
   void setShowSetup(bool show) { showSetup_.set(show); }
   void setRuleEditor(std::optional<LocationRule> rule) { ruleEditor_.set(std::move(rule)); }
   void setFeedbackDraft(std::string text) { feedbackDraft_.set(std::move(text)); }
