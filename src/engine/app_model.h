@@ -27,7 +27,8 @@
 
 namespace tidyframe {
 
-enum class Page { overview, locations, settings, feedback };
+// The pages of the panel, in order.
+enum class Page { overview, rules, feedback };
 
 // The one engine of the program: it owns the settings, the activity log, the layout archive
 // and the volume list, publishes what the panel shows, polls the front Finder window every 2
