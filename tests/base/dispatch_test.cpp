@@ -13,71 +13,60 @@ class VirtualDispatchTest : public ::testing::Test {
  protected:
   void TearDown() override { EXPECT_EQ(dispatch.pendingCount(), 0u) << "a test left work pending"; }
 
+  // Seconds since the dispatch started, as a whole number for event texts.
+  int elapsed() const { return static_cast<int>(dispatch.now() - Date{1000}); }
+
   VirtualDispatch dispatch{Date{1000}};
   std::vector<std::string> events;
 };
 
 TEST_F(VirtualDispatchTest, RunsTasksInDueOrderThenSubmissionOrder) {
   auto queue = dispatch.makeSerialQueue("Tidyframe.test");
-  queue->asyncAfter(2, [&] { events.push_back("late"); });
+  for (double delay : {0.45, 0.25}) {
+    queue->asyncAfter(delay, [&] { events.push_back("due at " + std::to_string(dispatch.now() - Date{1000})); });
+  }
   queue->async([&] { events.push_back("first"); });
-  dispatch.main().async([&] { events.push_back("main"); });
+  dispatch.main().async([&] {
+    events.push_back("main");
+    dispatch.main().async([&] { events.push_back("chained"); });
+  });
   queue->async([&] { events.push_back("second"); });
   dispatch.runUntilIdle();
-  EXPECT_EQ(events, (std::vector<std::string>{"first", "main", "second"}));
-  dispatch.advance(2);
-  EXPECT_EQ(events.back(), "late");
-}
-
-TEST_F(VirtualDispatchTest, RunUntilIdleRunsWorkPostedForNowButLeavesTheClock) {
-  dispatch.main().async([&] { dispatch.main().async([&] { events.push_back("chained"); }); });
-  dispatch.runUntilIdle();
-  EXPECT_EQ(events, std::vector<std::string>{"chained"});
-  EXPECT_EQ(dispatch.now(), Date{1000});
-}
-
-TEST_F(VirtualDispatchTest, DelayedTasksSeeTheirDueTime) {
-  const Date start = dispatch.now();
-  std::vector<Date> seen;
-  for (double delay : {0.25, 0.45, 0.15}) {
-    dispatch.main().asyncAfter(delay, [&] { seen.push_back(dispatch.now()); });
-  }
-  dispatch.advance(0.2);
-  EXPECT_EQ(seen, std::vector<Date>{start + 0.15});
+  EXPECT_EQ(events, (std::vector<std::string>{"first", "main", "second", "chained"}));
+  EXPECT_EQ(dispatch.now(), Date{1000}) << "running what is due leaves the clock";
   dispatch.advance(1);
-  EXPECT_EQ(seen, (std::vector<Date>{start + 0.15, start + 0.25, start + 0.45}));
-  EXPECT_EQ(dispatch.now(), start + 0.2 + 1);
+  EXPECT_EQ(events,
+            (std::vector<std::string>{"first", "main", "second", "chained", "due at 0.250000", "due at 0.450000"}))
+      << "delayed tasks see their due time";
+  EXPECT_EQ(dispatch.now(), Date{1001});
 }
 
-TEST_F(VirtualDispatchTest, RepeatingTimerFiresAtFixedStepsUntilCancelled) {
+TEST_F(VirtualDispatchTest, ThirtySecondsOfPollingAtFixedStepsCostNoRealTime) {
   std::vector<double> fired;
   auto timer = dispatch.scheduleRepeating(dispatch.main(), 2.0, 0.2, [&] { fired.push_back(dispatch.now() - Date{1000}); });
-  dispatch.advance(7);
-  EXPECT_EQ(fired, (std::vector<double>{2, 4, 6}));
+  const auto start = std::chrono::steady_clock::now();
+  dispatch.advance(30);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
+  std::vector<double> steps;
+  for (int i = 1; i <= 15; ++i) steps.push_back(2.0 * i);
+  EXPECT_EQ(fired, steps);
   timer->cancel();
   dispatch.advance(10);
-  EXPECT_EQ(fired.size(), 3u);
+  EXPECT_EQ(fired.size(), 15u) << "cancelled";
 }
 
-TEST_F(VirtualDispatchTest, TimerMayBeDestroyedByItsOwnTask) {
+TEST_F(VirtualDispatchTest, TimerMayBeDestroyedByItsOwnTaskAndAQueueDropsItsWork) {
   int fired = 0;
   std::unique_ptr<RepeatingTimer> timer;
   timer = dispatch.scheduleRepeating(dispatch.main(), 1, 0, [&] {
     ++fired;
     timer.reset();
   });
+  auto queue = dispatch.makeSerialQueue("Tidyframe.volumes");
+  queue->asyncAfter(1, [&] { ++fired; });
+  queue.reset();
   dispatch.advance(5);
   EXPECT_EQ(fired, 1);
-}
-
-TEST_F(VirtualDispatchTest, ThirtySecondsOfPollingCostsNoRealTime) {
-  int ticks = 0;
-  auto timer = dispatch.scheduleRepeating(dispatch.main(), 2.0, 0.2, [&] { ++ticks; });
-  const auto start = std::chrono::steady_clock::now();
-  dispatch.advance(30);
-  const auto elapsed = std::chrono::steady_clock::now() - start;
-  EXPECT_EQ(ticks, 15);
-  EXPECT_LT(elapsed, std::chrono::milliseconds(50));
 }
 
 TEST_F(VirtualDispatchTest, WaitKeepsItsQueueBusyWhileOtherQueuesRun) {
@@ -85,14 +74,17 @@ TEST_F(VirtualDispatchTest, WaitKeepsItsQueueBusyWhileOtherQueuesRun) {
   dispatch.main().asyncAfter(1, [&] { events.push_back("main at 1"); });
   scripts->asyncAfter(0.5, [&] { events.push_back("script queued behind"); });
   scripts->async([&] {
-    events.push_back("script starts");
+    const bool onScripts = dispatch.isCurrent(*scripts) && !dispatch.isCurrent(dispatch.main());
+    events.push_back(onScripts ? "script starts" : "script starts on the wrong queue");
     dispatch.wait(3);
-    events.push_back("script ends at " + std::to_string(int(dispatch.now() - Date{1000})));
-    dispatch.main().async([&] { events.push_back("reply at " + std::to_string(int(dispatch.now() - Date{1000}))); });
+    events.push_back("script ends at " + std::to_string(elapsed()));
+    dispatch.main().async([&] { events.push_back("reply at " + std::to_string(elapsed())); });
   });
   dispatch.advance(5);
   EXPECT_EQ(events, (std::vector<std::string>{"script starts", "main at 1", "script ends at 3",
                                                "script queued behind", "reply at 3"}));
+  EXPECT_FALSE(dispatch.isCurrent(*scripts));
+  EXPECT_TRUE(dispatch.isCurrent(dispatch.main())) << "the test body plays the main thread";
 }
 
 TEST_F(VirtualDispatchTest, SyncRunsDueWorkOfThatQueueFirst) {
@@ -103,29 +95,6 @@ TEST_F(VirtualDispatchTest, SyncRunsDueWorkOfThatQueueFirst) {
   EXPECT_EQ(events, (std::vector<std::string>{"due", "sync"}));
   dispatch.advance(0.15);
   EXPECT_EQ(events.back(), "coalesced");
-}
-
-TEST_F(VirtualDispatchTest, DestroyedQueueDropsItsWork) {
-  auto queue = dispatch.makeSerialQueue("Tidyframe.volumes");
-  queue->asyncAfter(1, [&] { events.push_back("never"); });
-  queue.reset();
-  dispatch.advance(2);
-  EXPECT_TRUE(events.empty());
-}
-
-TEST_F(VirtualDispatchTest, IsCurrentNamesTheRunningQueue) {
-  auto queue = dispatch.makeSerialQueue("Tidyframe.environment");
-  bool onQueue = false;
-  bool onMain = true;
-  queue->async([&] {
-    onQueue = dispatch.isCurrent(*queue);
-    onMain = dispatch.isCurrent(dispatch.main());
-  });
-  dispatch.runUntilIdle();
-  EXPECT_TRUE(onQueue);
-  EXPECT_FALSE(onMain);
-  EXPECT_FALSE(dispatch.isCurrent(*queue));
-  EXPECT_TRUE(dispatch.isCurrent(dispatch.main())) << "the test body plays the main thread";
 }
 
 }  // namespace

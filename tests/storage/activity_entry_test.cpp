@@ -51,14 +51,11 @@ TEST(ActivityEntryTest, ReadsAndWritesTheEarlierBuildsFormByteForByte) {
 
 TEST(ActivityEntryTest, OneMalformedEntryEmptiesTheWholeList) {
   const Json good = parseJson(earlierBuildLog).value()[0];
-  auto with = [&](const char* key, Json value) {
+  // A list of the good entry and a copy with `key` set to `value`, or removed when there is none.
+  auto with = [&](const char* key, std::optional<Json> value = std::nullopt) {
     Json bad = good;
-    bad[key] = std::move(value);
-    return Json::array({good, bad}).dump();
-  };
-  auto without = [&](const char* key) {
-    Json bad = good;
-    bad.erase(key);
+    if (value) bad[key] = *value;
+    else bad.erase(key);
     return Json::array({good, bad}).dump();
   };
   struct Case {
@@ -66,9 +63,9 @@ TEST(ActivityEntryTest, OneMalformedEntryEmptiesTheWholeList) {
     std::string document;
   };
   const Case cases[] = {
-      {"no id", without("id")},
+      {"no id", with("id")},
       {"an id that is no UUID", with("id", "entry-1")},
-      {"no date", without("date")},
+      {"no date", with("date")},
       {"a date as text", with("date", "2026-12-06")},
       {"a null title", with("title", nullptr)},
       {"success as a number", with("success", 1)},

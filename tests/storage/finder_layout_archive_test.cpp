@@ -21,11 +21,11 @@ std::optional<FinderLayoutArchive> decode(std::string_view text) {
   return fromJson(*json, std::type_identity<FinderLayoutArchive>{});
 }
 
-TEST(FinderLayoutArchiveTest, KeysAndFingerprintsOfTheEarlierBuild) {
-  EXPECT_EQ(FinderLayoutArchive::key("/Users/demo//Photos/", "icon view", "internal"),
-            "/Users/demo/Photos\nicon view\ninternal");
-  EXPECT_EQ(FinderLayoutArchive::key("/Users/demo/Photos", "*", std::nullopt), "/Users/demo/Photos\n*\n");
-  EXPECT_EQ(FinderLayoutArchive::fingerprint(Grouping::modified, Sorting::name, true), "modified:name:true");
+// The group of the original arrangement found for a folder, if any.
+std::optional<std::string> originalGroup(const FinderLayoutArchive& archive, std::string_view path,
+                                         std::string_view view, const Volume& volume) {
+  const auto found = archive.original(path, view, volume);
+  return found ? std::optional(found->group) : std::nullopt;
 }
 
 TEST(FinderLayoutArchiveTest, TheFirstCompleteArrangementSeenStaysTheOriginal) {
@@ -40,6 +40,8 @@ TEST(FinderLayoutArchiveTest, TheFirstCompleteArrangementSeenStaysTheOriginal) {
   EXPECT_EQ(archive.confirmed, (std::map<std::string, std::string>{
                                    {"/Users/demo/Photos\nicon view\ninternal", "size:size:true"}}))
       << "the newest fingerprint counts; none given leaves it";
+  EXPECT_EQ(FinderLayoutArchive::fingerprint(Grouping::modified, Sorting::name, true), "modified:name:true")
+      << "as the earlier build wrote them";
 }
 
 TEST(FinderLayoutArchiveTest, OriginalPrecedence) {
@@ -73,12 +75,8 @@ TEST(FinderLayoutArchiveTest, OriginalPrecedence) {
       {"without a volume the legacy record is found everywhere", "/Volumes/Card/DCIM", "list view", std::nullopt,
        "Kind"},
       {"the exact record of the card", "/Volumes/Card/DCIM/", "icon view", "card-A", "None"},
-      {"nothing recorded", "/Users/demo", "icon view", "internal", std::nullopt},
   };
-  for (const auto& c : cases) {
-    const auto found = archive.original(c.path, c.view, c.volume);
-    EXPECT_EQ(found ? std::optional(found->group) : std::nullopt, c.group) << c.reason;
-  }
+  for (const auto& c : cases) EXPECT_EQ(originalGroup(archive, c.path, c.view, c.volume), c.group) << c.reason;
 }
 
 TEST(FinderLayoutArchiveTest, ForgetConfirmationDropsExactlyOneFolder) {
@@ -132,10 +130,7 @@ TEST(FinderLayoutArchiveTest, SeedingKeepsTheArrangementBeforeTheOldestChange) {
       {"an entry without the previous sort seeds nothing", "/c", std::nullopt},
       {"an existing record stays", "/kept", "Existing"},
   };
-  for (const auto& c : cases) {
-    const auto found = archive.original(c.path, "icon view", "internal");
-    EXPECT_EQ(found ? std::optional(found->group) : std::nullopt, c.group) << c.reason;
-  }
+  for (const auto& c : cases) EXPECT_EQ(originalGroup(archive, c.path, "icon view", "internal"), c.group) << c.reason;
   EXPECT_TRUE(archive.confirmed.empty());
 }
 

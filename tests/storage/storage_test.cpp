@@ -44,15 +44,12 @@ TEST(StorageFolderTest, FolderPerPlatform) {
   EXPECT_EQ(Storage(fs::path("/s")).layoutsURL(), "/s/finder-layouts.json") << "the earlier build's names";
 }
 
-TEST_F(StorageTest, SaveCreatesFoldersReplacesTheDocumentAndLeavesNoTemporaryFile) {
-  const auto location = folder / "a/b/doc.json";
-  ASSERT_TRUE(Storage::save(Json{{"path", "/Users/demo"}}, location));
-  ASSERT_TRUE(Storage::save(Json{{"n", 2}}, location));
+TEST_F(StorageTest, SavesReplaceTheDocumentOrReportAndKeepIt) {
+  ASSERT_TRUE(Storage::save(Json{{"path", "/Users/demo"}}, folder / "a/b/doc.json")) << "folders are made";
+  ASSERT_TRUE(Storage::save(Json{{"n", 2}}, folder / "a/b/doc.json"));
   EXPECT_EQ(folder.contents("a/b/doc.json"), "{\n  \"n\" : 2\n}");
   EXPECT_EQ(TemporaryFolder::namesIn(folder / "a/b"), Names{"doc.json"});
-}
 
-TEST_F(StorageTest, FailedSavesReportAndKeepTheOldDocument) {
   folder.write("blocker", "");
   fs::create_directory(folder / "taken.json");
   folder.write("doc.json", "{\"old\":true}");
@@ -71,7 +68,7 @@ TEST_F(StorageTest, FailedSavesReportAndKeepTheOldDocument) {
     EXPECT_FALSE(result.has_value() || result.error().empty()) << c.reason;
   }
   EXPECT_EQ(folder.contents("doc.json"), "{\"old\":true}");
-  EXPECT_EQ(folder.names(), (Names{"blocker", "doc.json", "taken.json"})) << "no temporary file left";
+  EXPECT_EQ(folder.names(), (Names{"a", "blocker", "doc.json", "taken.json"})) << "no temporary file left";
 }
 
 TEST_F(StorageTest, ReadingAnswersNothingForAnythingButAValidDocument) {
@@ -153,7 +150,8 @@ TEST_F(StorageTest, KeptCopiesAreNamedByTheUtcTimeAndNeverReplaced) {
     EXPECT_FALSE(loaded.value) << c.reason;
     EXPECT_EQ(loaded.keptAside.value_or("none").filename(), c.expected) << c.reason;
   }
-  for (const auto& name : folder.names()) EXPECT_EQ(folder.contents(name), "{") << name;
+  ASSERT_TRUE(Storage::save(Preferences{}, folder / "preferences.json"));
+  for (const auto& c : cases) EXPECT_EQ(folder.contents(c.expected), "{") << "the next save keeps " << c.expected;
 }
 
 TEST_F(StorageTest, MissingLargeOrTolerableDocumentsAreNotCopied) {
@@ -164,15 +162,6 @@ TEST_F(StorageTest, MissingLargeOrTolerableDocumentsAreNotCopied) {
   ASSERT_TRUE(loaded.value) << "a large document with an unknown frequency, unknown and duplicate keys reads";
   EXPECT_EQ(loaded.value->grouping, Grouping::tags);
   EXPECT_EQ(folder.names(), Names{"preferences.json"});
-}
-
-TEST_F(StorageTest, AKeptCopySurvivesTheNextSave) {
-  folder.write("finder-layouts.json", R"({"originals":{}})");
-  const auto loaded = storage.load<FinderLayoutArchive>("finder-layouts.json", launch);
-  ASSERT_TRUE(loaded.keptAside);
-  ASSERT_TRUE(Storage::save(FinderLayoutArchive{}, storage.layoutsURL()));
-  EXPECT_EQ(folder.contents(loaded.keptAside->filename()), R"({"originals":{}})");
-  EXPECT_EQ(Storage::read<FinderLayoutArchive>(storage.layoutsURL()), FinderLayoutArchive{});
 }
 
 }  // namespace
