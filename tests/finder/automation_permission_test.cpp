@@ -21,7 +21,6 @@ TEST(AutomationPermissionTest, VerdictOverStatusCodes) {
       {{-1743, -600}, State::denied, "a revoked permission takes precedence"},
       {{-600, -1743}, State::denied, "a refusal anywhere in the list counts"},
       {{0, -1744}, State::denied, "consent not yet given"},
-      {{-1744, -1743}, State::denied, "refusal and missing consent together"},
       {{0, -1712}, State::unknown, "a time-out is not a refusal"},
       {{}, State::allowed, "nothing to ask about"},
       {{7}, State::unknown, "an unexpected code"},

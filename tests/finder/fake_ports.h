@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -8,6 +9,7 @@
 
 #include "platform/apple_script_host.h"
 #include "platform/system_log.h"
+#include "platform/volume_catalog.h"
 
 namespace tidyframe::testing {
 
@@ -20,14 +22,13 @@ inline ScriptReply replyOf(std::vector<std::string> texts) {
 }
 
 // A scripting host whose scripts answer what the test says, counting how many script objects
-// were made and how often each text was compiled and run.
+// were made and how many of them were compiled.
 class FakeScriptHost final : public AppleScriptHost {
  public:
   std::map<std::string, ScriptOutcome, std::less<>> outcomes;
   bool refuseCreation = false;
   int created = 0;
   int compiled = 0;
-  std::vector<std::string> executed;
 
   std::unique_ptr<CompiledScript> compile(std::string_view source) override {
     if (refuseCreation) return nullptr;
@@ -42,7 +43,6 @@ class FakeScriptHost final : public AppleScriptHost {
     ScriptOutcome execute() override {
       if (!compiled_) ++host_.compiled;
       compiled_ = true;
-      host_.executed.push_back(source_);
       const auto found = host_.outcomes.find(source_);
       return found == host_.outcomes.end() ? ScriptOutcome(replyOf({"ok"})) : found->second;
     }
@@ -58,6 +58,28 @@ class RecordingLog final : public SystemLog {
  public:
   std::vector<std::string> lines;
   void error(std::string_view line) override { lines.emplace_back(line); }
+};
+
+// Mounted volumes in the system's order, and file-system items by path; anything else cannot
+// be read.
+class FakeCatalog final : public VolumeCatalog {
+ public:
+  std::vector<std::pair<std::string, std::optional<VolumeResourceValues>>> mounted;
+  std::map<std::string, FileResourceValues> items;
+
+  std::vector<std::string> mountedVolumePaths() override {
+    std::vector<std::string> paths;
+    for (const auto& volume : mounted) paths.push_back(volume.first);
+    return paths;
+  }
+  std::optional<VolumeResourceValues> volumeValues(const std::string& path) override {
+    const auto found = std::ranges::find(mounted, path, &decltype(mounted)::value_type::first);
+    return found == mounted.end() ? std::nullopt : found->second;
+  }
+  std::optional<FileResourceValues> fileValues(const std::string& path) override {
+    const auto found = items.find(path);
+    return found == items.end() ? std::nullopt : std::optional(found->second);
+  }
 };
 
 }  // namespace tidyframe::testing

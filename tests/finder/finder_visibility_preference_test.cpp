@@ -20,7 +20,6 @@ TEST(FinderVisibilityPreferenceTest, StoredValuesAsFlags) {
       {PreferenceValue(std::string("TRUE")), true, "true in capitals"},
       {PreferenceValue(std::string("Yes")), true, "yes capitalised"},
       {PreferenceValue(std::string("no")), false, "no"},
-      {PreferenceValue(std::string("0")), false, "the text 0"},
       {PreferenceValue(std::string(" true")), false, "surrounding space is not ignored"},
       {PreferenceValue(std::string("")), false, "empty text"},
       {PreferenceValue(OtherPreferenceValue{}), false, "a date"},

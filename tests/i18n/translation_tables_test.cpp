@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
+#include <ranges>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -88,15 +90,7 @@ std::vector<std::string> writtenKeys(const std::string& code) {
   return keys;
 }
 
-TEST(TranslationTablesTest, EveryLanguageHasATableThatLoads) {
-  for (const auto& code : languageCodes()) {
-    const auto table = loadTable(code);
-    ASSERT_TRUE(table) << code;
-    EXPECT_FALSE(table->entries().empty()) << code << " has an empty table";
-  }
-}
-
-TEST(TranslationTablesTest, EveryTableHoldsExactlyTheEnglishKeys) {
+TEST(TranslationTablesTest, EveryTableLoadsAndHoldsExactlyTheEnglishKeys) {
   const auto english = loadTable("en");
   ASSERT_TRUE(english);
   for (const auto& code : languageCodes()) {
@@ -104,53 +98,44 @@ TEST(TranslationTablesTest, EveryTableHoldsExactlyTheEnglishKeys) {
     ASSERT_TRUE(table) << code;
     std::vector<std::string> missing;
     std::vector<std::string> extra;
-    for (const auto& [key, value] : english->entries()) {
-      if (!table->find(key)) missing.push_back(key);
-    }
-    for (const auto& [key, value] : table->entries()) {
-      if (!english->find(key)) extra.push_back(key);
-    }
+    std::ranges::set_difference(english->entries() | std::views::keys, table->entries() | std::views::keys,
+                                std::back_inserter(missing));
+    std::ranges::set_difference(table->entries() | std::views::keys, english->entries() | std::views::keys,
+                                std::back_inserter(extra));
     EXPECT_TRUE(missing.empty()) << code << " lacks:" << joined(missing);
     EXPECT_TRUE(extra.empty()) << code << " has keys English lacks:" << joined(extra);
   }
 }
 
+// The loader keeps only the last of a repeated key, so the files are read directly to see one.
 TEST(TranslationTablesTest, EveryTableListsTheEnglishKeysOnceInTheSameOrder) {
   const auto english = writtenKeys("en");
-  const std::set<std::string> distinct(english.begin(), english.end());
-  EXPECT_EQ(distinct.size(), english.size()) << "English lists a key twice; only its last entry would count";
+  EXPECT_EQ(std::set<std::string>(english.begin(), english.end()).size(), english.size()) << "English repeats a key";
   for (const auto& code : languageCodes()) {
     const auto keys = writtenKeys(code);
     const auto [mine, theirs] = std::ranges::mismatch(keys, english);
     EXPECT_TRUE(mine == keys.end() && theirs == english.end())
-        << code << " departs from the English order at "
-        << (mine == keys.end() ? std::string("its end") : "\"" + *mine + "\"");
+        << code << " departs from the English order at " << (mine == keys.end() ? "its end" : *mine);
   }
 }
 
 // Rules every entry of every table obeys, each with the harm its breach would do.
 TEST(TranslationTablesTest, EveryEntryObeysTheTableRules) {
-  struct Rule {
-    const char* reason;
-    std::function<bool(const std::string& code, const std::string& key, const std::string& value)> holds;
+  struct Entry {
+    const std::string& code;
+    const std::string& key;
+    const std::string& value;
   };
   const auto keepsName = [](const char* name) {
-    return [name](const std::string&, const std::string& key, const std::string& value) {
-      return key.find(name) == std::string::npos || value.find(name) != std::string::npos;
-    };
+    return [name](const Entry& e) { return !e.key.contains(name) || e.value.contains(name); };
   };
-  const Rule rules[] = {
+  const std::pair<const char*, std::function<bool(const Entry&)>> rules[] = {
       {"the code fills a format by its source's placeholders; a translation that drops or adds one loses an "
        "argument or shows a gap",
-       [](const std::string&, const std::string& key, const std::string& value) {
-         return argumentSlots(value) == argumentSlots(key);
-       }},
-      {"an empty translation would show nothing at all",
-       [](const std::string&, const std::string&, const std::string& value) { return !value.empty(); }},
+       [](const Entry& e) { return argumentSlots(e.value) == argumentSlots(e.key); }},
+      {"an empty translation would show nothing at all", [](const Entry& e) { return !e.value.empty(); }},
       {"the source-language table shows the source text itself",
-       [](const std::string& code, const std::string& key, const std::string& value) {
-         return code != "zh-Hans" || value == key;
-       }},
+       [](const Entry& e) { return e.code != "zh-Hans" || e.value == e.key; }},
       {"the product name is never translated", keepsName("Tidyframe")},
       {"the Finder is called Finder in every language", keepsName("Finder")},
       {"System Events is the name the permission list shows", keepsName("System Events")},
@@ -159,36 +144,27 @@ TEST(TranslationTablesTest, EveryEntryObeysTheTableRules) {
   for (const auto& code : languageCodes()) {
     const auto table = loadTable(code);
     ASSERT_TRUE(table) << code;
-    for (const auto& rule : rules) {
+    for (const auto& [reason, holds] : rules) {
       for (const auto& [key, value] : table->entries()) {
-        EXPECT_TRUE(rule.holds(code, key, value))
-            << code << " \"" << key << "\" = \"" << value << "\": " << rule.reason;
+        EXPECT_TRUE(holds({code, key, value})) << code << " \"" << key << "\" = \"" << value << "\": " << reason;
       }
     }
   }
 }
 
-TEST(TranslationTablesTest, SelectingEachLanguageShowsItsOwnTable) {
+TEST(TranslationTablesTest, SelectingEachLanguageShowsItsOwnTableInItsDirection) {
   L l({tableRoot()}, nullptr);
   for (const auto& code : languageCodes()) {
     const auto table = loadTable(code);
     ASSERT_TRUE(table) << code;
     l.setLanguage(code);
     EXPECT_EQ(l.resolved(), code);
+    EXPECT_EQ(l.direction(), code == "ar" ? LayoutDirection::rightToLeft : LayoutDirection::leftToRight) << code;
     std::vector<std::string> wrong;
     for (const auto& [key, value] : table->entries()) {
       if (const auto shown = l.t(key); shown != value) wrong.push_back(key + " shows " + shown);
     }
     EXPECT_TRUE(wrong.empty()) << code << ":" << joined(wrong);
-  }
-}
-
-TEST(TranslationTablesTest, OnlyArabicIsLaidOutRightToLeft) {
-  L l({tableRoot()}, nullptr);
-  for (const auto& code : languageCodes()) {
-    l.setLanguage(code);
-    const auto expected = code == "ar" ? LayoutDirection::rightToLeft : LayoutDirection::leftToRight;
-    EXPECT_EQ(l.direction(), expected) << code;
   }
 }
 
@@ -203,46 +179,38 @@ bool isIdentifierChar(char c) { return std::isalnum(static_cast<unsigned char>(c
 // Skips a literal starting at `i` (a quoted, character or raw string literal) and answers the
 // position after it, or `i` when none starts there.
 std::size_t afterLiteral(std::string_view code, std::size_t i) {
-  auto start = i;
-  while (start > 0 && isIdentifierChar(code[start - 1])) --start;
-  const auto prefix = code.substr(start, i - start + 1);
-  if (code[i] == 'R' && i + 1 < code.size() && code[i + 1] == '"' &&
-      (prefix == "R" || prefix == "u8R" || prefix == "uR" || prefix == "UR" || prefix == "LR")) {
+  const char before = i > 0 ? code[i - 1] : ' ';
+  if (code.substr(i, 2) == "R\"" && (!isIdentifierChar(before) || std::string_view("8uUL").contains(before))) {
     const auto open = code.find('(', i + 2);
     if (open == std::string_view::npos) return code.size();
-    const std::string close = ")" + std::string(code.substr(i + 2, open - i - 2)) + "\"";
+    const auto close = ")" + std::string(code.substr(i + 2, open - i - 2)) + "\"";
     const auto end = code.find(close, open);
     return end == std::string_view::npos ? code.size() : end + close.size();
   }
-  const bool digitSeparator = code[i] == '\'' && i > 0 && std::isdigit(static_cast<unsigned char>(code[i - 1]));
+  const bool digitSeparator = code[i] == '\'' && std::isdigit(static_cast<unsigned char>(before));
   if ((code[i] != '"' && code[i] != '\'') || digitSeparator) return i;
   auto j = i + 1;
   while (j < code.size() && code[j] != code[i]) j += code[j] == '\\' ? 2 : 1;
   return std::min(j + 1, code.size());
 }
 
-// `code` with comments blanked (line breaks kept, so offsets still give line numbers) and raw
-// string literals blanked, so neither an example in a comment nor a script text counts as a
-// lookup. Ordinary string literals stay: they are what the lookups pass.
+// `code` with comments and raw string literals blanked (line breaks kept, so offsets still give
+// line numbers), so neither an example in a comment nor a script text counts as a lookup.
+// Ordinary string literals stay: they are what the lookups pass.
 std::string lookupRelevantCode(std::string_view code) {
   std::string out(code);
-  const auto blank = [&out](std::size_t from, std::size_t to) {
-    for (auto k = from; k < to; ++k) out[k] = out[k] == '\n' ? '\n' : ' ';
-  };
-  std::size_t i = 0;
-  while (i < code.size()) {
-    if (code.substr(i, 2) == "//" || code.substr(i, 2) == "/*") {
+  for (std::size_t i = 0; i < code.size();) {
+    auto end = afterLiteral(code, i);
+    const bool comment = code.substr(i, 2) == "//" || code.substr(i, 2) == "/*";
+    if (comment) {
       const bool line = code[i + 1] == '/';
       const auto found = code.find(line ? "\n" : "*/", i + 2);
-      const auto end = found == std::string_view::npos ? code.size() : found + (line ? 0 : 2);
-      blank(i, end);
-      i = end;
-    } else if (const auto end = afterLiteral(code, i); end != i) {
-      if (code[i] == 'R') blank(i, end);
-      i = end;
-    } else {
-      ++i;
+      end = found == std::string_view::npos ? code.size() : found + (line ? 0 : 2);
     }
+    if (comment || (end != i && code[i] == 'R')) {
+      for (auto k = i; k < end; ++k) out[k] = out[k] == '\n' ? '\n' : ' ';
+    }
+    i = std::max(end, i + 1);
   }
   return out;
 }
