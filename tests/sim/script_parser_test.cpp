@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sim/sim_scenario.h"
@@ -11,31 +12,23 @@
 namespace tidyframe::applescript {
 namespace {
 
-namespace fx = tidyframe::fixtures;
-
 TEST(ScriptParser, EveryFinderScriptCompiles) {
-  const std::vector<fx::Titles> groupings = {fx::kKindChoice,  fx::kNameChoice,   fx::kModifiedChoice,
-                                             fx::kCreatedChoice, fx::kAddedChoice, fx::kOpenedChoice,
-                                             fx::kSizeChoice,  fx::kTagsChoice,   fx::kNoneChoice};
   const std::vector<std::string> urls = {
       "file:///Users/demo/Documents/",
       "file:///Users/demo/My%20%22Folder%22/",
       "file:///Users/demo/a\"b\\c/",           // quote and backslash left raw
       "file:///Users/demo/line\nbreak\r/",     // line breaks inside the literal
-      "file:///Users/demo/%E6%96%87%E6%A1%A3/",
       "file:///Users/demo/文档 ñ/",
       "file:///Users/demo/\" & (do shell script \"rm\") & \"/",
   };
-  for (const auto& groups : groupings) {
+  std::vector<std::string> texts = {std::string(FinderScripts::query()), std::string(FinderScripts::automationCheck()),
+                                    std::string(FinderScripts::activate()), std::string(FinderScripts::keepHidden())};
+  for (const auto& [grouping, raw] : RawCases<Grouping>::cases) {
     for (bool hide : {false, true}) {
-      for (const auto& url : urls) {
-        auto compiled = compileScript(fx::apply(url, "1", groups, fx::kNameChoice, hide));
-        EXPECT_TRUE(compiled.has_value()) << url << " hide " << hide << ": "
-                                          << (compiled ? "" : compiled.error().message);
-      }
+      for (const auto& url : urls) texts.push_back(FinderScripts::apply(url, "1", titles(grouping), kName, hide));
     }
   }
-  for (const auto& text : {fx::query(), fx::kAutomationCheck, fx::kActivate, fx::keepHidden()}) {
+  for (const auto& text : texts) {
     auto compiled = compileScript(text);
     EXPECT_TRUE(compiled.has_value()) << text << (compiled ? "" : compiled.error().message);
   }
@@ -46,12 +39,14 @@ TEST(ScriptParser, BrokenTextsFailToCompile) {
     const char* text;
     int number;
     const char* reason;
+    const char* message = nullptr;
   };
   const Case cases[] = {
-      {"tell application \"Finder\"\n  get name\n", -2741, "block never closed"},
-      {"tell application \"Finder\"\n  get name\nend if\n", -2741, "block closed by the wrong end"},
-      {"if true then\n  return 1\nend repeat\n", -2741, "if closed as a repeat"},
-      {"return \"abc\n", -2741, "unterminated text literal"},
+      {"tell application \"Finder\"\n  get name\n", -2741, "block never closed",
+       "Expected “end” but found end of script."},
+      {"tell application \"Finder\"\n  get name\nend if\n", -2741, "block closed by the wrong end",
+       "Expected “end” or “end tell” but found “end if”."},
+      {"return \"abc", -2741, "unterminated text literal", "Expected “\"” but found end of script."},
       {"(* comment never closed\nreturn 1\n", -2741, "unterminated comment"},
       {"return {1, 2\n", -2741, "unbalanced list braces"},
       {"return (1 + 2\n", -2741, "unbalanced parentheses"},
@@ -72,47 +67,23 @@ TEST(ScriptParser, BrokenTextsFailToCompile) {
     ASSERT_FALSE(compiled.has_value()) << c.reason;
     EXPECT_EQ(compiled.error().number, c.number) << c.reason << ": " << compiled.error().message;
     EXPECT_FALSE(compiled.error().message.empty()) << c.reason;
+    if (c.message) {
+      EXPECT_EQ(compiled.error().message, c.message) << c.reason;
+    }
   }
 }
 
-TEST(ScriptParser, CompileErrorsNameWhatWasExpected) {
-  struct Case {
-    const char* text;
-    const char* message;
-    const char* reason;
-  };
-  const Case cases[] = {
-      {"tell application \"Finder\"\nget name\n", "Expected “end” but found end of script.", "open block"},
-      {"tell application \"Finder\"\nget name\nend if\n", "Expected “end” or “end tell” but found “end if”.",
-       "mismatched end"},
-      {"return \"abc", "Expected “\"” but found end of script.", "open literal"},
-  };
-  for (const auto& c : cases) {
-    auto compiled = compileScript(c.text);
-    ASSERT_FALSE(compiled.has_value()) << c.reason;
-    EXPECT_EQ(compiled.error().message, c.message) << c.reason;
-  }
-}
-
+// Forms the evaluation tests do not already run.
 TEST(ScriptParser, AcceptsTheLanguageFormsTheScriptsRelyOn) {
-  struct Case {
-    const char* text;
-    const char* reason;
-  };
-  const Case cases[] = {
-      {"tell application \"System Events\" to tell process \"Finder\"\nget name\nend tell\n",
-       "a one-line tell opening a block closed by one end tell"},
-      {"with timeout of 1 second\nend timeout\n", "singular second"},
-      {"if 1 > 0 then\nreturn 1\nelse if 1 < 0 then\nreturn 2\nelse\nreturn 3\nend if\n", "else-if chain"},
+  const std::pair<const char*, const char*> cases[] = {  // text, reason
       {"repeat with i from (1 + 1) to 3 by 1\nexit repeat\nend repeat\n", "stepped range"},
-      {"try\nerror \"x\" number -2700\non error m number n\nend try\n", "trap with both variables"},
       {"try\nerror number 5\nend try\n", "error with only a number"},
       {"-- comment\n# another\n(* block (* nested *) *)\nreturn 1 ¬\n + 2\n", "comments and continuation"},
       {"TELL APPLICATION \"Finder\" TO GET NAME\n", "keywords ignore case"},
   };
-  for (const auto& c : cases) {
-    auto compiled = compileScript(c.text);
-    EXPECT_TRUE(compiled.has_value()) << c.reason << ": " << (compiled ? "" : compiled.error().message);
+  for (const auto& [text, reason] : cases) {
+    auto compiled = compileScript(text);
+    EXPECT_TRUE(compiled.has_value()) << reason << ": " << (compiled ? "" : compiled.error().message);
   }
 }
 
@@ -132,15 +103,13 @@ TEST(ScriptParser, NoTextCrashesTheCompiler) {
     }
   }
   EXPECT_FALSE(compileScript(std::string(100000, '(')).has_value()) << "deep nesting is refused";
-  std::string deepOf = "return ";
-  for (int i = 0; i < 50000; ++i) deepOf += "item 1 of ";
-  EXPECT_FALSE(compileScript(deepOf + "{1}").has_value()) << "deep references are refused";
-  std::string deepMinus = "return ";
-  for (int i = 0; i < 50000; ++i) deepMinus += "- ";
-  EXPECT_FALSE(compileScript(deepMinus + "1").has_value()) << "deep negation is refused";
-  std::string deepIf;
-  for (int i = 0; i < 5000; ++i) deepIf += "if true then\n";
-  EXPECT_FALSE(compileScript(deepIf).has_value()) << "deep blocks are refused";
+  const std::string deep[][3] = {
+      {"return ", "item 1 of ", "{1}"}, {"return ", "- ", "1"}, {"", "if true then\n", ""}};
+  for (const auto& [start, step, end] : deep) {
+    std::string text = start;
+    for (int i = 0; i < 50000; ++i) text += step;
+    EXPECT_FALSE(compileScript(text + end).has_value()) << "deep " << step << "is refused";
+  }
 }
 
 }  // namespace

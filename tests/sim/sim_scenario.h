@@ -5,6 +5,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/virtual_dispatch.h"
@@ -14,54 +15,30 @@
 
 namespace tidyframe {
 
-// The application's own script texts and title lists, as the engine sends them.
-namespace fixtures {
+using Strings = std::vector<std::string>;
 
-using Titles = std::vector<std::string>;
-
-inline Titles titlesOf(Grouping grouping) {
+// The title list the engine sends for `grouping` (sorts use the grouping of the same key).
+inline Strings titles(Grouping grouping) {
   auto names = menuNames(grouping);
-  return Titles(names.begin(), names.end());
+  return Strings(names.begin(), names.end());
 }
 
-inline const Titles kKindChoice = titlesOf(Grouping::kind);
-inline const Titles kNameChoice = titlesOf(Grouping::name);
-inline const Titles kModifiedChoice = titlesOf(Grouping::modified);
-inline const Titles kCreatedChoice = titlesOf(Grouping::created);
-inline const Titles kAddedChoice = titlesOf(Grouping::added);
-inline const Titles kOpenedChoice = titlesOf(Grouping::opened);
-inline const Titles kSizeChoice = titlesOf(Grouping::size);
-inline const Titles kTagsChoice = titlesOf(Grouping::tags);
-inline const Titles kNoneChoice = titlesOf(Grouping::none);
-
-inline std::string query() { return std::string(FinderScripts::query()); }
-inline std::string keepHidden() { return std::string(FinderScripts::keepHidden()); }
-inline const std::string kActivate{FinderScripts::activate()};
-inline const std::string kAutomationCheck{FinderScripts::automationCheck()};
-
-inline std::string apply(const std::string& url, const std::string& windowID, const Titles& groups,
-                         const Titles& sorts, bool hide) {
-  return FinderScripts::apply(url, windowID, groups, sorts, hide);
-}
-
-}  // namespace fixtures
+inline const Strings kKind = titles(Grouping::kind);
+inline const Strings kName = titles(Grouping::name);
+inline const Strings kCreated = titles(Grouping::created);
+inline const Strings kAdded = titles(Grouping::added);
+inline const Strings kSize = titles(Grouping::size);
+inline const Strings kNone = titles(Grouping::none);
 
 inline void PrintTo(const FolderArrangement& a, std::ostream* out) {
   *out << (a.grouped ? "grouped by " : "ungrouped, group key ") << static_cast<int>(a.groupKey) << ", sorted by "
        << static_cast<int>(a.sortKey);
 }
 
-// A simulated Mac in virtual time, its world events on a queue of their own.
+// A simulated Mac in virtual time, its world events on a queue of their own, with helpers that
+// run the application's script texts the way the engine does: query first, then arrange what
+// the query saw.
 struct SimWorld {
-  VirtualDispatch dispatch{Date{1000}};
-  std::shared_ptr<DispatchQueue> queue = dispatch.makeSerialQueue("sim.world");
-  SimMac mac{dispatch, *queue};
-};
-
-// A simulated Mac in virtual time with one Finder window, and helpers that run the application's
-// script texts against it the way the engine does: query first, then arrange what the query saw.
-class SimScenario : public ::testing::Test {
- protected:
   VirtualDispatch dispatch{Date{1000}};
   std::shared_ptr<DispatchQueue> world = dispatch.makeSerialQueue("sim.world");
   SimMac mac{dispatch, *world};
@@ -73,28 +50,34 @@ class SimScenario : public ::testing::Test {
   }
 
   // A reply as texts ("ok", "Kind", "-2700"); a failed run as {"failed", number, message}.
-  static std::vector<std::string> texts(const applescript::RunResult& result) {
+  static Strings texts(const applescript::RunResult& result) {
     if (!result) return {"failed", std::to_string(result.error().number), result.error().message};
-    if (!*result) return {};
-    const applescript::Value& v = **result;
+    return *result ? texts(**result) : Strings{};
+  }
+  static Strings texts(const applescript::Value& v) {
     if (!v.is<applescript::ValueList>()) return {applescript::textValue(v)};
-    std::vector<std::string> out;
+    Strings out;
     for (const auto& item : v.as<applescript::ValueList>()) out.push_back(applescript::textValue(item));
     return out;
   }
 
-  std::vector<std::string> query() { return texts(mac.run(fixtures::query())); }
+  Strings run(std::string_view script) { return texts(mac.run(script)); }
+  Strings query() { return run(FinderScripts::query()); }
 
-  // Arranges the window the query finds, with the URL and id it answered.
-  std::vector<std::string> apply(const fixtures::Titles& groups, const fixtures::Titles& sorts, bool hide = false) {
-    auto location = query();
+  // Arranges the window `location` names, as the query answered it.
+  Strings apply(const Strings& location, const Strings& groups, const Strings& sorts, bool hide = false) {
     if (location.size() < 2) return location;
-    return texts(mac.run(fixtures::apply(location[0], location[1], groups, sorts, hide)));
+    return run(FinderScripts::apply(location[0], location[1], groups, sorts, hide));
+  }
+  Strings apply(const Strings& groups, const Strings& sorts, bool hide = false) {
+    return apply(query(), groups, sorts, hide);
   }
 
   FolderArrangement shown(const std::string& path, FinderView view = FinderView::icon) const {
     return SimFinder::effective(finder.arrangement(path, view), view);
   }
 };
+
+class SimScenario : public ::testing::Test, public SimWorld {};
 
 }  // namespace tidyframe

@@ -2,6 +2,7 @@
 
 #include <future>
 #include <thread>
+#include <tuple>
 
 #include "base/virtual_dispatch.h"
 #include "sim/simulated_mac.h"
@@ -90,21 +91,16 @@ TEST(SimWorldLock, WorldTasksRunHoldingTheLockEvenAfterTheModelIsGone) {
 // A user on another thread navigates the window while a script waits; the script, run through
 // the guarded host as the engine runs it, must see the change once it goes on.
 TEST(SimWorldLock, ScriptsLetTheWorldMoveWhileTheyWait) {
-  struct Case {
-    const char* reason;
-    const char* script;
-    double slowEvent;  // seconds the Finder takes to answer, 0 for none
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, const char*, double> cases[] = {  // reason, script, seconds the Finder takes
       {"a delay", "delay 2\ntell application \"Finder\" to return {name of Finder window 1}", 0},
       {"a slow Apple event", "tell application \"Finder\" to return {name of Finder window 1}", 3},
   };
-  for (const auto& c : cases) {
+  for (const auto& [reason, script, slowEvent] : cases) {
     VirtualDispatch dispatch;
     auto world = dispatch.makeSerialQueue("sim.world");
     SimulatedMac sim(dispatch, *world);
     const int window = sim.finder().openWindow("/Users/demo/Pictures");
-    if (c.slowEvent > 0) sim.mac.slowEvent({"Finder", "", ""}, c.slowEvent);
+    if (slowEvent > 0) sim.mac.slowEvent({"Finder", "", ""}, slowEvent);
     // Runs within the script's wait, on the script's thread; the user acts from another.
     world->asyncAfter(1, [&] {
       std::thread([&] {
@@ -112,9 +108,9 @@ TEST(SimWorldLock, ScriptsLetTheWorldMoveWhileTheyWait) {
         if (hold.owns_lock()) sim.finder().navigate(window, "/Users/demo/Documents");
       }).join();
     });
-    const auto reply = sim.guarded.host.compile(c.script)->execute();
-    ASSERT_TRUE(reply) << c.reason << ": " << reply.error().description;
-    EXPECT_EQ(reply->text(1), "Documents") << c.reason << ": the world could not move during the wait";
+    const auto reply = sim.guarded.host.compile(script)->execute();
+    ASSERT_TRUE(reply) << reason << ": " << reply.error().description;
+    EXPECT_EQ(reply->text(1), "Documents") << reason << ": the world could not move during the wait";
   }
 }
 
