@@ -129,5 +129,22 @@ TEST(SettingsDocumentTest, StrictMembersFailTheWholeDocument) {
   for (const auto& c : cases) EXPECT_FALSE(read(c.document)) << c.reason;
 }
 
+// A first launch: defaults the user sees before changing anything, with the engine off.
+TEST(SettingsDocumentTest, FreshSettingsAsStored) {
+  EXPECT_EQ(written(Preferences{}),
+            "{\n"
+            "  \"appearance\" : \"system\",\n"
+            "  \"engineEnabled\" : false,\n"
+            "  \"externalEnabled\" : true,\n"
+            "  \"grouping\" : \"kind\",\n"
+            "  \"hideOnNavigation\" : false,\n"
+            "  \"internalEnabled\" : true,\n"
+            "  \"language\" : \"system\",\n"
+            "  \"rules\" : [\n\n  ],\n"
+            "  \"sorting\" : \"name\",\n"
+            "  \"updateFrequency\" : \"weekly\"\n"
+            "}");
+}
+
 }  // namespace
 }  // namespace tidyframe
