@@ -17,7 +17,6 @@ namespace {
 
 constexpr double pollInterval = 2.0;
 constexpr double pollTolerance = 0.2;
-constexpr double refreshInterval = 60.0;
 constexpr std::string_view settingsPane = "x-apple.systempreferences:com.apple.preference.security?";
 
 bool rulesChanged(const Preferences& a, const Preferences& b) {

@@ -14,7 +14,6 @@ namespace tidyframe {
 
 namespace {
 
-constexpr double refreshInterval = 60.0;
 constexpr double failurePause = 30.0;
 constexpr double checkDelay = 0.25;
 

@@ -22,6 +22,9 @@ void AppModel::runOn(DispatchQueue& queue, Work work, Done done) {
 
 inline constexpr std::string_view finderBundleIdentifier = "com.apple.finder";
 
+// Seconds between permission checks, and between volume discoveries, while polling.
+inline constexpr double refreshInterval = 60.0;
+
 inline std::string flag(bool value) { return value ? "true" : "false"; }
 
 }  // namespace tidyframe
