@@ -7,3 +7,9 @@ endif()
 if(TIDYFRAME_BUILD_BENCH)
   find_package(benchmark REQUIRED)
 endif()
+
+# Rebuilds of several checkouts on one machine share compiled objects when ccache is present.
+find_program(TIDYFRAME_CCACHE ccache)
+if(TIDYFRAME_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+  set(CMAKE_CXX_COMPILER_LAUNCHER "${TIDYFRAME_CCACHE}")
+endif()
