@@ -6,6 +6,7 @@
 #include <unicode/unistr.h>
 #include <unicode/utf8.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace tidyframe::unicode {
@@ -114,6 +115,18 @@ bool containsControlOrFormat(std::string_view text) {
     return !found;
   });
   return found;
+}
+
+std::string_view trimmedWhiteSpace(std::string_view text) {
+  std::size_t start = text.size();
+  std::size_t end = 0;
+  forEachScalar(text, [&](UChar32 scalar, std::int32_t from, std::int32_t to) {
+    if (scalar >= 0 && u_isUWhiteSpace(scalar)) return true;
+    start = std::min(start, static_cast<std::size_t>(from));
+    end = static_cast<std::size_t>(to);
+    return true;
+  });
+  return start < end ? text.substr(start, end - start) : std::string_view();
 }
 
 }  // namespace tidyframe::unicode

@@ -23,6 +23,10 @@ std::size_t scalarCount(std::string_view text);
 // that a prefix ending there never splits a base letter from its combining marks.
 bool isCharacterBoundary(std::string_view text, std::size_t offset);
 
+// `text` without the white space and line breaks (Unicode White_Space, such as U+3000 and
+// U+2028) at either end. Ill-formed bytes are not white space and stay.
+std::string_view trimmedWhiteSpace(std::string_view text);
+
 // Whether any scalar of `text` has general category Cc (control) or Cf (format).
 bool containsControlOrFormat(std::string_view text);
 

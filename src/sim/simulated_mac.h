@@ -8,6 +8,7 @@
 #include "sim/sim_mac.h"
 #include "sim/sim_ports.h"
 #include "sim/sim_session.h"
+#include "sim/sim_system_ports.h"
 #include "sim/sim_world_lock.h"
 
 namespace tidyframe {
@@ -31,6 +32,7 @@ struct SimulatedMac {
         preferences(mac.finder()),
         workspace(mac.finder()),
         launchd(dispatch, userId),
+        network(dispatch),
         guarded(*guard.lock, host, accessibility, permissions, preferences, workspace) {}
   SimulatedMac(const SimulatedMac&) = delete;
   SimulatedMac& operator=(const SimulatedMac&) = delete;
@@ -52,6 +54,9 @@ struct SimulatedMac {
   SimFolderBookmarks bookmarks;
   SimAlerts alerts;
   SimLaunchd launchd;
+  SimUserDefaults defaults;
+  SimSystemInformation system;
+  SimHttpsClient network;
   SimGuardedPorts guarded;
 };
 

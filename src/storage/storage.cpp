@@ -151,12 +151,16 @@ std::filesystem::path Storage::defaultDirectory(StoragePlatform platform, const 
 }
 
 std::expected<void, std::string> Storage::save(const Json& value, const std::filesystem::path& location) {
+  const auto text = writeJson(value);
+  if (!text) return std::unexpected(text.error());
+  return saveText(*text, location);
+}
+
+std::expected<void, std::string> Storage::saveText(std::string_view text, const std::filesystem::path& location) {
   std::error_code error;
   fs::create_directories(folderOf(location), error);
   if (error) return std::unexpected(error.message());
-  const auto text = writeJson(value);
-  if (!text) return std::unexpected(text.error());
-  if (const int code = replaceAtomically(location, *text); code != 0) return std::unexpected(systemError(code));
+  if (const int code = replaceAtomically(location, text); code != 0) return std::unexpected(systemError(code));
   return {};
 }
 

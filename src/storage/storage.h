@@ -74,6 +74,9 @@ class Storage {
     return save(Json(toJson(value)), location);
   }
 
+  // Writes `text` as it is (UTF-8) to `location` with the same atomic replacement as save().
+  static std::expected<void, std::string> saveText(std::string_view text, const std::filesystem::path& location);
+
   // The document at `location`, or nothing when it is missing, unreadable, not a regular file,
   // too large or not valid JSON. Never blocks on a pipe or device.
   static std::optional<Json> readJson(const std::filesystem::path& location);
