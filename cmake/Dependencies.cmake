@@ -1,6 +1,8 @@
 find_package(Threads REQUIRED)
 find_package(ICU 70 REQUIRED COMPONENTS uc i18n)
 find_package(nlohmann_json 3.10 REQUIRED)
+# 7.85 brought the protocol lists that keep every request and redirect on HTTPS.
+find_package(CURL 7.85 REQUIRED)
 if(TIDYFRAME_BUILD_TESTS)
   find_package(GTest REQUIRED)
 endif()

@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "storage/json_user_defaults.h"
 #include "storage/storage.h"
 
 namespace tidyframe {
@@ -50,6 +51,10 @@ constexpr StoragePlatform platform() {
 
 std::filesystem::path storageDirectory() {
   return Storage::defaultDirectory(platform(), homeFolder(), environment("XDG_DATA_HOME"));
+}
+
+std::filesystem::path userDefaultsFile() {
+  return JsonUserDefaults::defaultLocation(homeFolder(), environment("XDG_CONFIG_HOME"));
 }
 
 }  // namespace tidyframe

@@ -8,4 +8,8 @@ namespace tidyframe {
 // $XDG_DATA_HOME.
 std::filesystem::path storageDirectory();
 
+// The file of the user defaults off macOS, from $HOME (else the user database) and
+// $XDG_CONFIG_HOME.
+std::filesystem::path userDefaultsFile();
+
 }  // namespace tidyframe

@@ -40,7 +40,8 @@ struct UpdateServices {
 //
 // Confined to the main queue. Requests run on its own serial queue and their replies come back
 // to the main queue holding the checker weakly, so a reply for a checker that is gone does
-// nothing. Going away aborts the HTTPS client, so quitting never waits for a silent server.
+// nothing. Going away aborts the HTTPS client for good, so quitting never waits for a silent
+// server; the client serves no request after that.
 class UpdateChecker : public std::enable_shared_from_this<UpdateChecker> {
  public:
   static constexpr std::string_view lastCheckKey = "SoftwareUpdate.lastCheck";

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <set>
 #include <string>
@@ -14,25 +12,24 @@
 namespace tidyframe {
 namespace {
 
-const ReportVersions versions{"1.2", {"macOS", "Version 14.5 (Build 23F79)"}};
-
 TEST(FeedbackReportTest, MakeTrimsTheMessageAndAddsOnlyTheVersions) {
+  const ReportVersions mac{"1.2", {"macOS", "Version 14.5 (Build 23F79)"}};
+  const std::string versions = "\n\nTidyframe 1.2\nmacOS Version 14.5 (Build 23F79)";
   struct Case {
     const char* message;
     bool includeSystem;
-    const char* report;
-    const char* reason;
+    std::string report;
   } cases[] = {
-      {"  example feedback  ", false, "example feedback", "blanks trimmed, nothing added without the switch"},
-      {"example", true, "example\n\nTidyframe 1.2\nmacOS Version 14.5 (Build 23F79)", "the system line with it"},
-      {"\n\n first\n\nsecond \n\n", false, "first\n\nsecond", "outer line breaks go, inner ones stay"},
-      {"\u3000意见\u00a0\u2028", false, "意见", "ideographic, no-break and line-separator spaces are white space"},
-      {" \n\t ", false, "", "a blank draft is empty"},
-      {" \n\t ", true, "\n\nTidyframe 1.2\nmacOS Version 14.5 (Build 23F79)", "a blank draft with the versions"},
+      {"  example feedback  ", false, "example feedback"},  // nothing added without the switch
+      {"example", true, "example" + versions},
+      {"\n\n first\n\nsecond \n\n", false, "first\n\nsecond"},  // outer line breaks go, inner ones stay
+      {"\u3000意见\u00a0\u2028", false, "意见"},  // ideographic, no-break, line-separator spaces
+      {" \n\t ", false, ""},
+      {" \n\t ", true, versions},
   };
-  for (const auto& c : cases) EXPECT_EQ(FeedbackReport::make(c.message, c.includeSystem, versions), c.report) << c.reason;
-  const ReportVersions linux{"1.2", {"Debian GNU/Linux", "12 (bookworm)"}};
-  EXPECT_EQ(FeedbackReport::make("x", true, linux), "x\n\nTidyframe 1.2\nDebian GNU/Linux 12 (bookworm)")
+  for (const auto& c : cases) EXPECT_EQ(FeedbackReport::make(c.message, c.includeSystem, mac), c.report) << c.message;
+  EXPECT_EQ(FeedbackReport::make("x", true, {"1.2", {"Debian GNU/Linux", "12 (bookworm)"}}),
+            "x\n\nTidyframe 1.2\nDebian GNU/Linux 12 (bookworm)")
       << "another system is named as it is, never as macOS";
 }
 
@@ -40,14 +37,14 @@ TEST(FeedbackReportTest, SaveWritesTheTextOrSaysWhyNot) {
   struct Case {
     std::optional<std::string> chosen;
     std::optional<std::string> errorAfter;
-    const char* reason;
+    std::set<std::string> files;
   } cases[] = {
-      {std::nullopt, "earlier error", "a cancelled panel writes nothing and keeps the old error"},
-      {"saved.txt", std::nullopt, "a save clears the error"},
-      {"blocker/saved.txt", "反馈保存失败：Not a directory", "a parent that is a file fails with the reason"},
+      {std::nullopt, "earlier error", {"blocker"}},  // cancelled: nothing written, the old error stays
+      {"saved.txt", std::nullopt, {"blocker", "saved.txt"}},
+      {"blocker/saved.txt", "反馈保存失败：Not a directory", {"blocker"}},  // no partial file
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.reason);
+    SCOPED_TRACE(c.chosen.value_or("cancelled"));
     TemporaryFolder folder;
     folder.write("blocker", "a file, not a folder");
     SimAlerts alerts;
@@ -56,12 +53,8 @@ TEST(FeedbackReportTest, SaveWritesTheTextOrSaysWhyNot) {
     FeedbackReport::save("意见\n", alerts, L({}, nullptr), saveError);
     EXPECT_EQ(saveError, c.errorAfter);
     EXPECT_EQ(alerts.panels(), (std::vector<FilePanelRequest>{{"Finder-feedback.txt", {"txt"}}}));
-    const std::set<std::string> expected = c.chosen == "saved.txt" ? std::set<std::string>{"blocker", "saved.txt"}
-                                                                     : std::set<std::string>{"blocker"};
-    EXPECT_EQ(folder.names(), expected) << "no partial or temporary file is left";
-    if (c.chosen == "saved.txt") {
-      EXPECT_EQ(folder.contents("saved.txt"), "意见\n");
-    }
+    EXPECT_EQ(folder.names(), c.files);
+    EXPECT_EQ(folder.contents("saved.txt"), c.files.contains("saved.txt") ? "意见\n" : "");
   }
 }
 

@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "net/curl_https_client.h"
+#include "storage/temporary_folder.h"
+
+namespace tidyframe {
+namespace {
+
+// A throw-away certificate authority and two HTTPS servers on 127.0.0.1, made by a Python
+// script for the whole suite: one whose certificate names 127.0.0.1, one whose names another host.
+class CurlHttpsClientTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder = std::make_unique<TemporaryFolder>();
+    const std::string command = "exec python3 " TIDYFRAME_SOURCE_DIR "/tests/net/https_test_server.py " +
+                                folder->path().string();
+    server = ::popen(command.c_str(), "r");
+    ASSERT_NE(server, nullptr);
+    ASSERT_EQ(std::fscanf(server, "%d %d %d", &pid, &port, &otherPort), 3) << "the test server did not start";
+  }
+  static void TearDownTestSuite() {
+    if (pid > 0) ::kill(pid, SIGTERM);
+    if (server) ::pclose(server);
+    folder.reset();
+  }
+
+  static std::string at(int serverPort, const std::string& path) {
+    return "https://127.0.0.1:" + std::to_string(serverPort) + path;
+  }
+  static std::filesystem::path authority() { return folder->path() / "ca.pem"; }
+
+  static inline std::unique_ptr<TemporaryFolder> folder;
+  static inline FILE* server = nullptr;
+  static inline int pid = 0, port = 0, otherPort = 0;
+};
+
+TEST_F(CurlHttpsClientTest, AnswersOnlyVerifiedHttpsWithinLimits) {
+  CurlHttpsClient trusting({authority(), std::nullopt});
+  CurlHttpsClient impatient({authority(), 0.5});
+  CurlHttpsClient systemStore;
+  const std::string feed = R"({"version":"2.0","build":121,"url":"https://example.test/Tidyframe.dmg"})";
+  struct Case {
+    CurlHttpsClient& client;
+    std::string url;
+    int status;
+    std::string body;
+    const char* error;  // a part of the error text; null when a response must arrive
+    const char* reason;
+  } cases[] = {
+      {trusting, at(port, "/feed.json"), 200, feed, nullptr, "a good feed"},
+      {trusting, at(port, "/agent"), 200, "Tidyframe/1.2", nullptr, "the user agent is sent"},
+      {trusting, at(port, "/to-secure"), 200, feed, nullptr, "a redirect to HTTPS is followed"},
+      {trusting, at(port, "/missing"), 404, "not here", nullptr, "any status is a response; the caller judges it"},
+      {trusting, at(port, "/to-plain"), 0, "", "http", "a redirect to plain HTTP is refused"},
+      {trusting, "http://127.0.0.1:" + std::to_string(port) + "/feed.json", 0, "", "http", "plain HTTP is refused"},
+      {trusting, at(otherPort, "/feed.json"), 0, "", "127.0.0.1", "a certificate for another host name"},
+      {systemStore, at(port, "/feed.json"), 0, "", "certificate", "an authority the system does not trust"},
+      {trusting, at(port, "/large"), 0, "", "larger than 1 MiB", "a body over the limit"},
+      {impatient, at(port, "/silent"), 0, "", "timed out", "a server that never answers"},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    const auto response = c.client.get(c.url, "Tidyframe/1.2", 10);
+    EXPECT_EQ(response.status, c.status);
+    EXPECT_EQ(response.body, c.body);
+    if (c.error) {
+      EXPECT_NE(response.error.find(c.error), std::string::npos) << response.error;
+    } else {
+      EXPECT_EQ(response.error, "");
+    }
+  }
+}
+
+TEST_F(CurlHttpsClientTest, AbortEndsTheRequestInFlightAndEveryLaterOne) {
+  CurlHttpsClient client({authority(), std::nullopt});
+  HttpsResponse response;
+  std::thread request([&] { response = client.get(at(port, "/silent"), "Tidyframe/1.2", 60); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  client.abort();
+  request.join();
+  EXPECT_EQ(response, (HttpsResponse{0, "", "The request was cancelled."})) << "not the 60-second time-out";
+  EXPECT_EQ(client.get(at(port, "/feed.json"), "Tidyframe/1.2", 10).error, "The request was cancelled.");
+}
+
+}  // namespace
+}  // namespace tidyframe
