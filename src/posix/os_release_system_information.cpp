@@ -65,7 +65,9 @@ std::map<std::string, std::string, std::less<>> OsReleaseSystemInformation::pars
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     const auto equals = line.find('=');
     if (line.starts_with('#') || equals == std::string_view::npos || equals == 0) continue;
-    if (auto value = unquoted(line.substr(equals + 1))) fields.insert_or_assign(std::string(line.substr(0, equals)), *value);
+    if (auto value = unquoted(line.substr(equals + 1))) {
+      fields.insert_or_assign(std::string(line.substr(0, equals)), std::move(*value));
+    }
   }
   return fields;
 }

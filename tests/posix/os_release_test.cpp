@@ -10,7 +10,8 @@ TEST(OsReleaseTest, NamesTheRunningSystemAsItNamesItself) {
     const char* text;
     OperatingSystemVersion version;
   } cases[] = {
-      {"NAME=\"Debian GNU/Linux\"\nVERSION_ID=\"12\"\nVERSION=\"12 (bookworm)\"\n", {"Debian GNU/Linux", "12 (bookworm)"}},
+      {"NAME=\"Debian GNU/Linux\"\nVERSION_ID=\"12\"\nVERSION=\"12 (bookworm)\"\n",
+       {"Debian GNU/Linux", "12 (bookworm)"}},
       {"NAME='Arch Linux'\nVERSION_ID=rolling\n", {"Arch Linux", "rolling"}},  // no VERSION
       {"# NAME=x\nNAME=\"Say \\\"hi\\\"\"\nVERSION=\"1\n", {"Say \"hi\"", ""}},  // escapes; an unclosed quote
       {"", {"Linux", ""}},  // an empty file still names a system
