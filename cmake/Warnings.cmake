@@ -1,7 +1,8 @@
 # Every target of the project calls tidyframe_warnings() so CI's -Werror covers all of them.
+set(TIDYFRAME_WARNING_FLAGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
+                            -Woverloaded-virtual)
 function(tidyframe_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
-                                           -Wold-style-cast -Wcast-align -Woverloaded-virtual)
+  target_compile_options(${target} PRIVATE ${TIDYFRAME_WARNING_FLAGS})
   if(TIDYFRAME_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()

@@ -8,21 +8,25 @@ namespace tidyframe {
 
 // What the program was asked to do. Until the panel exists, running with "--diagnostics" is
 // running the demo with the engine's own lines added; "--demo" and "--diagnostics" combine in
-// either order. "--self-test" stands alone.
+// either order. "--self-test" stands alone. "--simulated" goes with any of them: on macOS it puts
+// the simulated Mac in place of the native adapter (elsewhere the simulated Mac is all there is).
 struct CommandLine {
   enum class Mode { usage, selfTest, demo };
   Mode mode = Mode::usage;
   bool diagnostics = false;
+  bool simulated = false;
 
   friend bool operator==(const CommandLine&, const CommandLine&) = default;
 };
 
 inline constexpr std::string_view commandLineUsage =
-    "usage: tidyframe [--self-test | --demo [--diagnostics] | --diagnostics]\n"
-    "  --self-test     run the built-in self-check and exit (0 when every check holds)\n"
+    "usage: tidyframe [--self-test | --demo [--diagnostics] | --diagnostics] [--simulated]\n"
+    "  --self-test     run the built-in self-check and exit (0 when every check holds); on macOS it\n"
+    "                  also reads every native service once, changing nothing\n"
     "  --demo          walk the engine through a short tour of a simulated Mac in real time and\n"
     "                  exit (0 when everything the tour expects happened)\n"
-    "  --diagnostics   add the engine's poll, query and arrangement lines to the demo's output\n";
+    "  --diagnostics   add the engine's poll, query and arrangement lines to the demo's output\n"
+    "  --simulated     on macOS, use the simulated Mac instead of the native services\n";
 
 // The request of `arguments` (without the program name); nothing for an unknown or repeated
 // argument or "--self-test" with another one.

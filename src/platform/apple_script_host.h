@@ -74,6 +74,9 @@ class CompiledScript {
   // by the script's own time limits. A text that does not compile fails here with the
   // compiler's error (for example -2740 or -2741) and runs nothing.
   virtual std::expected<ScriptReply, ScriptError> execute() = 0;
+  // Compiles the text without running it, so the next execute starts at once; the compiler's
+  // error when it does not compile. Sends no Apple event.
+  virtual std::expected<void, ScriptError> compileOnly() = 0;
 };
 
 // Makes script objects from AppleScript source. Called only on the engine's script queue.

@@ -17,6 +17,11 @@ class GuardedCompiledScript final : public CompiledScript {
     return inner_->execute();
   }
 
+  std::expected<void, ScriptError> compileOnly() override {
+    const std::lock_guard hold(lock_);
+    return inner_->compileOnly();
+  }
+
  private:
   std::unique_ptr<CompiledScript> inner_;
   SimWorldLock& lock_;

@@ -56,14 +56,18 @@ class SimCompiledScript final : public CompiledScript {
   SimCompiledScript(SimMac& mac, std::string source) : mac_(mac), source_(std::move(source)) {}
 
   std::expected<ScriptReply, ScriptError> execute() override {
-    if (!program_) {
-      auto compiled = mac_.compile(source_);
-      if (!compiled) return std::unexpected(errorOf(compiled.error()));
-      program_ = std::move(*compiled);
-    }
+    if (auto compiled = compileOnly(); !compiled) return std::unexpected(std::move(compiled.error()));
     const auto result = mac_.run(*program_);
     if (!result) return std::unexpected(errorOf(result.error()));
     return replyOf(*result);
+  }
+
+  std::expected<void, ScriptError> compileOnly() override {
+    if (program_) return {};
+    auto compiled = mac_.compile(source_);
+    if (!compiled) return std::unexpected(errorOf(compiled.error()));
+    program_ = std::move(*compiled);
+    return {};
   }
 
  private:

@@ -29,6 +29,9 @@ TEST(CommandLine, ModesAndTheirCombinations) {
       {{"--self-test", "--self-test"}, std::nullopt, "a repeated self-check too"},
       {{"--demo", "demo"}, std::nullopt, "an unknown argument"},
       {{"-demo"}, std::nullopt, "a near miss is unknown"},
+      {{"--self-test", "--simulated"}, CommandLine{Mode::selfTest, false, true}, "the self-check on the simulated Mac"},
+      {{"--simulated", "--diagnostics"}, CommandLine{Mode::demo, true, true}, "it goes with any mode, in any place"},
+      {{"--simulated", "--simulated"}, std::nullopt, "repeated"},
   };
   for (const auto& c : cases) EXPECT_EQ(parseCommandLine(c.arguments), c.expected) << c.reason;
 }

@@ -1,0 +1,12 @@
+// Objective-C++ only.
+#pragma once
+
+#import <AppKit/AppKit.h>
+
+namespace tidyframe::mac {
+
+// Lets this application hand activation to `target` on macOS 14 and later; does nothing on
+// earlier systems, which have no such hand-over.
+void yieldActivationOnMacOS14(NSRunningApplication* target);
+
+}  // namespace tidyframe::mac

@@ -1,0 +1,62 @@
+// Objective-C++ only: conversions between the system's values and ours, and ownership of Core
+// Foundation objects, shared by the adapters.
+#pragma once
+
+#import <Foundation/Foundation.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+namespace tidyframe::mac {
+
+// Owns one Core Foundation object from a Create or Copy call; null holds nothing.
+struct CFReleaser {
+  void operator()(CFTypeRef object) const { CFRelease(object); }
+};
+template <class Ref>
+using CFOwned = std::unique_ptr<std::remove_pointer_t<Ref>, CFReleaser>;
+
+inline NSString* toNSString(std::string_view text) {
+  return [[NSString alloc] initWithBytes:text.data() length:text.size() encoding:NSUTF8StringEncoding];
+}
+
+inline std::string toString(NSString* text) {
+  const char* bytes = text.UTF8String;
+  return bytes ? std::string(bytes) : std::string();
+}
+
+// The text of `value` when it is a string.
+inline std::optional<std::string> textOf(id value) {
+  if (![value isKindOfClass:[NSString class]]) return std::nullopt;
+  NSString* text = value;
+  return toString(text);
+}
+
+inline NSNumber* numberOf(id value) {
+  return [value isKindOfClass:[NSNumber class]] ? value : nil;
+}
+
+inline std::optional<bool> flagOf(id value) {
+  NSNumber* number = numberOf(value);
+  if (!number) return std::nullopt;
+  return number.boolValue == YES;
+}
+
+inline std::optional<std::int64_t> int64Of(id value) {
+  NSNumber* number = numberOf(value);
+  if (!number) return std::nullopt;
+  return number.longLongValue;
+}
+
+inline std::vector<std::string> stringsOf(NSArray<NSString*>* texts) {
+  std::vector<std::string> result;
+  for (NSString* text in texts) result.push_back(toString(text));
+  return result;
+}
+
+}  // namespace tidyframe::mac

@@ -1,0 +1,24 @@
+#include "mac/native_mac.h"
+
+#include "posix/posix_process_runner.h"
+
+namespace tidyframe {
+
+NativeMac::NativeMac(Dispatch& dispatch)
+    : host(makeMacAppleScriptHost(dispatch)),
+      accessibility(makeMacAccessibility()),
+      permissions(makeMacAppleEventPermissions()),
+      input(makeMacInputState()),
+      preferences(makeMacPreferenceStore()),
+      volumes(makeMacVolumeCatalog()),
+      workspace(makeMacWorkspace()),
+      loginItem(makeMacLoginItem()),
+      bookmarks(makeMacFolderBookmarks()),
+      alerts(makeMacAlerts()),
+      languages(makeMacPreferredLanguages()),
+      log(makeMacSystemLog()),
+      processes(std::make_unique<PosixProcessRunner>()) {}
+
+NativeMac::~NativeMac() = default;
+
+}  // namespace tidyframe
