@@ -8,7 +8,8 @@
 #pragma clang assume_nonnull begin
 
 // AppKit > NSRunningApplication.
-enum NSApplicationActivationOptions : NSUInteger {
+typedef NSUInteger NSApplicationActivationOptions;
+enum : NSApplicationActivationOptions {
   NSApplicationActivateAllWindows = 1UL << 0,
   NSApplicationActivateIgnoringOtherApps = 1UL << 1,
 };
@@ -46,7 +47,7 @@ extern const NSNotificationName NSWorkspaceDidUnmountNotification;
 
 // AppKit > NSAlert, NSSavePanel, NSOpenPanel: modal answers.
 typedef NSInteger NSModalResponse;
-enum : NSModalResponse { NSModalResponseCancel = 0, NSModalResponseOK = 1 };
+enum : NSModalResponse { NSModalResponseOK = 1 };
 
 @class NSButton, UTType;
 

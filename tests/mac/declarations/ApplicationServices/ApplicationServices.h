@@ -9,8 +9,7 @@
 // Application Services > Accessibility > AXUIElement: trust, application elements, attribute
 // values (Copy results are owned), messaging time-outs.
 typedef const struct __AXUIElement *AXUIElementRef;
-typedef int32_t AXError;
-enum : AXError { kAXErrorSuccess = 0 };
+enum AXError : int32_t { kAXErrorSuccess = 0 };
 extern "C" {
 extern const CFStringRef kAXTrustedCheckOptionPrompt;
 Boolean AXIsProcessTrusted(void);

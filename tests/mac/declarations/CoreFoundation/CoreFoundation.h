@@ -13,7 +13,6 @@ typedef signed char BOOL;
 #define NO __objc_no
 #define nil nullptr
 typedef struct objc_class *Class;
-typedef struct objc_selector *SEL;
 typedef long NSInteger;
 typedef unsigned long NSUInteger;
 typedef unsigned char Boolean;
@@ -34,18 +33,15 @@ CFTypeID CFGetTypeID(CFTypeRef cf);
 CFHashCode CFHash(CFTypeRef cf);
 }
 
-// Core Foundation > CFString, CFArray, CFDictionary, CFBoolean, CFNumber (toll-free bridged).
+// Core Foundation > CFString, CFArray, CFDictionary (toll-free bridged).
 typedef const struct __attribute__((objc_bridge(NSString))) __CFString *CFStringRef;
 typedef const struct __attribute__((objc_bridge(NSArray))) __CFArray *CFArrayRef;
 typedef const struct __attribute__((objc_bridge(NSDictionary))) __CFDictionary *CFDictionaryRef;
-typedef const struct __attribute__((objc_bridge(NSNumber))) __CFBoolean *CFBooleanRef;
-typedef const struct __attribute__((objc_bridge(NSNumber))) __CFNumber *CFNumberRef;
 extern "C" {
 CFTypeID CFStringGetTypeID(void);
 CFTypeID CFArrayGetTypeID(void);
 CFIndex CFArrayGetCount(CFArrayRef theArray);
 const void *CFArrayGetValueAtIndex(CFArrayRef theArray, CFIndex idx);
-extern const CFBooleanRef kCFBooleanTrue;
 }
 
 // Core Foundation > Preferences Utilities.

@@ -95,8 +95,10 @@ extern const NSURLResourceKey NSURLIsDirectoryKey;
 extern const NSURLResourceKey NSURLIsPackageKey;
 }
 
-enum NSURLBookmarkCreationOptions : NSUInteger {};
-enum NSURLBookmarkResolutionOptions : NSUInteger { NSURLBookmarkResolutionWithoutUI = 1UL << 8 };
+// Option sets are plain integers in C++, their values an unnamed enumeration.
+typedef NSUInteger NSURLBookmarkCreationOptions;
+typedef NSUInteger NSURLBookmarkResolutionOptions;
+enum : NSURLBookmarkResolutionOptions { NSURLBookmarkResolutionWithoutUI = 1UL << 8 };
 
 @interface NSURL : NSObject
 + (NSURL *)fileURLWithPath:(NSString *)path isDirectory:(BOOL)isDir;
@@ -108,7 +110,6 @@ enum NSURLBookmarkResolutionOptions : NSUInteger { NSURLBookmarkResolutionWithou
                                 bookmarkDataIsStale:(nullable BOOL *)isStale
                                               error:(NSError **)error;
 @property(nullable, readonly, copy) NSString *path;
-@property(nullable, readonly, copy) NSString *absoluteString;
 - (nullable NSDictionary<NSURLResourceKey, id> *)resourceValuesForKeys:(NSArray<NSURLResourceKey> *)keys
                                                                  error:(NSError **)error;
 - (nullable NSData *)bookmarkDataWithOptions:(NSURLBookmarkCreationOptions)options
@@ -120,7 +121,8 @@ enum NSURLBookmarkResolutionOptions : NSUInteger { NSURLBookmarkResolutionWithou
 @end
 
 // Foundation > NSFileManager: mounted volumes.
-enum NSVolumeEnumerationOptions : NSUInteger { NSVolumeEnumerationSkipHiddenVolumes = 1UL << 1 };
+typedef NSUInteger NSVolumeEnumerationOptions;
+enum : NSVolumeEnumerationOptions { NSVolumeEnumerationSkipHiddenVolumes = 1UL << 1 };
 
 @interface NSFileManager : NSObject
 @property(class, readonly, strong) NSFileManager *defaultManager;
@@ -128,14 +130,9 @@ enum NSVolumeEnumerationOptions : NSUInteger { NSVolumeEnumerationSkipHiddenVolu
                                                                         options:(NSVolumeEnumerationOptions)options;
 @end
 
-// Foundation > NSLocale (preferred languages), NSProcessInfo (system version).
+// Foundation > NSLocale: preferred languages.
 @interface NSLocale : NSObject
 @property(class, readonly, copy) NSArray<NSString *> *preferredLanguages;
-@end
-
-@interface NSProcessInfo : NSObject
-@property(class, readonly, strong) NSProcessInfo *processInfo;
-@property(readonly, copy) NSString *operatingSystemVersionString;
 @end
 
 // Foundation > NSNotificationCenter, NSOperationQueue.
