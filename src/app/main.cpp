@@ -22,8 +22,9 @@ namespace {
 bool checkNativeMac(std::ostream& out) {
   ThreadDispatch dispatch;
   NativeMac mac(dispatch);
-  const PlatformPorts ports{*mac.host,      *mac.accessibility, *mac.permissions, *mac.volumes, *mac.preferences,
-                            *mac.languages, *mac.workspace,     *mac.input,       *mac.loginItem};
+  const PlatformPorts ports{*mac.host,      *mac.accessibility, *mac.permissions, *mac.volumes,
+                            *mac.preferences, *mac.languages, *mac.system,      *mac.workspace,
+                            *mac.input,       *mac.loginItem};
   return printPlatformReport(inspectPlatform(ports), out);
 }
 

@@ -103,6 +103,11 @@ PortReport languages(PreferredLanguages& preferred) {
   return {"languages", !list.empty(), list.empty() ? "none reported" : joined(list)};
 }
 
+PortReport systemVersion(SystemInformation& system) {
+  const auto version = system.operatingSystem();
+  return {"system", !version.version.empty(), text(version.name, " ", version.version)};
+}
+
 PortReport frontmost(Workspace& workspace) {
   const auto front = workspace.frontmostApplication();
   if (!front) return {"workspace", false, "no front application"};
@@ -130,6 +135,7 @@ std::vector<PortReport> inspectPlatform(const PlatformPorts& ports) {
           volumes(ports.volumes),
           dotFilePreference(ports.preferences),
           languages(ports.languages),
+          systemVersion(ports.system),
           frontmost(ports.workspace),
           input(ports.input),
           loginItem(ports.loginItem)};

@@ -11,6 +11,7 @@
 #include "platform/login_item.h"
 #include "platform/preference_store.h"
 #include "platform/preferred_languages.h"
+#include "platform/system_information.h"
 #include "platform/volume_catalog.h"
 #include "platform/workspace.h"
 
@@ -24,6 +25,7 @@ struct PlatformPorts {
   VolumeCatalog& volumes;
   PreferenceStore& preferences;
   PreferredLanguages& languages;
+  SystemInformation& system;
   Workspace& workspace;
   InputState& input;
   LoginItem& loginItem;
@@ -42,7 +44,7 @@ struct PortReport {
 // user: compiles without running every script text the system sends, reads the accessibility
 // trust and the Automation permission for the Finder and System Events, lists the mounted
 // volumes with their UUIDs, reads the Finder's dot-file preference, the preferred languages, the
-// front application, the input idle time and the login item. So the first run on a new system
+// system version, the front application, the input idle time and the login item. So the first run on a new system
 // shows at a glance which services answer.
 std::vector<PortReport> inspectPlatform(const PlatformPorts& ports);
 

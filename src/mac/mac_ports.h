@@ -11,7 +11,9 @@
 #include "platform/login_item.h"
 #include "platform/preference_store.h"
 #include "platform/preferred_languages.h"
+#include "platform/system_information.h"
 #include "platform/system_log.h"
+#include "platform/user_defaults.h"
 #include "platform/volume_catalog.h"
 #include "platform/workspace.h"
 
@@ -36,5 +38,7 @@ std::unique_ptr<FolderBookmarks> makeMacFolderBookmarks();
 std::unique_ptr<Alerts> makeMacAlerts();
 std::unique_ptr<PreferredLanguages> makeMacPreferredLanguages();
 std::unique_ptr<SystemLog> makeMacSystemLog();
+std::unique_ptr<UserDefaults> makeMacUserDefaults();
+std::unique_ptr<SystemInformation> makeMacSystemInformation();
 
 }  // namespace tidyframe

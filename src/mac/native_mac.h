@@ -27,6 +27,8 @@ struct NativeMac {
   std::unique_ptr<Alerts> alerts;
   std::unique_ptr<PreferredLanguages> languages;
   std::unique_ptr<SystemLog> log;
+  std::unique_ptr<UserDefaults> defaults;
+  std::unique_ptr<SystemInformation> system;
   std::unique_ptr<ProcessRunner> processes;
 };
 

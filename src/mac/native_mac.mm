@@ -17,6 +17,8 @@ NativeMac::NativeMac(Dispatch& dispatch)
       alerts(makeMacAlerts()),
       languages(makeMacPreferredLanguages()),
       log(makeMacSystemLog()),
+      defaults(makeMacUserDefaults()),
+      system(makeMacSystemInformation()),
       processes(std::make_unique<PosixProcessRunner>()) {}
 
 NativeMac::~NativeMac() = default;

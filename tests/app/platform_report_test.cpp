@@ -20,7 +20,7 @@ class FixedLanguages final : public PreferredLanguages {
 struct Platform {
   PlatformPorts ports() {
     return {host ? *host : static_cast<AppleScriptHost&>(sim.host), sim.accessibility, sim.permissions,
-            sim.volumes, sim.preferences, languages, sim.workspace, sim.input, sim.loginItem};
+            sim.volumes, sim.preferences, languages, sim.system, sim.workspace, sim.input, sim.loginItem};
   }
   const PortReport& line(std::string_view port) {
     reports = inspectPlatform(ports());
@@ -47,6 +47,7 @@ TEST(PlatformReport, OneLinePerPortInOrderAndNothingChanges) {
             "platform volumes: ok - / (0A81F3B1-51D9-3335-B3E3-169C3640360D)\n"
             "platform Finder preferences: ok - AppleShowAllFiles absent\n"
             "platform languages: ok - de-DE, en\n"
+            "platform system: ok - macOS Version 14.5 (Build 23F79)\n"
             "platform workspace: ok - front application com.apple.finder (311)\n"
             "platform input: ok - last key 1000000000.0 s ago, mouse buttons 0\n"
             "platform login item: ok - not registered\n");
@@ -88,6 +89,8 @@ TEST(PlatformReport, EachPortReportsWhatTheSystemAnswers) {
        true, "AppleShowAllFiles of another type", "a date or data value"},
       {[](Platform& p) { p.languages.languages.clear(); }, "languages", false, "none reported",
        "every session has at least one language"},
+      {[](Platform& p) { p.sim.system.setOperatingSystem({"macOS", ""}); }, "system", false, "macOS ",
+       "a system that does not say its version"},
       {[](Platform& p) { p.sim.loginItem.setStatus(LoginItemStatus::requiresApproval); }, "login item", true,
        "requires approval", "the status ServiceManagement reports"},
   };

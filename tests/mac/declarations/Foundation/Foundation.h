@@ -130,9 +130,23 @@ enum : NSVolumeEnumerationOptions { NSVolumeEnumerationSkipHiddenVolumes = 1UL <
                                                                         options:(NSVolumeEnumerationOptions)options;
 @end
 
-// Foundation > NSLocale: preferred languages.
+// Foundation > NSLocale (preferred languages), NSProcessInfo (system version).
 @interface NSLocale : NSObject
 @property(class, readonly, copy) NSArray<NSString *> *preferredLanguages;
+@end
+
+@interface NSProcessInfo : NSObject
+@property(class, readonly, strong) NSProcessInfo *processInfo;
+@property(readonly, copy) NSString *operatingSystemVersionString;
+@end
+
+// Foundation > NSUserDefaults.
+@interface NSUserDefaults : NSObject
+@property(class, readonly, strong) NSUserDefaults *standardUserDefaults;
+- (nullable id)objectForKey:(NSString *)defaultName;
+- (void)setDouble:(double)value forKey:(NSString *)defaultName;
+- (void)setInteger:(NSInteger)value forKey:(NSString *)defaultName;
+- (void)setBool:(BOOL)value forKey:(NSString *)defaultName;
 @end
 
 // Foundation > NSNotificationCenter, NSOperationQueue.
