@@ -1,6 +1,13 @@
 find_package(Threads REQUIRED)
 find_package(ICU 70 REQUIRED COMPONENTS uc i18n)
 find_package(nlohmann_json 3.10 REQUIRED)
+# On macOS the libcurl the system ships, which checks servers against the system's certificate
+# store (Homebrew's brings a bundle of its own).
+if(APPLE)
+  set(CURL_NO_CURL_CMAKE ON)
+  set(CURL_INCLUDE_DIR "${CMAKE_OSX_SYSROOT}/usr/include")
+  set(CURL_LIBRARY "${CMAKE_OSX_SYSROOT}/usr/lib/libcurl.tbd")
+endif()
 # 7.85 brought the protocol lists that keep every request and redirect on HTTPS.
 find_package(CURL 7.85 REQUIRED)
 if(TIDYFRAME_BUILD_TESTS)

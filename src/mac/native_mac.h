@@ -3,12 +3,14 @@
 #include <memory>
 
 #include "mac/mac_ports.h"
+#include "platform/https_client.h"
 #include "platform/process_runner.h"
 
 namespace tidyframe {
 
-// Every port's macOS adapter, for the application to hand out. Borrows the dispatch, which
-// must outlive it; main thread only, like the application that owns it.
+// Every port's macOS adapter, for the application to hand out; the process runner and the
+// HTTPS client are the portable ones (POSIX, and the libcurl macOS ships). Borrows the
+// dispatch, which must outlive it and every script object its host made; main thread only.
 struct NativeMac {
   explicit NativeMac(Dispatch& dispatch);
   NativeMac(const NativeMac&) = delete;
@@ -30,6 +32,7 @@ struct NativeMac {
   std::unique_ptr<UserDefaults> defaults;
   std::unique_ptr<SystemInformation> system;
   std::unique_ptr<ProcessRunner> processes;
+  std::unique_ptr<HttpsClient> https;
 };
 
 }  // namespace tidyframe

@@ -1,5 +1,6 @@
 #include "mac/native_mac.h"
 
+#include "net/curl_https_client.h"
 #include "posix/posix_process_runner.h"
 
 namespace tidyframe {
@@ -19,7 +20,8 @@ NativeMac::NativeMac(Dispatch& dispatch)
       log(makeMacSystemLog()),
       defaults(makeMacUserDefaults()),
       system(makeMacSystemInformation()),
-      processes(std::make_unique<PosixProcessRunner>()) {}
+      processes(std::make_unique<PosixProcessRunner>()),
+      https(std::make_unique<CurlHttpsClient>()) {}
 
 NativeMac::~NativeMac() = default;
 
