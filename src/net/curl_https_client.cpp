@@ -43,7 +43,11 @@ std::size_t collect(char* data, std::size_t size, std::size_t count, void* conte
 
 HttpsResponse failure(std::string error) { return {0, {}, std::move(error)}; }
 
-long milliseconds(double seconds) { return static_cast<long>(std::clamp(std::ceil(seconds * 1000), 1.0, 1e9)); }
+// At least 1 ms: curl reads 0 as "no time limit". Not a number also counts as the least.
+long milliseconds(double seconds) {
+  if (!(seconds * 1000 >= 1)) return 1;
+  return static_cast<long>(std::min(std::ceil(seconds * 1000), 1e9));
+}
 
 bool configure(CURL* easy, Transfer& transfer, const std::string& url, const std::string& userAgent,
                double timeout, const std::optional<std::filesystem::path>& caFile) {

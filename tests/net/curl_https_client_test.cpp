@@ -3,7 +3,6 @@
 #include <signal.h>
 
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <thread>
 
@@ -18,32 +17,27 @@ namespace {
 class CurlHttpsClientTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    folder = std::make_unique<TemporaryFolder>();
-    const std::string command = "exec python3 " TIDYFRAME_SOURCE_DIR "/tests/net/https_test_server.py " +
-                                folder->path().string();
-    server = ::popen(command.c_str(), "r");
-    ASSERT_NE(server, nullptr);
-    ASSERT_EQ(std::fscanf(server, "%d %d %d", &pid, &port, &otherPort), 3) << "the test server did not start";
+    const std::string script = TIDYFRAME_SOURCE_DIR "/tests/net/https_test_server.py ";
+    server = ::popen(("exec python3 " + script + folder.path().string()).c_str(), "r");
+    ASSERT_TRUE(server && std::fscanf(server, "%d %d %d", &pid, &port, &otherPort) == 3) << "no test server";
   }
   static void TearDownTestSuite() {
     if (pid > 0) ::kill(pid, SIGTERM);
     if (server) ::pclose(server);
-    folder.reset();
   }
-
   static std::string at(int serverPort, const std::string& path) {
     return "https://127.0.0.1:" + std::to_string(serverPort) + path;
   }
-  static std::filesystem::path authority() { return folder->path() / "ca.pem"; }
 
-  static inline std::unique_ptr<TemporaryFolder> folder;
+  static inline TemporaryFolder folder;
+  static inline const CurlHttpsClient::Options trusting{folder.path() / "ca.pem", std::nullopt};
   static inline FILE* server = nullptr;
   static inline int pid = 0, port = 0, otherPort = 0;
 };
 
 TEST_F(CurlHttpsClientTest, AnswersOnlyVerifiedHttpsWithinLimits) {
-  CurlHttpsClient trusting({authority(), std::nullopt});
-  CurlHttpsClient impatient({authority(), 0.5});
+  CurlHttpsClient verified(trusting);
+  CurlHttpsClient impatient({trusting.caFile, 0.5});
   CurlHttpsClient systemStore;
   const std::string feed = R"({"version":"2.0","build":121,"url":"https://example.test/Tidyframe.dmg"})";
   struct Case {
@@ -54,15 +48,15 @@ TEST_F(CurlHttpsClientTest, AnswersOnlyVerifiedHttpsWithinLimits) {
     const char* error;  // a part of the error text; null when a response must arrive
     const char* reason;
   } cases[] = {
-      {trusting, at(port, "/feed.json"), 200, feed, nullptr, "a good feed"},
-      {trusting, at(port, "/agent"), 200, "Tidyframe/1.2", nullptr, "the user agent is sent"},
-      {trusting, at(port, "/to-secure"), 200, feed, nullptr, "a redirect to HTTPS is followed"},
-      {trusting, at(port, "/missing"), 404, "not here", nullptr, "any status is a response; the caller judges it"},
-      {trusting, at(port, "/to-plain"), 0, "", "http", "a redirect to plain HTTP is refused"},
-      {trusting, "http://127.0.0.1:" + std::to_string(port) + "/feed.json", 0, "", "http", "plain HTTP is refused"},
-      {trusting, at(otherPort, "/feed.json"), 0, "", "127.0.0.1", "a certificate for another host name"},
+      {verified, at(port, "/feed.json"), 200, feed, nullptr, "a good feed"},
+      {verified, at(port, "/agent"), 200, "Tidyframe/1.2", nullptr, "the user agent is sent"},
+      {verified, at(port, "/to-secure"), 200, feed, nullptr, "a redirect to HTTPS is followed"},
+      {verified, at(port, "/missing"), 404, "not here", nullptr, "any status is a response; the caller judges it"},
+      {verified, at(port, "/to-plain"), 0, "", "http", "a redirect to plain HTTP is refused"},
+      {verified, "http://127.0.0.1:" + std::to_string(port) + "/feed.json", 0, "", "http", "plain HTTP is refused"},
+      {verified, at(otherPort, "/feed.json"), 0, "", "127.0.0.1", "a certificate for another host name"},
       {systemStore, at(port, "/feed.json"), 0, "", "certificate", "an authority the system does not trust"},
-      {trusting, at(port, "/large"), 0, "", "larger than 1 MiB", "a body over the limit"},
+      {verified, at(port, "/large"), 0, "", "larger than 1 MiB", "a body over the limit"},
       {impatient, at(port, "/silent"), 0, "", "timed out", "a server that never answers"},
   };
   for (auto& c : cases) {
@@ -79,7 +73,7 @@ TEST_F(CurlHttpsClientTest, AnswersOnlyVerifiedHttpsWithinLimits) {
 }
 
 TEST_F(CurlHttpsClientTest, AbortEndsTheRequestInFlightAndEveryLaterOne) {
-  CurlHttpsClient client({authority(), std::nullopt});
+  CurlHttpsClient client(trusting);
   HttpsResponse response;
   std::thread request([&] { response = client.get(at(port, "/silent"), "Tidyframe/1.2", 60); });
   std::this_thread::sleep_for(std::chrono::milliseconds(300));

@@ -152,6 +152,7 @@ TEST_F(UpdateCheckerTest, AReplyForACheckerThatIsGoneDoesNothing) {
   EXPECT_EQ(machine.mac.network.requests().size(), 1u);
   EXPECT_TRUE(machine.mac.alerts.alerts().empty());
   EXPECT_EQ(machine.mac.defaults.writes(), 0);
+  EXPECT_TRUE(machine.mac.network.get(feed, "", 1).failed()) << "going away aborted the client for good";
 }
 
 TEST_F(UpdateCheckerTest, RunningBuildAndFeedDecoding) {
