@@ -20,7 +20,8 @@ EngineServices SimulatedEngineHost::services() {
   auto& guarded = mac_.guarded;
   return EngineServices{dispatch_, l_, storage_, writer_, runner_, probe_, visibility_,
                         guarded.accessibility, guarded.permissions, mac_.volumes, guarded.workspace,
-                        mac_.loginItem, mac_.bookmarks, mac_.alerts, legacy_, diagnostics_};
+                        mac_.loginItem, mac_.bookmarks, mac_.alerts, legacy_, folderURLs_,
+                        std::string(SimulatedMac::userHome), diagnostics_};
 }
 
 }  // namespace tidyframe

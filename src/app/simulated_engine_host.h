@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "engine/engine_services.h"
+#include "finder/finder_location.h"
 #include "finder/finder_visibility_preference.h"
 #include "finder/finder_window_probe.h"
 #include "finder/script_runner.h"
@@ -15,7 +16,8 @@
 namespace tidyframe {
 
 // What the engine borrows, built over a simulated Mac: the storage folder and its writer, the
-// script runner, the window probe, the hidden-file preference and the legacy service. Owns
+// script runner, the window probe, the hidden-file preference, the legacy service and the
+// portable folder URL text; the home folder is the simulated user's. Owns
 // these; borrows the dispatch, the simulated Mac and the lookup, which must outlive it. The
 // engine reaches the model through the Mac's guarded ports, so it may run on real threads.
 class SimulatedEngineHost {
@@ -42,6 +44,7 @@ class SimulatedEngineHost {
   FinderWindowProbe probe_;
   FinderVisibilityPreference visibility_;
   LegacyService legacy_;
+  PortableFolderURLText folderURLs_;
 };
 
 }  // namespace tidyframe

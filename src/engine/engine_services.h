@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 
 namespace tidyframe {
 
@@ -11,6 +12,7 @@ class Dispatch;
 class FinderVisibilityPreference;
 class FinderWindowProbe;
 class FolderBookmarks;
+class FolderURLText;
 class L;
 class LegacyService;
 class LoginItem;
@@ -22,7 +24,7 @@ class Workspace;
 
 // Everything the engine borrows. The application (or a test) owns each service and keeps it
 // alive for longer than the engine. Which queue uses what: the main queue uses the workspace,
-// alerts, login item, writer and lookup; the script queue the runner, probe and visibility
+// alerts, login item, writer, lookup, folder URL text and bookmark creation; the script queue the runner, probe and visibility
 // preference; the environment queue accessibility trust, permissions and the legacy service;
 // the volume queue the volume catalog (also read by the script queue, so it must be
 // thread-safe); the bookmark queue the bookmarks.
@@ -42,6 +44,9 @@ struct EngineServices {
   FolderBookmarks& bookmarks;
   Alerts& alerts;
   LegacyService& legacy;
+  FolderURLText& folderURLs;
+  // The user's home folder, written as "~" where paths are shown.
+  std::string home;
   // Where "--diagnostics" lines go; null when the program was started without it.
   std::ostream* diagnostics = nullptr;
 };

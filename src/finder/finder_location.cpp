@@ -71,10 +71,11 @@ std::string standardized(std::string_view path) {
   return out.empty() ? "/" : out;
 }
 
-// Foundation's allowed characters of a URL path, besides letters and digits.
+// Foundation's allowed characters of a URL path, besides letters and digits. ";" is left out:
+// Foundation writes it as "%3B" (inferred from its path character set, not yet seen on a Mac).
 bool leftUnencoded(unsigned char c) {
   if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
-  return std::string_view("-._~!$&'()*+,;=:@/").find(static_cast<char>(c)) != std::string_view::npos;
+  return std::string_view("-._~!$&'()*+,=:@/").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
 }  // namespace

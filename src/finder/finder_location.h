@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/folder_url_text.h"
+
 namespace tidyframe {
 
 class ScriptReply;
@@ -38,8 +40,15 @@ struct FinderLocation {
 std::optional<std::string> filePath(std::string_view url);
 
 // The URL text the Finder answers for the folder at the absolute `path`: "file://", the path
-// with every byte outside the unreserved and path characters percent-encoded, and a final "/".
-// Nothing for an empty or relative path or one holding a NUL.
+// with every byte outside Foundation's URL-path characters (letters, digits and
+// -._~!$&'()*+,=:@/) percent-encoded, and a final "/". Nothing for an empty or relative path
+// or one holding a NUL.
 std::optional<std::string> folderURL(std::string_view path);
+
+// The folder URL text where Foundation is not at hand: folderURL.
+class PortableFolderURLText final : public FolderURLText {
+ public:
+  std::optional<std::string> directoryURL(const std::string& path) const override { return folderURL(path); }
+};
 
 }  // namespace tidyframe

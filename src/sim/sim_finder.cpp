@@ -6,9 +6,11 @@ namespace tidyframe {
 
 namespace {
 
+// A Finder on a real Mac writes ";" in a path as "%3B" (inferred: it is outside Foundation's
+// URL-path character set).
 bool keptInUrl(unsigned char c) {
   if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
-  return std::string_view("-._~!$&'()*+,;=:@/").find(static_cast<char>(c)) != std::string_view::npos;
+  return std::string_view("-._~!$&'()*+,=:@/").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
 constexpr int kPeriodKey = 47;

@@ -20,7 +20,7 @@ std::string_view finderViewScriptingName(FinderView view);
 std::string_view finderViewIdentifier(FinderView view);
 
 // The URL the Finder reports for a folder: "file://", the absolute path percent-encoded byte by
-// byte (letters, digits and -._~!$&'()*+,;=:@/ kept), always ending in "/".
+// byte (letters, digits and -._~!$&'()*+,=:@/ kept), always ending in "/".
 std::string finderFolderUrl(std::string_view path);
 
 // The name the Finder shows for a folder: its last path component; the startup disk for "/".

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <mutex>
+#include <string_view>
 
 #include "base/dispatch.h"
 #include "sim/sim_guarded_ports.h"
@@ -21,6 +22,8 @@ namespace tidyframe {
 // ports, and anything else that touches the model (a scripted user, a test) holds lockWorld().
 struct SimulatedMac {
   static constexpr unsigned userId = 501;
+  // The simulated user's home folder, where the folders of a tour or a test lie.
+  static constexpr std::string_view userHome = "/Users/demo";
 
   SimulatedMac(Dispatch& dispatch, DispatchQueue& world)
       : guard(dispatch, world),
@@ -31,6 +34,7 @@ struct SimulatedMac {
         input(dispatch),
         preferences(mac.finder()),
         workspace(mac.finder()),
+        alerts(mac.finder(), *guard.lock),
         launchd(dispatch, userId),
         network(dispatch),
         guarded(*guard.lock, host, accessibility, permissions, preferences, workspace) {}

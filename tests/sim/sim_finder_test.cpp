@@ -7,24 +7,31 @@
 #include <utility>
 #include <vector>
 
+#include "finder/finder_location.h"
 #include "sim/sim_scenario.h"
 
 namespace tidyframe {
 namespace {
 
-TEST(FinderFolderUrl, EncodesLikeTheFinder) {
+// The engine forms a folder's URL itself (undo) and the simulated Finder answers its own; both
+// must write what Foundation writes, or undo never finds the window.
+TEST(FinderFolderUrl, BothEncodersWriteWhatTheFinderAnswers) {
   const std::tuple<const char*, const char*, const char*> rows[] = {  // path, URL, reason
       {"/", "file:///", "the root"},
-      {"/Users/demo/Docs", "file:///Users/demo/Docs/", "folders end in a slash"},
+      {"/Users/demo/My Folder", "file:///Users/demo/My%20Folder/", "a space, and the folder's slash"},
       {"/Users/demo/Docs/", "file:///Users/demo/Docs/", "one slash only"},
       {"/a b/\"q\"", "file:///a%20b/%22q%22/", "space and quote"},
-      {"/back\\slash", "file:///back%5Cslash/", "backslash"},
+      {"/\\[x]{y}|^`<>", "file:///%5C%5Bx%5D%7By%7D%7C%5E%60%3C%3E/", "unsafe characters"},
       {"/line\nbreak\r", "file:///line%0Abreak%0D/", "line breaks"},
       {"/文档", "file:///%E6%96%87%E6%A1%A3/", "UTF-8 bytes, upper-case hex"},
-      {"/#?%[]", "file:///%23%3F%25%5B%5D/", "URL delimiters"},
-      {"/-._~!$&'()*+,;=:@", "file:///-._~!$&'()*+,;=:@/", "characters a path may hold as they are"},
+      {"/#?%", "file:///%23%3F%25/", "URL delimiters"},
+      {"/a;b", "file:///a%3Bb/", "Foundation escapes a semicolon in a path"},
+      {"/-._~!$&'()*+,=:@", "file:///-._~!$&'()*+,=:@/", "characters a path may hold as they are"},
   };
-  for (const auto& [path, url, reason] : rows) EXPECT_EQ(finderFolderUrl(path), url) << reason;
+  for (const auto& [path, url, reason] : rows) {
+    EXPECT_EQ(finderFolderUrl(path), url) << reason;
+    EXPECT_EQ(folderURL(path), url) << reason;
+  }
 }
 
 // Reads the View menu the way the scripts do, through System Events.
