@@ -13,7 +13,9 @@ struct ResolvedBookmark {
 };
 
 // Security-scoped bookmarks of folders the user chose, so they can be reopened after a
-// relaunch. Blocking; called on the engine's bookmark queue.
+// relaunch. Creating one may be called on the main queue, right after the user chose the
+// folder; resolving and accessing block and are called on the engine's bookmark queue. An
+// implementation must allow a creation and a resolution at the same time.
 class FolderBookmarks {
  public:
   virtual ~FolderBookmarks() = default;

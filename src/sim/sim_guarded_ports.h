@@ -87,7 +87,8 @@ class GuardedWorkspace final : public Workspace {
 };
 
 // The guarded ports of one simulated Mac. The login item, bookmarks and alerts are left out:
-// the engine keeps each to one queue and nothing else in the simulated world touches them.
+// the engine keeps the login item to one queue, the bookmarks lock themselves, and the alerts
+// take the world lock for the one change they make to the Finder.
 struct SimGuardedPorts {
   SimGuardedPorts(SimWorldLock& lock, AppleScriptHost& simHost, Accessibility& simAccessibility,
                   AppleEventPermissions& simPermissions, PreferenceStore& simPreferences, Workspace& simWorkspace)

@@ -64,12 +64,14 @@ std::optional<std::string> SimLoginItem::unregisterItem() {
 }
 
 std::optional<Bytes> SimFolderBookmarks::create(const std::string& path) {
+  std::lock_guard lock(mutex_);
   if (!reachable_.contains(path)) return std::nullopt;
   const std::string text = std::string(bookmarkPrefix) + path;
   return Bytes(text.begin(), text.end());
 }
 
 std::optional<ResolvedBookmark> SimFolderBookmarks::resolve(const Bytes& bookmark) {
+  std::lock_guard lock(mutex_);
   const std::string text(bookmark.begin(), bookmark.end());
   if (!text.starts_with(bookmarkPrefix)) return std::nullopt;
   auto path = text.substr(bookmarkPrefix.size());
@@ -78,18 +80,21 @@ std::optional<ResolvedBookmark> SimFolderBookmarks::resolve(const Bytes& bookmar
 }
 
 bool SimFolderBookmarks::startAccessing(const std::string& path) {
+  std::lock_guard lock(mutex_);
   if (!reachable_.contains(path)) return false;
   ++accessed_[path];
   return true;
 }
 
 void SimFolderBookmarks::stopAccessing(const std::string& path) {
+  std::lock_guard lock(mutex_);
   const auto found = accessed_.find(path);
   if (found == accessed_.end()) return;
   if (--found->second == 0) accessed_.erase(found);
 }
 
 void SimFolderBookmarks::setReachable(const std::string& path, bool reachable) {
+  std::lock_guard lock(mutex_);
   if (reachable) {
     reachable_.insert(path);
   } else {
@@ -97,7 +102,19 @@ void SimFolderBookmarks::setReachable(const std::string& path, bool reachable) {
   }
 }
 
+std::map<std::string, int> SimFolderBookmarks::accessed() const {
+  std::lock_guard lock(mutex_);
+  return accessed_;
+}
+
+void SimAlerts::activateApplication() {
+  ++activations_;
+  std::lock_guard lock(lock_);
+  finder_.setFrontmost(false);
+}
+
 int SimAlerts::runModal(const AlertRequest& request) {
+  activateApplication();
   alerts_.push_back(request);
   if (alertAnswers_.empty()) return firstButton + static_cast<int>(request.buttons.size()) - 1;
   const int answer = alertAnswers_.front();
@@ -106,6 +123,7 @@ int SimAlerts::runModal(const AlertRequest& request) {
 }
 
 std::optional<std::string> SimAlerts::nextPanelAnswer(const FilePanelRequest& request) {
+  activateApplication();
   panels_.push_back(request);
   if (panelAnswers_.empty()) return std::nullopt;
   auto answer = std::move(panelAnswers_.front());

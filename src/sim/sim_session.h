@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -14,6 +15,7 @@
 #include "platform/login_item.h"
 #include "platform/workspace.h"
 #include "sim/sim_finder.h"
+#include "sim/sim_world_lock.h"
 
 namespace tidyframe {
 
@@ -90,7 +92,8 @@ class SimLoginItem final : public LoginItem {
 };
 
 // Security-scoped bookmarks: a bookmark names its folder; it resolves while the folder is
-// among the reachable ones. Safe only on one queue at a time (the engine's bookmark queue).
+// among the reachable ones. Thread-safe: the engine creates bookmarks on the main queue while
+// its bookmark queue resolves others.
 class SimFolderBookmarks final : public FolderBookmarks {
  public:
   std::optional<Bytes> create(const std::string& path) override;
@@ -100,18 +103,22 @@ class SimFolderBookmarks final : public FolderBookmarks {
 
   void setReachable(const std::string& path, bool reachable);
   // Folders accessed now, with how many accesses each holds.
-  const std::map<std::string, int>& accessed() const { return accessed_; }
+  std::map<std::string, int> accessed() const;
 
  private:
+  mutable std::mutex mutex_;
   std::set<std::string> reachable_;
   std::map<std::string, int> accessed_;
 };
 
 // Alerts and panels answered from a queue of scripted responses; what was shown is kept. With
 // no response queued an alert answers its last button and a panel is cancelled, as a user who
-// closes them would.
+// closes them would. Showing one brings this application to the front, so the Finder is no
+// longer frontmost afterwards. Borrows the Finder and the world lock it takes around it.
 class SimAlerts final : public Alerts {
  public:
+  SimAlerts(SimFinder& finder, SimWorldLock& lock) : finder_(finder), lock_(lock) {}
+
   int runModal(const AlertRequest& request) override;
   std::optional<std::string> runSavePanel(const FilePanelRequest& request) override;
   std::optional<std::string> runOpenPanel(const FilePanelRequest& request) override;
@@ -121,9 +128,16 @@ class SimAlerts final : public Alerts {
 
   const std::vector<AlertRequest>& alerts() const { return alerts_; }
   const std::vector<FilePanelRequest>& panels() const { return panels_; }
+  // How often this application came to the front to show one.
+  int activations() const { return activations_; }
 
  private:
+  void activateApplication();
   std::optional<std::string> nextPanelAnswer(const FilePanelRequest& request);
+
+  SimFinder& finder_;
+  SimWorldLock& lock_;
+  int activations_ = 0;
 
   std::deque<int> alertAnswers_;
   std::deque<std::optional<std::string>> panelAnswers_;
