@@ -119,6 +119,18 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   void openLocation(const std::string& path);
   void activateFinderForAction();
 
+  // Rule editing: choosing a folder or a device puts a rule (its existing one, else a new
+  // one) into the editor without saving it; saving and deleting change the settings.
+  void chooseFolder(bool excluded);
+  void editDevice(const MountedVolume& volume);
+  void saveRule(LocationRule rule);
+  void deleteRule(const std::string& id);
+
+  // Settings export and import. Export writes the portable form; import asks first, backs
+  // the current settings up, and never switches automatic grouping on or off.
+  void exportPreferences();
+  void importPreferences();
+
   // The earlier service and the login item.
   void refreshLegacy();
   void migrateLegacy(std::function<void(bool)> completion);

@@ -72,7 +72,7 @@ void AppModel::log(std::string title, std::string detail, std::optional<std::str
 
 void AppModel::exportActivity() {
   const L& l = services_.l;
-  const auto chosen = services_.alerts.runSavePanel(FilePanelRequest{l.t("Finder运行记录.json"), {"json"}});
+  const auto chosen = services_.alerts.runSavePanel(FilePanelRequest::save(l.t("Finder运行记录.json"), {"json"}));
   if (!chosen) return;
   const auto saved = Storage::save(activities_.get(), *chosen);
   if (!saved) message_.set(l.f("导出失败：%@", saved.error()));

@@ -16,16 +16,10 @@ namespace tidyframe {
 
 namespace {
 
-std::string lastComponent(std::string_view path) {
-  while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
-  const auto slash = path.rfind('/');
-  return std::string(slash == std::string_view::npos || path.size() == 1 ? path : path.substr(slash + 1));
-}
-
 std::optional<MountedVolume> volumeAt(VolumeCatalog& catalog, const std::string& path) {
   const auto values = catalog.volumeValues(path);
   if (!values || values->isInternal == true) return std::nullopt;
-  return MountedVolume{.name = values->name.value_or(lastComponent(path)),
+  return MountedVolume{.name = values->name.value_or(lastPathComponent(path)),
                        .path = path,
                        .uuid = values->uuid,
                        .external = true,
@@ -95,6 +89,12 @@ std::string formattedBytes(std::int64_t bytes, const L& l) {
   }
   const auto number = formattedNumber(value, l.locale()).value_or(plainNumber(value));
   return number + " " + std::string(units[unit]);
+}
+
+std::string lastPathComponent(std::string_view path) {
+  while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+  const auto slash = path.rfind('/');
+  return std::string(slash == std::string_view::npos || path.size() == 1 ? path : path.substr(slash + 1));
 }
 
 std::string readablePath(std::string_view path, std::string_view home) {

@@ -42,6 +42,10 @@ struct MountedVolume {
 // the interface language's number format; counts beyond 1000 PB stay in PB.
 std::string formattedBytes(std::int64_t bytes, const L& l);
 
+// The last component of a file path, final "/" ignored ("/Volumes/SD/" gives "SD"); "/" for
+// the root.
+std::string lastPathComponent(std::string_view path);
+
 // `path` with the user's `home` folder written as "~" ("~/Pictures"); a path outside it, or a
 // sibling such as "/Users/demo2" of the home "/Users/demo", comes back unchanged.
 std::string readablePath(std::string_view path, std::string_view home);

@@ -46,6 +46,8 @@ class Storage {
   static constexpr std::string_view preferencesFile = "preferences.json";
   static constexpr std::string_view layoutsFile = "finder-layouts.json";
   static constexpr std::string_view activityFile = "activity.json";
+  // The settings as they were before the last import.
+  static constexpr std::string_view importBackupFile = "before-import.json";
   // Larger files are not read: no document of the system comes near this, and a damaged or
   // foreign file must not exhaust memory.
   static constexpr std::uintmax_t maximumDocumentSize = 64u << 20;

@@ -74,7 +74,7 @@ class EngineTest : public ::testing::Test {
   }
 
   void launch() {
-    host = std::make_unique<SimulatedEngineHost>(dispatch, sim, l, storageFolder(), home(), &diagnostics);
+    host = std::make_unique<SimulatedEngineHost>(dispatch, sim, *lookup, storageFolder(), home(), &diagnostics);
     model = AppModel::create(host->services());
     model->setDelegate(&delegate);
     dispatch.runUntilIdle();
@@ -123,6 +123,10 @@ class EngineTest : public ::testing::Test {
   std::shared_ptr<DispatchQueue> world = dispatch.makeSerialQueue("sim.world");
   SimulatedMac sim{dispatch, *world};
   L l{{}, nullptr};
+  // The shipped string tables, for a test that checks what a user of another language reads.
+  L tables{{TIDYFRAME_RESOURCE_DIR "/i18n"}, nullptr};
+  // The lookup the engine speaks through: the source texts themselves unless a test picks tables.
+  L* lookup = &l;
   std::ostringstream diagnostics;
   RecordingDelegate delegate;
   std::unique_ptr<SimulatedEngineHost> host;

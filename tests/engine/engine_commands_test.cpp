@@ -1,0 +1,185 @@
+#include "engine/engine_fixture.h"
+#include "model/preference_import.h"
+
+namespace tidyframe {
+namespace {
+
+class Commands : public EngineTest {
+ protected:
+  static LocationRule folderRule(const std::string& path, Grouping grouping = Grouping::kind) {
+    LocationRule rule;
+    rule.name = lastPathComponent(path);
+    rule.path = path;
+    rule.grouping = grouping;
+    return rule;
+  }
+  static LocationRule deviceRule() {
+    LocationRule rule;
+    rule.name = "SD";
+    rule.path = card;
+    rule.volumeID = cardUuid;
+    rule.scope = RuleScope::device;
+    return rule;
+  }
+  const std::vector<LocationRule>& rules() const { return model->preferences()->rules; }
+};
+
+TEST_F(Commands, ChoosingAFolderOrDeviceOpensItsRuleElseANewOne) {
+  auto preferences = engineOn();
+  preferences.grouping = Grouping::size;
+  preferences.rules = {folderRule(pictures), deviceRule()};
+  writeSettings(preferences);
+  launch();
+  sim.bookmarks.setReachable(documents, true);
+  sim.alerts.answerPanel("/Users/demo//Pictures/");
+  model->chooseFolder(true);
+  EXPECT_EQ(model->ruleEditor().get(), rules()[0]) << "paths equal after normalisation are one folder";
+  EXPECT_EQ(sim.alerts.panels().back(),
+            FilePanelRequest::folder("选择保持原有 Finder 显示设置的文件夹", "选择文件夹"));
+  sim.alerts.answerPanel(documents);
+  model->chooseFolder(false);
+  auto made = *model->ruleEditor().get();
+  EXPECT_EQ(made.name, "Documents");
+  EXPECT_EQ(made.path, documents);
+  EXPECT_TRUE(made.includeChildren && made.enabled && !made.excluded && made.bookmark);
+  EXPECT_EQ(made.grouping, Grouping::size) << "a new rule starts from the global default";
+  model->chooseFolder(false);
+  EXPECT_EQ(model->ruleEditor().get(), made) << "a cancelled panel changes nothing";
+  EXPECT_EQ(sim.alerts.activations(), 3) << "every panel comes to the front first";
+
+  model->editDevice({.name = "Renamed", .path = "/Volumes/Renamed", .uuid = cardUuid});
+  EXPECT_EQ(model->ruleEditor().get(), rules()[1]) << "a renamed, re-mounted card keeps its rule";
+  model->editDevice({.name = "SD", .path = card, .uuid = "0FF1CE00-0000-4000-8000-000000000000"});
+  made = *model->ruleEditor().get();
+  EXPECT_NE(made.id, rules()[1].id) << "another card under the same name gets a rule of its own";
+  EXPECT_EQ(made.volumeID, "0FF1CE00-0000-4000-8000-000000000000");
+  EXPECT_EQ(made.scope, RuleScope::device);
+  EXPECT_EQ(rules().size(), 2u) << "preparing a rule saves nothing";
+}
+
+TEST_F(Commands, SavingAndDeletingRules) {
+  auto preferences = engineOn();
+  preferences.rules = {folderRule(pictures), folderRule(documents)};
+  writeSettings(preferences);
+  launch();
+  auto edited = rules()[0];
+  edited.name = " \n\u3000";
+  edited.excluded = true;
+  model->saveRule(edited);
+  model->saveRule(folderRule(reports, Grouping::size));
+  EXPECT_EQ(rules()[0].name, "Pictures") << "a blank name stores the folder's last component";
+  EXPECT_EQ(rules()[0].id, edited.id) << "an existing id keeps its position";
+  EXPECT_EQ(rules()[2].path, reports) << "a new id is appended";
+  EXPECT_EQ(activityTitles(), (std::vector<std::string>{"规则已保存", "规则已保存"}));
+  EXPECT_EQ(model->activities()->at(1).detail, "Pictures · 保持原有设置");
+  EXPECT_EQ(model->activities()->at(0).detail, "Reports · 文件大小");
+  EXPECT_FALSE(model->ruleEditor().get());
+
+  advance(1);
+  std::filesystem::remove(storageFolder() / "preferences.json");
+  model->deleteRule("not-a-rule");
+  advance(1);
+  EXPECT_EQ(rules().size(), 3u);
+  EXPECT_TRUE(std::filesystem::exists(storageFolder() / "preferences.json")) << "deleting still saves";
+  model->deleteRule(edited.id);
+  EXPECT_EQ(rules()[0].path, documents);
+}
+
+TEST_F(Commands, ARuleSavedForTheOpenFolderTakesEffectAtTheNextTick) {
+  writeSettings(engineOn());
+  openFolder(pictures);
+  launch();
+  advance(6);
+  ASSERT_EQ(shown(pictures).groupKey, ArrangeKey::kind);
+  model->saveRule(folderRule(pictures, Grouping::size));
+  advance(3);
+  EXPECT_EQ(shown(pictures).groupKey, ArrangeKey::size);
+}
+
+TEST_F(Commands, ExportWritesThePortableForm) {
+  auto preferences = engineOn();
+  preferences.rules = {folderRule(pictures)};
+  preferences.rules[0].bookmark = Bytes{1, 2, 3};
+  writeSettings(preferences);
+  launch();
+  const auto target = root / "out" / "rules.json";
+  sim.alerts.answerPanel(target.string());
+  model->exportPreferences();
+  EXPECT_EQ(sim.alerts.panels().back(), FilePanelRequest::save("Tidyframe规则.json", {"json"}));
+  EXPECT_EQ(Storage::read<Preferences>(target), PreferenceImport::portable(preferences));
+  EXPECT_EQ(model->preferences().get(), preferences) << "the live settings keep bookmarks and the switch";
+  sim.alerts.answerPanel((root / "out" / "rules.json" / "x.json").string());
+  model->exportPreferences();
+  EXPECT_TRUE(model->message().get()->starts_with("导出失败：")) << "a parent that is a file cannot hold it";
+}
+
+TEST_F(Commands, ImportReplacesTheSettingsOnlyWhenEverythingHolds) {
+  struct Case {
+    const char* reason;
+    std::vector<std::string> paths;
+    bool duplicateIds, engineOn, confirm, backupFails;
+    std::optional<std::string> message;
+  };
+  const std::string invalid = "此文件不是有效的 Tidyframe规则。";
+  const Case cases[] = {
+      {"spaces, quotes and Chinese", {"/Users/demo/My \"Photos\"", "/Users/demo/照片"}, false, true, true, false, {}},
+      {"zero rules, engine paused", {}, false, false, true, false, {}},
+      {"two rules with one id", {pictures, documents}, true, true, true, false, invalid},
+      {"a relative path", {"Pictures"}, false, true, true, false, invalid},
+      {"a carriage return", {"/Users/demo/a\rb"}, false, true, true, false, invalid},
+      {"declined", {pictures}, false, true, false, false, {}},
+      {"the backup cannot be written", {pictures}, false, true, true, true, "无法备份现有规则，导入已取消。"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    std::filesystem::remove_all(storageFolder());
+    auto current = engineOn();
+    current.engineEnabled = c.engineOn;
+    current.rules = {folderRule(reports)};
+    current.rules[0].bookmark = Bytes{9};
+    writeSettings(current);
+    if (c.backupFails) std::filesystem::create_directories(storageFolder() / "before-import.json" / "x");
+    Preferences file;
+    for (const auto& path : c.paths) file.rules.push_back(folderRule(path));
+    if (c.duplicateIds) file.rules[1].id = file.rules[0].id;
+    const auto source = root / "import.json";
+    ASSERT_TRUE(Storage::save(file, source));
+    launch();
+    sim.alerts.answerPanel(source.string());
+    if (c.confirm && c.message != invalid) sim.alerts.answerAlert(Alerts::firstButton);  // else the user closes it
+    model->importPreferences();
+    const bool imported = c.confirm && !c.message;
+    auto expected = PreferenceImport::portable(file);
+    expected.engineEnabled = c.engineOn;
+    EXPECT_EQ(model->preferences().get(), imported ? expected : current);
+    EXPECT_EQ(model->message().get(), c.message);
+    EXPECT_EQ(model->activities()->empty(), !imported);
+    if (imported) {
+      EXPECT_EQ(Storage::read<Preferences>(storageFolder() / "before-import.json"), current);
+      EXPECT_EQ(sim.alerts.alerts().back().informative,
+                "将导入 " + std::to_string(c.paths.size()) + " 条位置规则。当前设置会先自动备份。");
+    }
+    shutDown();
+  }
+}
+
+TEST_F(Commands, ImportConfirmationSpeaksTheInterfaceLanguage) {
+  auto preferences = engineOn();
+  preferences.language = "en";
+  writeSettings(preferences);
+  Preferences file;
+  file.language = "en";
+  for (int i = 0; i < 1200; i += 100) file.rules.push_back(folderRule("/r/" + std::to_string(i)));
+  ASSERT_TRUE(Storage::save(file, root / "import.json"));
+  lookup = &tables;
+  launch();
+  sim.alerts.answerPanel((root / "import.json").string());
+  model->importPreferences();
+  EXPECT_EQ(sim.alerts.alerts().back().informative,
+            "Location rules to import: 12. Your current settings are backed up first.");
+  model->importPreferences();
+  EXPECT_EQ(sim.alerts.alerts().size(), 1u) << "a cancelled panel shows nothing more";
+}
+
+}  // namespace
+}  // namespace tidyframe
