@@ -109,8 +109,9 @@ std::map<std::string, int> SimFolderBookmarks::accessed() const {
 
 void SimAlerts::activateApplication() {
   ++activations_;
-  std::lock_guard lock(lock_);
-  finder_.setFrontmost(false);
+  if (!finder_) return;
+  std::lock_guard lock(*lock_);
+  finder_->setFrontmost(false);
 }
 
 int SimAlerts::runModal(const AlertRequest& request) {

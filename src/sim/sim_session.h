@@ -113,11 +113,13 @@ class SimFolderBookmarks final : public FolderBookmarks {
 
 // Alerts and panels answered from a queue of scripted responses; what was shown is kept. With
 // no response queued an alert answers its last button and a panel is cancelled, as a user who
-// closes them would. Showing one brings this application to the front, so the Finder is no
-// longer frontmost afterwards. Borrows the Finder and the world lock it takes around it.
+// closes them would. Showing one brings this application to the front, so a Finder it was
+// given is no longer frontmost afterwards. Borrows that Finder and the world lock it takes
+// around the change.
 class SimAlerts final : public Alerts {
  public:
-  SimAlerts(SimFinder& finder, SimWorldLock& lock) : finder_(finder), lock_(lock) {}
+  SimAlerts() = default;
+  SimAlerts(SimFinder& finder, SimWorldLock& lock) : finder_(&finder), lock_(&lock) {}
 
   int runModal(const AlertRequest& request) override;
   std::optional<std::string> runSavePanel(const FilePanelRequest& request) override;
@@ -135,8 +137,8 @@ class SimAlerts final : public Alerts {
   void activateApplication();
   std::optional<std::string> nextPanelAnswer(const FilePanelRequest& request);
 
-  SimFinder& finder_;
-  SimWorldLock& lock_;
+  SimFinder* finder_ = nullptr;
+  SimWorldLock* lock_ = nullptr;
   int activations_ = 0;
 
   std::deque<int> alertAnswers_;

@@ -24,7 +24,7 @@ std::string make(std::string_view message, bool includeSystem, const ReportVersi
 }
 
 void save(std::string_view report, Alerts& alerts, const L& l, std::optional<std::string>& saveError) {
-  const auto chosen = alerts.runSavePanel(FilePanelRequest{std::string(proposedName), {"txt"}});
+  const auto chosen = alerts.runSavePanel(FilePanelRequest::save(std::string(proposedName), {"txt"}));
   if (!chosen) return;
   const auto saved = Storage::saveText(report, *chosen);
   if (saved) {

@@ -52,7 +52,7 @@ TEST(FeedbackReportTest, SaveWritesTheTextOrSaysWhyNot) {
     std::optional<std::string> saveError = "earlier error";
     FeedbackReport::save("意见\n", alerts, L({}, nullptr), saveError);
     EXPECT_EQ(saveError, c.errorAfter);
-    EXPECT_EQ(alerts.panels(), (std::vector<FilePanelRequest>{{"Finder-feedback.txt", {"txt"}}}));
+    EXPECT_EQ(alerts.panels(), std::vector{FilePanelRequest::save("Finder-feedback.txt", {"txt"})});
     EXPECT_EQ(folder.names(), c.files);
     EXPECT_EQ(folder.contents("saved.txt"), c.files.contains("saved.txt") ? "意见\n" : "");
   }
