@@ -4,12 +4,13 @@ namespace tidyframe {
 
 SimulatedEngineHost::SimulatedEngineHost(Dispatch& dispatch, SimulatedMac& mac, L& l,
                                          const std::filesystem::path& storageFolder,
-                                         const std::filesystem::path& home, std::ostream* diagnostics)
+                                         const std::filesystem::path& home, std::ostream* diagnostics,
+                                         Storage::CopyStep copyAside)
     : dispatch_(dispatch),
       mac_(mac),
       l_(l),
       diagnostics_(diagnostics),
-      storage_(storageFolder),
+      storage_(storageFolder, std::move(copyAside)),
       writer_(dispatch, storage_),
       runner_(mac.guarded.host, mac.log, l),
       probe_(mac.guarded.accessibility, mac.input),

@@ -20,10 +20,12 @@ namespace tidyframe {
 // portable folder URL text; the home folder is the simulated user's. Owns
 // these; borrows the dispatch, the simulated Mac and the lookup, which must outlive it. The
 // engine reaches the model through the Mac's guarded ports, so it may run on real threads.
+// `copyAside`, when given, replaces the storage's copy step, so tests can make it fail.
 class SimulatedEngineHost {
  public:
   SimulatedEngineHost(Dispatch& dispatch, SimulatedMac& mac, L& l, const std::filesystem::path& storageFolder,
-                      const std::filesystem::path& home, std::ostream* diagnostics = nullptr);
+                      const std::filesystem::path& home, std::ostream* diagnostics = nullptr,
+                      Storage::CopyStep copyAside = {});
   SimulatedEngineHost(const SimulatedEngineHost&) = delete;
   SimulatedEngineHost& operator=(const SimulatedEngineHost&) = delete;
 

@@ -67,15 +67,41 @@ void AppModel::construct() {
 // A document that cannot be decoded is kept aside by the storage layer before anything can
 // save over it; the engine then starts from the defaults, as with a missing one.
 void AppModel::loadDocuments() {
-  const Date now = services_.dispatch.now();
-  const auto& storage = services_.storage;
-  auto settings = storage.load<Preferences>(Storage::preferencesFile, now);
-  preferences_.set(settings.value.value_or(Preferences{}));
+  auto settings = loaded<Preferences>(Storage::preferencesFile);
+  preferences_.set(settings.value_or(Preferences{}));
   ruleIndex_ = RuleIndex(preferences_.get());
   services_.l.setLanguage(preferences_->language);
-  activities_.set(storage.load<std::vector<ActivityEntry>>(Storage::activityFile, now).value.value_or(
-      std::vector<ActivityEntry>{}));
-  layouts_ = storage.load<FinderLayoutArchive>(Storage::layoutsFile, now).value.value_or(FinderLayoutArchive{});
+  activities_.set(loaded<std::vector<ActivityEntry>>(Storage::activityFile).value_or(std::vector<ActivityEntry>{}));
+  layouts_ = loaded<FinderLayoutArchive>(Storage::layoutsFile).value_or(FinderLayoutArchive{});
+}
+
+template <JsonDocument T>
+std::optional<T> AppModel::loaded(std::string_view fileName) {
+  auto document = services_.storage.load<T>(fileName, services_.dispatch.now());
+  if (document.asideError) notKeptAside_.emplace(fileName);
+  return std::move(document.value);
+}
+
+// A document that could neither be read nor copied aside holds the user's only copy: it is
+// saved over only once a new attempt to copy it aside succeeded.
+bool AppModel::maySave(std::string_view fileName, std::string_view errorFormat) {
+  const auto pending = notKeptAside_.find(fileName);
+  if (pending == notKeptAside_.end()) return true;
+  const auto kept = services_.storage.keepAside(fileName, services_.dispatch.now());
+  if (!kept) {
+    message_.set(services_.l.f(errorFormat, kept.error()));
+    return false;
+  }
+  notKeptAside_.erase(pending);
+  return true;
+}
+
+void AppModel::saveDocument(std::string_view fileName, Json value, std::string_view errorFormat) {
+  if (!maySave(fileName, errorFormat)) return;
+  std::weak_ptr<AppModel> weak = weak_from_this();
+  services_.writer.save(std::string(fileName), std::move(value), [weak, errorFormat](const std::string& error) {
+    if (auto self = weak.lock()) self->message_.set(self->services_.l.f(errorFormat, error));
+  });
 }
 
 void AppModel::observeWorkspace() {
@@ -119,19 +145,9 @@ void AppModel::reactToSettingsChange(const Preferences& old) {
   if (now.hideOnNavigation != old.hideOnNavigation) hiddenRepair_ = FinderHiddenRepairState{};
 }
 
-void AppModel::saveSettings() {
-  std::weak_ptr<AppModel> weak = weak_from_this();
-  services_.writer.save(std::string(Storage::preferencesFile), preferences_.get(), [weak](const std::string& error) {
-    if (auto self = weak.lock()) self->message_.set(self->services_.l.f("设置保存失败：%@", error));
-  });
-}
+void AppModel::saveSettings() { saveDocument(Storage::preferencesFile, toJson(preferences_.get()), settingsSaveFailed); }
 
-void AppModel::saveArchive() {
-  std::weak_ptr<AppModel> weak = weak_from_this();
-  services_.writer.save(std::string(Storage::layoutsFile), layouts_, [weak](const std::string& error) {
-    if (auto self = weak.lock()) self->message_.set(self->services_.l.f("设置保存失败：%@", error));
-  });
-}
+void AppModel::saveArchive() { saveDocument(Storage::layoutsFile, toJson(layouts_), settingsSaveFailed); }
 
 std::optional<std::string> AppModel::preferredColorScheme() const {
   const auto& appearance = preferences_->appearance;

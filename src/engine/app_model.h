@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <expected>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,7 @@
 #include "platform/workspace.h"
 #include "storage/activity_entry.h"
 #include "storage/finder_layout_archive.h"
+#include "storage/storage.h"
 
 namespace tidyframe {
 
@@ -148,6 +151,10 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   void loadDocuments();
   void observeWorkspace();
   void reactToSettingsChange(const Preferences& old);
+  template <JsonDocument T>
+  std::optional<T> loaded(std::string_view fileName);
+  bool maySave(std::string_view fileName, std::string_view errorFormat);
+  void saveDocument(std::string_view fileName, Json value, std::string_view errorFormat);
   void saveSettings();
   void saveArchive();
 
@@ -167,6 +174,7 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   void arrange(const FinderLocation& location, const EffectiveRule& rule, const std::string& key,
                const std::optional<std::string>& signature);
   void finishApply(const ApplyRequest& request, const ScriptResult& result);
+  void keepPendingTitles(const ApplyRequest& request, const ScriptReply& reply);
   void confirmApplied(const ApplyRequest& request, const ScriptReply& reply);
   void rememberOriginal(const ApplyRequest& request, const ScriptReply& reply,
                         const std::optional<std::string>& fingerprint);
@@ -201,6 +209,8 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   Published<bool> loginItemChanged_{false};
 
   FinderLayoutArchive layouts_;
+  // Documents that could neither be read nor copied aside at launch, by file name.
+  std::set<std::string, std::less<>> notKeptAside_;
   std::unique_ptr<RepeatingTimer> timer_;
   bool shuttingDown_ = false;
   std::shared_ptr<DispatchQueue> scriptQueue_;
@@ -222,6 +232,9 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   // Set by applyNow: the next queried folder is arranged even if the archive confirms it.
   bool ignoreConfirmationOnce_ = false;
   std::optional<std::string> failureKey_;
+  // Old titles of a split arrangement (a skip or an error after clicks), by folder path and
+  // window id joined by a line feed, until the next finished reply for that window.
+  std::map<std::string, std::pair<std::optional<std::string>, std::optional<std::string>>> pendingTitles_;
   Date lastFailureDate_ = Date::distantPast();
   Date lastPermissionRefresh_ = Date::distantPast();
   Date lastVolumeRefresh_ = Date::distantPast();

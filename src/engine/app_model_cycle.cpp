@@ -222,6 +222,7 @@ void AppModel::finishApply(const ApplyRequest& request, const ScriptResult& resu
     rememberOriginal(request, *result, std::nullopt);
     saveArchive();
   }
+  if (status == "skip" || status == "error") keepPendingTitles(request, *result);
   if (!preferences_->engineEnabled || shuttingDown_ || request.revision != ruleRevision_) return;
   if (!result) {
     diagnose("apply failed " + describe(result.error()));
@@ -238,21 +239,37 @@ void AppModel::finishApply(const ApplyRequest& request, const ScriptResult& resu
   if (status == "ok" || status == "unchanged") confirmApplied(request, *result);
 }
 
+// A skip or an error carrying the old titles may have come after clicks. Until the next
+// finished reply for that folder and window, the titles of the first such reply stand for the
+// Finder's arrangement, so the entry logged for undo never names a half-applied one.
+void AppModel::keepPendingTitles(const ApplyRequest& request, const ScriptReply& reply) {
+  const auto group = reply.text(2);
+  const auto sort = reply.text(3);
+  if (!group || !sort || group->empty() || sort->empty()) return;
+  pendingTitles_.try_emplace(request.location.path + '\n' + request.location.windowID, *group, *sort);
+}
+
 void AppModel::confirmApplied(const ApplyRequest& request, const ScriptReply& reply) {
   const L& l = services_.l;
+  std::pair<std::optional<std::string>, std::optional<std::string>> previous{reply.text(2), reply.text(3)};
+  if (const auto pending = pendingTitles_.extract(request.location.path + '\n' + request.location.windowID)) {
+    previous = pending.mapped();
+  }
   navigationGate_.record(request.signature, request.revision, services_.dispatch.now());
   lastAppliedKey_ = request.key;
-  rememberOriginal(request, reply, FinderLayoutArchive::fingerprint(request.rule.grouping, request.rule.sorting, request.hide));
-  saveArchive();
   failureKey_.reset();
   const bool sortOnly = request.viewGrouping != request.rule.grouping;
   message_.set(sortOnly ? std::optional(l.t("此 Finder 视图仅支持排序")) : std::nullopt);
-  if (reply.text(1) != "ok") return;
+  rememberOriginal(request, reply, FinderLayoutArchive::fingerprint(request.rule.grouping, request.rule.sorting, request.hide));
+  saveArchive();
+  // An "unchanged" that follows a split arrangement still finished a change worth undoing.
+  const bool changed = reply.text(1) == "ok" || previous != std::pair(reply.text(2), reply.text(3));
+  if (!changed) return;
   const bool groups = FinderViewSupport::supportsGrouping(request.location.view);
   const auto sortingTitle = title(request.rule.sorting, l);
   log(groups ? l.f("已应用%@分组", title(request.rule.grouping, l)) : l.f("已应用%@排序", sortingTitle),
-      l.f("%@ · 按%@排序", request.rule.source, sortingTitle), request.location.path, true, reply.text(2), reply.text(3),
-      request.location.windowID);
+      l.f("%@ · 按%@排序", request.rule.source, sortingTitle), request.location.path, true, previous.first,
+      previous.second, request.location.windowID);
 }
 
 void AppModel::rememberOriginal(const ApplyRequest& request, const ScriptReply& reply,

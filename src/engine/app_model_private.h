@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "engine/app_model.h"
+#include "i18n/translatable.h"
 
 namespace tidyframe {
 
@@ -24,6 +25,10 @@ inline constexpr std::string_view finderBundleIdentifier = "com.apple.finder";
 
 // Seconds between permission checks, and between volume discoveries, while polling.
 inline constexpr double refreshInterval = 60.0;
+
+// The save-error messages: of the settings and the archive, and of the activity log.
+inline constexpr std::string_view settingsSaveFailed = translatable("设置保存失败：%@");
+inline constexpr std::string_view activitySaveFailed = translatable("运行记录保存失败：%@");
 
 inline std::string flag(bool value) { return value ? "true" : "false"; }
 

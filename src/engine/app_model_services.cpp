@@ -64,10 +64,7 @@ void AppModel::log(std::string title, std::string detail, std::optional<std::str
   list.insert(list.begin(), std::move(entry));
   if (list.size() > activityCap) list.resize(activityCap);
   activities_.set(std::move(list));
-  std::weak_ptr<AppModel> weak = weak_from_this();
-  services_.writer.save(std::string(Storage::activityFile), activities_.get(), [weak](const std::string& error) {
-    if (auto self = weak.lock()) self->message_.set(self->services_.l.f("运行记录保存失败：%@", error));
-  });
+  saveDocument(Storage::activityFile, toJson(activities_.get()), activitySaveFailed);
 }
 
 void AppModel::exportActivity() {

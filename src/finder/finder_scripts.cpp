@@ -317,8 +317,16 @@ std::string withTitlesInSkips(std::string_view text) {
 
 std::string listOf(std::span<const std::string_view> texts) { return list(texts); }
 
+// The menu clicks have landed by now: a time-out or a vanished window here must still answer
+// the old titles, or the next attempt would read this system's arrangement as the original.
+constexpr std::string_view hideTrapText = R"(
+    on error errorMessage number errorNumber
+        return {"error", oldGroup, oldSort, errorMessage, errorNumber}
+    end try)";
+
 std::string hideBlock() {
-  return withTitlesInSkips(guardText) + "\n" + std::string(hideCheckText) + withTitlesInSkips(hiddenText);
+  return "try\n" + withTitlesInSkips(guardText) + "\n" + std::string(hideCheckText) + withTitlesInSkips(hiddenText) +
+         std::string(hideTrapText);
 }
 
 // The arrangement text with everything but the folder, window and wanted titles filled in.

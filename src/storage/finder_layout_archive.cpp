@@ -1,5 +1,7 @@
 #include "storage/finder_layout_archive.h"
 
+#include <algorithm>
+
 #include "model/json_fields.h"
 #include "model/rule_resolver.h"
 
@@ -44,14 +46,52 @@ std::optional<OriginalFinderLayout> layoutFromJson(const Json& value) {
   return layout;
 }
 
+// The stored key with its path part normalised, so that a path the Finder reported decomposed
+// matches the lookups. The view and the volume UUID never hold a line feed, so the key splits
+// from the right; a key without both line feeds stays as stored.
+std::string normalizedKey(const std::string& stored) {
+  const auto volume = stored.rfind('\n');
+  if (volume == std::string::npos || volume == 0) return stored;
+  const auto view = stored.rfind('\n', volume - 1);
+  if (view == std::string::npos) return stored;
+  return keyPrefix(std::string_view(stored).substr(0, view)) + stored.substr(view + 1);
+}
+
+// Per normalised key, every stored key that normalises to it with its value, in byte order of
+// the stored keys (the order in which a JSON object lists its members).
+template <class T>
+using Candidates = std::map<std::string, std::vector<std::pair<std::string, T>>>;
+
 template <class T, class Decode>
-std::optional<std::map<std::string, T>> mapFromJson(const Json* object, Decode decode) {
+std::optional<Candidates<T>> candidatesFromJson(const Json* object, Decode decode) {
   if (!object || !object->is_object()) return std::nullopt;
-  std::map<std::string, T> result;
-  for (const auto& [key, member] : object->items()) {
+  Candidates<T> result;
+  for (const auto& [stored, member] : object->items()) {
     auto value = decode(member);
     if (!value) return std::nullopt;
-    result.emplace_hint(result.end(), key, std::move(*value));
+    result[normalizedKey(stored)].emplace_back(stored, std::move(*value));
+  }
+  return result;
+}
+
+// The record stored under the normalised key itself wins, else that of the byte-smallest key.
+std::map<std::string, OriginalFinderLayout> chosenOriginals(Candidates<OriginalFinderLayout> candidates) {
+  std::map<std::string, OriginalFinderLayout> result;
+  for (auto& [key, stored] : candidates) {
+    auto winner = std::ranges::find(stored, key, &std::pair<std::string, OriginalFinderLayout>::first);
+    if (winner == stored.end()) winner = stored.begin();
+    result.emplace_hint(result.end(), key, std::move(winner->second));
+  }
+  return result;
+}
+
+// Confirmations that disagree about one folder vouch for nothing: it is simply arranged again.
+std::map<std::string, std::string> agreedConfirmations(const Candidates<std::string>& candidates) {
+  std::map<std::string, std::string> result;
+  for (const auto& [key, stored] : candidates) {
+    const auto& first = stored.front().second;
+    const bool agree = std::ranges::all_of(stored, [&](const auto& entry) { return entry.second == first; });
+    if (agree) result.emplace_hint(result.end(), key, first);
   }
   return result;
 }
@@ -76,9 +116,18 @@ std::string FinderLayoutArchive::fingerprint(Grouping group, Sorting sort, bool 
   return std::string(rawValue(group)) + ":" + std::string(rawValue(sort)) + ":" + (hide ? "true" : "false");
 }
 
+// A record for every view, or one seeded from the log, was made before the titles read now,
+// which may already show this system's own arrangement: the first known original wins.
 void FinderLayoutArchive::remember(const OriginalFinderLayout& layout, const std::optional<std::string>& fingerprint) {
   const auto archiveKey = key(layout.path, layout.view, layout.volumeID);
-  if (!layout.group.empty() && !layout.sort.empty()) originals.try_emplace(archiveKey, layout);
+  if (!layout.group.empty() && !layout.sort.empty() && !originals.contains(archiveKey)) {
+    auto record = layout;
+    if (const auto earlier = original(layout.path, layout.view, layout.volumeID)) {
+      record.group = earlier->group;
+      record.sort = earlier->sort;
+    }
+    originals.emplace(archiveKey, std::move(record));
+  }
   if (fingerprint) confirmed.insert_or_assign(archiveKey, *fingerprint);
 }
 
@@ -119,10 +168,10 @@ Json toJson(const FinderLayoutArchive& archive) {
 
 std::optional<FinderLayoutArchive> fromJson(const Json& value, std::type_identity<FinderLayoutArchive>) {
   const JsonFields fields(value);
-  auto originals = mapFromJson<OriginalFinderLayout>(fields.member(member::originals), layoutFromJson);
-  auto confirmed = mapFromJson<std::string>(fields.member(member::confirmed), fingerprintFromJson);
+  auto originals = candidatesFromJson<OriginalFinderLayout>(fields.member(member::originals), layoutFromJson);
+  auto confirmed = candidatesFromJson<std::string>(fields.member(member::confirmed), fingerprintFromJson);
   if (!originals || !confirmed) return std::nullopt;
-  return FinderLayoutArchive{std::move(*originals), std::move(*confirmed)};
+  return FinderLayoutArchive{chosenOriginals(std::move(*originals)), agreedConfirmations(*confirmed)};
 }
 
 }  // namespace tidyframe

@@ -44,8 +44,10 @@ struct FinderLayoutArchive {
   static std::string fingerprint(Grouping group, Sorting sort, bool hide);
 
   // Keeps `layout` unless its key already has an original (the first arrangement seen stays
-  // the original) or its group or sort is empty. A given fingerprint replaces the confirmed
-  // one of the key, even when the layout itself was not kept.
+  // the original) or its group or sort is empty. When original() already answers a record for
+  // the layout's folder, view and volume (for every view, or from the log), the new record
+  // takes that record's titles. A given fingerprint replaces the confirmed one of the key,
+  // even when the layout itself was not kept.
   void remember(const OriginalFinderLayout& layout, const std::optional<std::string>& fingerprint);
 
   // The record to restore for a window: the exact record, else one for every view on the same
@@ -69,7 +71,9 @@ struct FinderLayoutArchive {
 
 // The stored form: an object with the required members "confirmed" and "originals", keyed by
 // archive key. A record lacking `path`, `view`, `group` or `sort`, or any member of the wrong
-// type, fails the whole document. Keys are kept as stored.
+// type, fails the whole document. The path part of every key is normalised on reading: of
+// stored keys that normalise alike, the one already normalised wins, else the byte-smallest,
+// and their confirmations are kept only when they agree.
 Json toJson(const FinderLayoutArchive& archive);
 std::optional<FinderLayoutArchive> fromJson(const Json& value, std::type_identity<FinderLayoutArchive>);
 

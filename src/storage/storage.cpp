@@ -134,14 +134,23 @@ fs::path asideLocation(const fs::path& location, const std::string& timestamp, i
   return folderOf(location) / (name + location.extension().string());
 }
 
-bool syncFile(const fs::path& location) {
+int syncFile(const fs::path& location) {
   FileDescriptor fd(::open(location.c_str(), O_RDONLY | O_CLOEXEC));
-  return fd.valid() && ::fsync(fd.get()) == 0;
+  if (!fd.valid()) return errno;
+  return ::fsync(fd.get()) == 0 ? 0 : errno;
+}
+
+// Without overwrite options the copy fails on an existing name.
+std::error_code copyFile(const fs::path& from, const fs::path& to) {
+  std::error_code error;
+  fs::copy_file(from, to, error);
+  return error;
 }
 
 }  // namespace
 
-Storage::Storage(std::filesystem::path directory) : directory_(std::move(directory)) {}
+Storage::Storage(std::filesystem::path directory, CopyStep copy)
+    : directory_(std::move(directory)), copy_(copy ? std::move(copy) : CopyStep(copyFile)) {}
 
 std::filesystem::path Storage::defaultDirectory(StoragePlatform platform, const std::filesystem::path& home,
                                                 std::optional<std::string_view> xdgDataHome) {
@@ -172,23 +181,25 @@ std::optional<Json> Storage::readJson(const std::filesystem::path& location) {
   return std::move(*json);
 }
 
-std::optional<std::filesystem::path> Storage::keepAside(const std::filesystem::path& location, Date now) {
+std::expected<std::filesystem::path, std::string> Storage::keepAside(std::string_view fileName, Date now) const {
   constexpr int attempts = 100;
+  const auto location = url(fileName);
   const std::string timestamp = utcTimestamp(now);
   for (int attempt = 1; attempt <= attempts; ++attempt) {
     const auto aside = asideLocation(location, timestamp, attempt);
-    std::error_code error;
-    // Without overwrite options the copy fails on an existing name, so an earlier copy stays.
-    if (!fs::copy_file(location, aside, error)) {
+    // The copy fails on an existing name, so an earlier copy stays.
+    if (const auto error = copy_(location, aside)) {
       if (error == std::errc::file_exists) continue;
       std::error_code ignored;
       fs::remove(aside, ignored);
-      return std::nullopt;
+      return std::unexpected(error.message());
     }
-    if (!syncFile(aside) || syncFolder(folderOf(location)) != 0) return std::nullopt;
+    int error = syncFile(aside);
+    if (error == 0) error = syncFolder(folderOf(location));
+    if (error != 0) return std::unexpected(systemError(error));
     return aside;
   }
-  return std::nullopt;
+  return std::unexpected(systemError(EEXIST));
 }
 
 bool Storage::exists(const std::filesystem::path& location) {

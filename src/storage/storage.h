@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <expected>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,6 +33,9 @@ struct LoadedDocument {
   // Where an existing document that did not decode was copied before anything could save over
   // it; absent when there was nothing to keep or the copy could not be made.
   std::optional<std::filesystem::path> keptAside;
+  // Why such a document could not be copied aside. Nothing may save over it until a later
+  // keepAside() succeeds.
+  std::optional<std::string> asideError;
 };
 
 enum class StoragePlatform { macOS, other };
@@ -43,6 +47,10 @@ enum class StoragePlatform { macOS, other };
 // from any thread; the file system is the only state it touches.
 class Storage {
  public:
+  // Copies a file to a new name, failing when that name exists. The standard step is the file
+  // system's copy; tests inject failures (a full disk, a refused permission) through it.
+  using CopyStep = std::function<std::error_code(const std::filesystem::path& from, const std::filesystem::path& to)>;
+
   static constexpr std::string_view preferencesFile = "preferences.json";
   static constexpr std::string_view layoutsFile = "finder-layouts.json";
   static constexpr std::string_view activityFile = "activity.json";
@@ -52,7 +60,7 @@ class Storage {
   // foreign file must not exhaust memory.
   static constexpr std::uintmax_t maximumDocumentSize = 64u << 20;
 
-  explicit Storage(std::filesystem::path directory);
+  explicit Storage(std::filesystem::path directory, CopyStep copy = {});
 
   // The user's storage folder: "Library/Application Support/Tidyframe" in the home folder on
   // macOS; elsewhere "Tidyframe" in $XDG_DATA_HOME, or in "~/.local/share" when that is unset,
@@ -100,17 +108,22 @@ class Storage {
     const auto location = url(fileName);
     removeLeftovers(location);
     if (!exists(location)) return {};
-    if (auto value = read<T>(location)) return {std::move(value), std::nullopt};
-    return {std::nullopt, keepAside(location, now)};
+    if (auto value = read<T>(location)) return {std::move(value), std::nullopt, std::nullopt};
+    auto kept = keepAside(fileName, now);
+    if (!kept) return {std::nullopt, std::nullopt, std::move(kept.error())};
+    return {std::nullopt, std::move(*kept), std::nullopt};
   }
 
+  // The copy of the document that load() makes, made again; the error is the system's
+  // description of why the copy failed.
+  std::expected<std::filesystem::path, std::string> keepAside(std::string_view fileName, Date now) const;
+
  private:
-  // The copy that load() makes; nothing when the copy fails.
-  static std::optional<std::filesystem::path> keepAside(const std::filesystem::path& location, Date now);
   static bool exists(const std::filesystem::path& location);
   static void removeLeftovers(const std::filesystem::path& location);
 
   std::filesystem::path directory_;
+  CopyStep copy_;
 };
 
 }  // namespace tidyframe

@@ -74,7 +74,7 @@ class EngineTest : public ::testing::Test {
   }
 
   void launch() {
-    host = std::make_unique<SimulatedEngineHost>(dispatch, sim, *lookup, storageFolder(), home(), &diagnostics);
+    host = std::make_unique<SimulatedEngineHost>(dispatch, sim, *lookup, storageFolder(), home(), &diagnostics, copyAside);
     model = AppModel::create(host->services());
     model->setDelegate(&delegate);
     dispatch.runUntilIdle();
@@ -109,6 +109,19 @@ class EngineTest : public ::testing::Test {
     return SimFinder::effective(sim.finder().arrangement(path, view), view);
   }
 
+  static std::string contents(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  // The copies of unreadable documents kept beside them.
+  static std::vector<std::filesystem::path> keptAside(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> found;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      if (entry.path().filename().string().find(".unreadable-") != std::string::npos) found.push_back(entry.path());
+    }
+    return found;
+  }
+
   int finderEvents() const { return sim.mac.appleEvents("Finder"); }
   int allEvents() const { return sim.mac.appleEvents(); }
 
@@ -129,6 +142,8 @@ class EngineTest : public ::testing::Test {
   L* lookup = &l;
   std::ostringstream diagnostics;
   RecordingDelegate delegate;
+  // The storage's copy step for documents kept aside; empty: the file system's.
+  Storage::CopyStep copyAside;
   std::unique_ptr<SimulatedEngineHost> host;
   std::shared_ptr<AppModel> model;
 };

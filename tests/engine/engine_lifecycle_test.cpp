@@ -8,19 +8,6 @@ namespace {
 
 using Lifecycle = EngineTest;
 
-std::vector<std::filesystem::path> keptAside(const std::filesystem::path& folder) {
-  std::vector<std::filesystem::path> found;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.path().filename().string().find(".unreadable-") != std::string::npos) found.push_back(entry.path());
-  }
-  return found;
-}
-
-std::string contents(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 ActivityEntry arranged(std::string path, std::string group, std::string sort, double date) {
   ActivityEntry entry;
   entry.date = Date{date};

@@ -60,8 +60,8 @@ TEST(FinderScriptsTest, FixedTextsMatchTheirFixturesByteForByte) {
   }
 }
 
-// The fixtures hold the skip answers that carry the old titles once they were read, and the
-// window-count check before the hidden-files key press.
+// The fixtures hold the skip answers that carry the old titles once they were read, the
+// window-count check before the hidden-files key press and the error trap around it.
 TEST(FinderScriptsTest, ApplyMatchesItsFixtureForEveryGroupingWithAndWithoutHide) {
   const auto literals = choiceLiterals();
   const auto withHide = fixtureText("apply_kind_hide.applescript");

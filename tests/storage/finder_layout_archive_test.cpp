@@ -168,6 +168,26 @@ TEST(FinderLayoutArchiveTest, ReadsAndWritesTheEarlierBuildsFormByteForByte) {
   EXPECT_EQ(writeJson(toJson(*archive)).value(), earlierBuildArchive);
 }
 
+// Keys written by a build that kept the Finder's decomposed paths.
+TEST(FinderLayoutArchiveTest, StoredKeysAreNormalisedOnReading) {
+  const auto record = [](const char* group) {
+    return R"({"path":"/x","view":"icon view","group":")" + std::string(group) + R"(","sort":"Name"})";
+  };
+  const std::string composed = "/a/Caf\u00e9", decomposed = "/a/Cafe\u0301", otherView = R"(\nlist view\nv)";
+  const auto archive = decode(R"({"originals":{")" + decomposed + R"(/\nicon view\nv":)" + record("Slash") + R"(,")" +
+                              decomposed + R"(\nicon view\nv":)" + record("Smallest") + R"(,")" + decomposed +
+                              otherView + R"(":)" + record("Decomposed") + R"(,")" + composed + otherView + R"(":)" +
+                              record("Composed") + R"(},"confirmed":{")" + decomposed + R"(\nicon view\nv":"kind:name:true",")" +
+                              composed + R"(\nicon view\nv":"kind:name:true",")" + decomposed + otherView +
+                              R"(":"size:name:true",")" + composed + otherView + R"(":"kind:name:true"}})");
+  ASSERT_TRUE(archive);
+  const std::string cafe = "/a/Caf\xC3\xA9";
+  EXPECT_EQ(originalGroup(*archive, cafe, "icon view", "v"), "Smallest") << "no key normalised: the byte-smallest";
+  EXPECT_EQ(originalGroup(*archive, cafe, "list view", "v"), "Composed") << "the key already normalised wins";
+  EXPECT_EQ(archive->confirmed, (std::map<std::string, std::string>{{cafe + "\nicon view\nv", "kind:name:true"}}))
+      << "agreeing confirmations merge, conflicting ones are dropped";
+}
+
 TEST(FinderLayoutArchiveTest, DocumentsThatFailAsAWhole) {
   const char* record = R"({"path":"/a","view":"*","group":"Kind","sort":"Name"})";
   auto withRecord = [](std::string body) { return R"({"confirmed":{},"originals":{"k":)" + body + "}}"; };

@@ -1,0 +1,153 @@
+#include "engine/engine_fixture.h"
+
+namespace tidyframe {
+namespace {
+
+// The Finder's own arrangement before this system changed it: what restore and undo bring back.
+class Originals : public EngineTest {
+ protected:
+  static constexpr const char* rootUuid = "0A81F3B1-51D9-3335-B3E3-169C3640360D";
+
+  std::optional<OriginalFinderLayout> original(const std::string& path) const {
+    return model->layouts().original(path, "icon view", rootUuid);
+  }
+};
+
+constexpr FolderArrangement arrangedByEarlierBuild{true, ArrangeKey::kind, ArrangeKey::name};
+
+TEST_F(Originals, TheFirstKnownOriginalOfAFolderWins) {
+  const std::string cafe = "/Users/demo/Caf\xC3\xA9";
+  const std::string decomposed = "/Users/demo/Cafe\xCC\x81";
+  sim.volumes.addFolder(cafe);
+  struct Case {
+    const char* reason;
+    std::string path;
+    const char* activity;
+    std::string archive;
+  };
+  const Case cases[] = {
+      {"a record seeded from the log is not shadowed by the titles read now", pictures,
+       R"([{"id":"0F3C2A61-7B5E-4D2A-9C1B-2E6F4A8D0B13","date":1,"title":"t","detail":"d","path":"/Users/demo/Pictures","success":true,
+           "previousGroup":"Size","previousSort":"Tags"}])",
+       ""},
+      {"a record stored under the decomposed path is found", cafe, "",
+       R"({"confirmed":{},"originals":{")" + decomposed + R"(\nicon view\n)" + rootUuid +
+           R"(":{"path":")" + decomposed + R"(","view":"icon view","group":"Size","sort":"Tags","volumeID":")" +
+           rootUuid + R"("}}})"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    std::filesystem::remove_all(storageFolder());
+    if (*c.activity) writeFile("activity.json", c.activity);
+    if (!c.archive.empty()) writeFile("finder-layouts.json", c.archive);
+    openFolder(c.path, FinderView::icon, arrangedByEarlierBuild);
+    auto preferences = engineOn();
+    preferences.sorting = Sorting::size;
+    writeSettings(preferences);
+    launch();
+    advance(6);
+    ASSERT_EQ(shown(c.path).sortKey, ArrangeKey::size) << diagnostics.str();
+    const auto recorded = original(c.path);
+    ASSERT_TRUE(recorded);
+    EXPECT_EQ(recorded->group, "Size");
+    EXPECT_EQ(recorded->sort, "Tags");
+    shutDown();
+  }
+}
+
+TEST_F(Originals, ADocumentThatCannotBeKeptAsideIsNeverSavedOver) {
+  bool copyFails = true;
+  copyAside = [&](const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code error;
+    if (copyFails) return std::make_error_code(std::errc::no_space_on_device);
+    std::filesystem::copy_file(from, to, error);
+    return error;
+  };
+  struct Case {
+    const char* file;
+    std::function<void()> save;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"preferences.json",
+       [this] {
+         auto p = model->preferences().get();
+         p.grouping = p.grouping == Grouping::size ? Grouping::kind : Grouping::size;
+         model->setPreferences(p);
+       },
+       "设置保存失败："},
+      {"activity.json", [this] { model->log("entry", "detail", std::nullopt, true); }, "运行记录保存失败："},
+      {"finder-layouts.json", [this, folders = std::vector<std::string>{documents, reports}]() mutable {
+         openFolder(folders.back());
+         folders.pop_back();
+       }, "设置保存失败："},
+  };
+  const std::string damaged = R"({"damaged": )";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    std::filesystem::remove_all(storageFolder());
+    writeSettings(engineOn());
+    writeFile(c.file, damaged);
+    openFolder(pictures);
+    copyFails = true;
+    launch();
+    c.save();
+    advance(6);
+    EXPECT_EQ(contents(storageFolder() / c.file), damaged);
+    EXPECT_EQ(model->message().get(), c.message + std::string("No space left on device"));
+    copyFails = false;
+    c.save();
+    advance(6);
+    EXPECT_NE(contents(storageFolder() / c.file), damaged);
+    ASSERT_EQ(keptAside(storageFolder()).size(), 1u);
+    EXPECT_EQ(contents(keptAside(storageFolder()).front()), damaged);
+    shutDown();
+  }
+}
+
+// An arrangement split over two passes: the first reply after the clicks carries the Finder's
+// titles; the pass that finishes it must log those for undo, not the half-applied state.
+TEST_F(Originals, ASplitArrangementKeepsTheFindersTitles) {
+  const FolderArrangement finders{true, ArrangeKey::size, ArrangeKey::added};
+  struct Case {
+    const char* reason;
+    std::function<void()> fault;
+    std::function<void()> recover;
+  };
+  const Case cases[] = {
+      {"the Finder lost the front between the clicks", [this] { sim.finder().loseFrontAfterMenuClicks(3); },
+       [this] { sim.finder().setFrontmost(true); }},
+      {"the hidden-files key press timed out after the clicks",
+       [this] {
+         sim.finder().setShowsAllFiles(true);
+         sim.mac.slowEvent({"System Events", "key code", ""}, 10);
+       },
+       [] {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    std::filesystem::remove_all(storageFolder());
+    auto preferences = engineOn();
+    preferences.hideOnNavigation = true;
+    writeSettings(preferences);
+    openFolder(pictures, FinderView::icon, finders);
+    c.fault();
+    launch();
+    advance(10);
+    ASSERT_TRUE(original(pictures));
+    EXPECT_EQ(original(pictures)->group, "Size") << diagnostics.str();
+    EXPECT_EQ(original(pictures)->sort, "Date Added");
+    c.recover();
+    advance(36);
+    EXPECT_EQ(shown(pictures), arrangedByEarlierBuild);
+    ASSERT_FALSE(model->activities()->empty());
+    const auto& entry = model->activities()->front();
+    EXPECT_EQ(entry.title, "已应用文件种类分组") << diagnostics.str();
+    EXPECT_EQ(entry.previousGroup, "Size");
+    EXPECT_EQ(entry.previousSort, "Date Added");
+    shutDown();
+  }
+}
+
+}  // namespace
+}  // namespace tidyframe
