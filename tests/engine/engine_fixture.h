@@ -74,7 +74,8 @@ class EngineTest : public ::testing::Test {
   }
 
   void launch() {
-    host = std::make_unique<SimulatedEngineHost>(dispatch, sim, *lookup, storageFolder(), home(), &diagnostics, copyAside);
+    host = std::make_unique<SimulatedEngineHost>(dispatch, sim, *lookup, storageFolder(), home(), &diagnostics,
+                                                 copyAside);
     model = AppModel::create(host->services());
     model->setDelegate(&delegate);
     dispatch.runUntilIdle();
