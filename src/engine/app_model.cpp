@@ -157,6 +157,7 @@ std::optional<std::string> AppModel::preferredColorScheme() const {
 
 void AppModel::refreshEnvironment(bool includeVolumes) {
   assert(isMainQueue());
+  if (shuttingDown_) return;
   const Date now = services_.dispatch.now();
   if (includeVolumes || now - lastVolumeRefresh_ > refreshInterval) refreshVolumes();
   if (environmentRefreshInFlight_) return;
@@ -189,6 +190,7 @@ void AppModel::refreshEnvironment(bool includeVolumes) {
 }
 
 void AppModel::refreshVolumes() {
+  if (shuttingDown_) return;
   if (volumeRefreshInFlight_) {
     volumeRefreshPending_ = true;
     return;
@@ -209,7 +211,7 @@ void AppModel::refreshVolumes() {
 }
 
 void AppModel::verifyAutomation() {
-  if (permissionCheckInFlight_ || busy_.get()) return;
+  if (shuttingDown_ || permissionCheckInFlight_ || busy_.get()) return;
   permissionCheckInFlight_ = true;
   auto& scripts = services_.scripts;
   runOn(
@@ -260,16 +262,32 @@ void AppModel::start() {
       });
 }
 
-// Waits for the script queue, then for every pending save, so that quitting loses nothing.
+// Waits for the script queue, for a take-over or hand-back (stopping a job can take seconds,
+// and one stopped halfway would leave a backup nobody hands back), then for every pending
+// save, so that quitting loses nothing.
 void AppModel::prepareForQuit(Task completion) {
   assert(isMainQueue());
   shuttingDown_ = true;
   timer_.reset();
   auto& main = services_.dispatch.main();
   auto& writer = services_.writer;
-  scriptQueue_->async([&main, &writer, completion = std::move(completion)]() mutable {
-    main.async([&writer, completion = std::move(completion)]() mutable { writer.flush(std::move(completion)); });
+  std::weak_ptr<AppModel> weak = weak_from_this();
+  scriptQueue_->async([&main, &writer, weak, completion = std::move(completion)]() mutable {
+    main.async([&writer, weak, completion = std::move(completion)]() mutable {
+      auto self = weak.lock();
+      if (!self) {
+        writer.flush(std::move(completion));
+        return;
+      }
+      self->quitCompletion_ = std::move(completion);
+      self->resumeQuitting();
+    });
   });
+}
+
+void AppModel::resumeQuitting() {
+  if (legacyTaskInFlight_ || !quitCompletion_) return;
+  services_.writer.flush(std::exchange(quitCompletion_, nullptr));
 }
 
 void AppModel::openAccessibility() {

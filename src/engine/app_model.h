@@ -169,6 +169,7 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   void startQuery();
   void processQuery(const std::expected<std::optional<FinderLocation>, ScriptFailure>& result,
                     std::uint64_t revision, const std::optional<std::string>& signature);
+  void settleWithoutFolder(std::uint64_t revision, const std::optional<std::string>& signature);
   std::string applyKey(const FinderLocation& location, const EffectiveRule& rule) const;
   bool isConfirmed(const FinderLocation& location, const EffectiveRule& rule) const;
   void arrange(const FinderLocation& location, const EffectiveRule& rule, const std::string& key,
@@ -183,8 +184,9 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   bool hiddenRepairAllowed() const;
 
   void finishTakeOver(const std::expected<void, LegacyFailure>& result, const std::function<void(bool)>& completion);
-  void runHandBack();
-  void finishHandBack(const std::expected<bool, LegacyFailure>& result);
+  void runHandBack(bool afterFailedTakeOver);
+  void finishHandBack(const std::expected<bool, LegacyFailure>& result, bool afterFailedTakeOver);
+  void resumeQuitting();
 
   EngineServices services_;
   AppModelDelegate* delegate_ = nullptr;
@@ -223,12 +225,18 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   bool finderTaskInFlight_ = false;
   bool activationInFlight_ = false;
   bool permissionCheckInFlight_ = false;
+  // A take-over or hand-back is running on the environment queue; quitting waits for it.
+  bool legacyTaskInFlight_ = false;
+  // The completion of a quit that waits for that task.
+  Task quitCompletion_;
   bool legacyReady_ = false;
   std::uint64_t ruleRevision_ = 0;
   FinderPollingState polling_;
   FinderNavigationGate navigationGate_;
   FinderHiddenRepairState hiddenRepair_;
   std::optional<std::string> lastAppliedKey_;
+  // The folder of the last query that found one; none after a window that showed no folder.
+  std::optional<std::string> lastProcessedPath_;
   // Set by applyNow: the next queried folder is arranged even if the archive confirms it.
   bool ignoreConfirmationOnce_ = false;
   std::optional<std::string> failureKey_;

@@ -38,11 +38,20 @@ std::string describe(const ScriptFailure& failure) {
   return std::to_string(failure.code) + " " + failure.message;
 }
 
+// Recents, AirDrop or a search: the Finder cannot name the window's target (-1728), or names
+// one that is no local file URL (a network location). Nothing to arrange and nothing wrong.
+bool showsNoFolder(const ScriptResult& reply) {
+  if (!reply) return reply.error().code == -1728;
+  if (reply->count() < 2 || reply->text(1) == "skip") return false;
+  const auto url = reply->text(1);
+  return !url || !filePath(*url);
+}
+
 }  // namespace
 
 // What the script queue found for one poll.
 struct AppModel::QueryOutcome {
-  enum class Kind { noWindow, unchanged, queried };
+  enum class Kind { noWindow, unchanged, noFolder, queried };
   Kind kind = Kind::noWindow;
   std::expected<std::optional<FinderLocation>, ScriptFailure> result;
   std::optional<std::string> signature;
@@ -116,8 +125,8 @@ void AppModel::startQuery() {
           outcome.kind = QueryOutcome::Kind::unchanged;
           return outcome;
         }
-        outcome.kind = QueryOutcome::Kind::queried;
         auto reply = services.scripts.run(FinderScripts::query());
+        outcome.kind = showsNoFolder(reply) ? QueryOutcome::Kind::noFolder : QueryOutcome::Kind::queried;
         if (!reply) {
           outcome.result = std::unexpected(reply.error());
         } else {
@@ -134,6 +143,9 @@ void AppModel::startQuery() {
             self.finderTaskInFlight_ = false;
             self.repairHiddenFilesIfNeeded();
             return;
+          case QueryOutcome::Kind::noFolder:
+            self.settleWithoutFolder(revision, outcome.signature);
+            return;
           case QueryOutcome::Kind::queried:
             self.processQuery(outcome.result, revision, outcome.signature);
             return;
@@ -141,11 +153,25 @@ void AppModel::startQuery() {
       });
 }
 
+// Such a window costs one query until it changes: no message, no log entry, no back-off.
+void AppModel::settleWithoutFolder(std::uint64_t revision, const std::optional<std::string>& signature) {
+  finderTaskInFlight_ = false;
+  diagnose("query no folder");
+  if (!preferences_->engineEnabled || shuttingDown_ || revision != ruleRevision_) return;
+  ignoreConfirmationOnce_ = false;
+  lastAppliedKey_.reset();
+  lastProcessedPath_.reset();
+  polling_.succeeded();
+  navigationGate_.record(signature, revision, services_.dispatch.now());
+}
+
 void AppModel::processQuery(const std::expected<std::optional<FinderLocation>, ScriptFailure>& result,
                             std::uint64_t revision, const std::optional<std::string>& signature) {
   finderTaskInFlight_ = false;
   if (services_.diagnostics) diagnose("query " + (result ? describe(*result) : "failed " + describe(result.error())));
   if (!preferences_->engineEnabled || shuttingDown_ || revision != ruleRevision_) return;
+  // applyNow's override is for the folder in front now, whatever this query found.
+  const bool forced = std::exchange(ignoreConfirmationOnce_, false);
   const L& l = services_.l;
   if (!result && result.error().code == -1712) {
     pause();
@@ -160,17 +186,23 @@ void AppModel::processQuery(const std::expected<std::optional<FinderLocation>, S
   polling_.succeeded();
   if (!*result || !finderIsFrontmost()) return;
   const FinderLocation& location = **result;
+  // A folder that can never be confirmed shows the Finder's default again when the user comes
+  // back to it, so the last applied key only holds within one visit.
+  if (lastProcessedPath_ != location.path) lastAppliedKey_.reset();
+  lastProcessedPath_ = location.path;
   currentPath_.setIfChanged(location.path);
   const auto rule = ruleIndex_.resolve(location.path, location.volumeID, location.isExternal, l);
   currentSource_.setIfChanged(rule.excluded ? l.t("此位置已排除") : rule.source);
   const std::string key = applyKey(location, rule);
   const Date now = services_.dispatch.now();
-  const bool forced = std::exchange(ignoreConfirmationOnce_, false);
   if (rule.excluded || (!forced && isConfirmed(location, rule)) || lastAppliedKey_ == key) {
     navigationGate_.record(signature, revision, now);
     return;
   }
-  if (failureKey_ == key && now - lastFailureDate_ < failurePause) return;
+  if (failureKey_ == key && now - lastFailureDate_ < failurePause) {
+    navigationGate_.hold(signature, revision, now, lastFailureDate_ + failurePause);
+    return;
+  }
   busy_.set(true);
   arrange(location, rule, key, signature);
 }
@@ -228,12 +260,14 @@ void AppModel::finishApply(const ApplyRequest& request, const ScriptResult& resu
     diagnose("apply failed " + describe(result.error()));
     failureKey_ = request.key;
     handle(result.error());
+    navigationGate_.hold(request.signature, request.revision, lastFailureDate_, lastFailureDate_ + failurePause);
     return;
   }
   diagnose("apply " + describe(*result));
   if (status == "error") {
     failureKey_ = request.key;
     handle(ScriptFailure{result->int32(5).value_or(-1), result->text(4).value_or(services_.l.t("Finder 操作未完成"))});
+    navigationGate_.hold(request.signature, request.revision, lastFailureDate_, lastFailureDate_ + failurePause);
     return;
   }
   if (status == "ok" || status == "unchanged") confirmApplied(request, *result);
@@ -323,9 +357,9 @@ void AppModel::applyNow() {
   failureKey_.reset();
   navigationGate_ = FinderNavigationGate{};
   polling_.succeeded();
-  ignoreConfirmationOnce_ = true;
   const auto finder = runningFinder();
   if (!finder) return;
+  ignoreConfirmationOnce_ = true;
   services_.workspace.yieldActivation(*finder);
   if (services_.workspace.activate(*finder)) {
     scheduleFinderCheck();

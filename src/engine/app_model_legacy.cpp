@@ -23,6 +23,7 @@ void AppModel::migrateLegacy(std::function<void(bool)> completion) {
                            {l.t("启用新版"), l.t("取消")}};
   if (services_.alerts.runModal(alert) != Alerts::firstButton) return;
   busy_.set(true);
+  legacyTaskInFlight_ = true;
   auto& legacy = services_.legacy;
   runOn(*environmentQueue_, [&legacy] { return legacy.takeOver(); },
         [completion = std::move(completion)](AppModel& self, std::expected<void, LegacyFailure> result) {
@@ -34,16 +35,18 @@ void AppModel::finishTakeOver(const std::expected<void, LegacyFailure>& result,
                               const std::function<void(bool)>& completion) {
   const L& l = services_.l;
   busy_.set(false);
+  legacyTaskInFlight_ = false;
   if (!result) {
     restoreLegacy(false);
     message_.set(l.f("迁移未完成，已尝试恢复旧版：%@", result.error().description));
     if (completion) completion(false);
-    return;
+  } else {
+    legacyRunning_.setIfChanged(false);
+    legacyReady_ = true;
+    log(l.t("已切换到新版"), l.t("旧版启动配置已备份，可从设置恢复"), std::nullopt, true);
+    if (completion) completion(true);
   }
-  legacyRunning_.setIfChanged(false);
-  legacyReady_ = true;
-  log(l.t("已切换到新版"), l.t("旧版启动配置已备份，可从设置恢复"), std::nullopt, true);
-  if (completion) completion(true);
+  resumeQuitting();
 }
 
 void AppModel::restoreLegacy(bool confirm) {
@@ -62,21 +65,28 @@ void AppModel::restoreLegacy(bool confirm) {
   if (status == LoginItemStatus::enabled || status == LoginItemStatus::requiresApproval) {
     if (const auto error = services_.loginItem.unregisterItem()) message_.set(l.f("新版登录启动未能停用：%@", *error));
   }
-  runHandBack();
+  runHandBack(!confirm);
 }
 
-void AppModel::runHandBack() {
+void AppModel::runHandBack(bool afterFailedTakeOver) {
   busy_.set(true);
+  legacyTaskInFlight_ = true;
   auto& legacy = services_.legacy;
   runOn(*environmentQueue_, [&legacy] { return legacy.handBack(); },
-        [](AppModel& self, std::expected<bool, LegacyFailure> result) { self.finishHandBack(result); });
+        [afterFailedTakeOver](AppModel& self, std::expected<bool, LegacyFailure> result) {
+          self.finishHandBack(result, afterFailedTakeOver);
+          self.resumeQuitting();
+        });
 }
 
-void AppModel::finishHandBack(const std::expected<bool, LegacyFailure>& result) {
+// A take-over that failed before writing its record leaves nothing to hand back; its own
+// reason, already shown, says more than the hand-back's.
+void AppModel::finishHandBack(const std::expected<bool, LegacyFailure>& result, bool afterFailedTakeOver) {
   const L& l = services_.l;
   busy_.set(false);
+  legacyTaskInFlight_ = false;
   if (!result && result.error().kind == LegacyFailureKind::recordUnreadable) {
-    message_.set(l.t("Finder 操作未完成"));
+    if (!afterFailedTakeOver) message_.set(l.t("Finder 操作未完成"));
     return;
   }
   if (!result) {

@@ -1,6 +1,7 @@
 #include "legacy/legacy_service.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <ctime>
 #include <fstream>
@@ -60,6 +61,29 @@ std::string timestamp(Date date) {
   return text;
 }
 
+// The time and the attempt number of "<label>.<UTC time>.plist" or "<label>.<UTC time>-<n>.plist",
+// the names keepDatedCopy gives; they order the copies from oldest to newest.
+using DatedName = std::pair<std::string, long>;
+
+std::optional<DatedName> datedName(std::string_view name, std::string_view label) {
+  constexpr std::string_view timeShape = "0000-00-00-000000";
+  const std::string prefix = std::string(label) + ".";
+  if (!name.starts_with(prefix) || !name.ends_with(agentExtension)) return std::nullopt;
+  name = name.substr(prefix.size(), name.size() - prefix.size() - agentExtension.size());
+  if (name.size() < timeShape.size()) return std::nullopt;
+  for (std::size_t i = 0; i < timeShape.size(); ++i) {
+    const bool digit = name[i] >= '0' && name[i] <= '9';
+    if (timeShape[i] == '0' ? !digit : name[i] != '-') return std::nullopt;
+  }
+  const auto suffix = name.substr(timeShape.size());
+  if (suffix.empty()) return DatedName{std::string(name), 1};
+  long attempt = 0;
+  const auto* last = suffix.data() + suffix.size();
+  const auto parsed = std::from_chars(suffix.data() + 1, last, attempt);
+  if (suffix.front() != '-' || parsed.ec != std::errc{} || parsed.ptr != last) return std::nullopt;
+  return DatedName{std::string(name.substr(0, timeShape.size())), attempt};
+}
+
 bool isKnownLabel(std::string_view label) {
   return std::find(LegacyService::labels.begin(), LegacyService::labels.end(), label) != LegacyService::labels.end();
 }
@@ -95,12 +119,31 @@ std::expected<void, LegacyFailure> LegacyService::takeOver() {
     if (auto backedUp = backUp(label); !backedUp) return backedUp;
     moved.emplace_back(label);
   }
-  if (auto saved = saveRecord(moved); !saved) return saved;
+  if (auto saved = saveRecord(mergedRecord(moved)); !saved) return saved;
 
   for (const auto& label : moved) {
     if (auto stopped = stop(label); !stopped) return stopped;
   }
+  // A job loaded without its agent file would go on arranging the Finder beside the engine.
+  for (const auto label : labels) {
+    if (!isLoaded(label)) continue;
+    if (auto stopped = bootOut(label); !stopped) return stopped;
+  }
   return {};
+}
+
+// A take-over interrupted earlier left backups of jobs it already removed: they stay listed,
+// so the hand-back restores them too.
+std::vector<std::string> LegacyService::mergedRecord(const std::vector<std::string>& moved) const {
+  const auto earlier = readRecord().value_or(std::vector<std::string>{});
+  std::vector<std::string> merged;
+  for (const auto label : labels) {
+    std::error_code error;
+    const bool listed = std::ranges::find(moved, label) != moved.end() ||
+                        (std::ranges::find(earlier, label) != earlier.end() && fs::exists(backupPath(label), error));
+    if (listed) merged.emplace_back(label);
+  }
+  return merged;
 }
 
 std::expected<bool, LegacyFailure> LegacyService::handBack() {
@@ -195,6 +238,14 @@ std::expected<void, LegacyFailure> LegacyService::keepDatedCopy(std::string_view
 }
 
 std::expected<void, LegacyFailure> LegacyService::stop(std::string_view label) {
+  if (auto stopped = bootOut(label); !stopped) return stopped;
+  std::error_code error;
+  fs::remove(agentPath(label), error);
+  if (error) return fileFailure(error, agentPath(label));
+  return {};
+}
+
+std::expected<void, LegacyFailure> LegacyService::bootOut(std::string_view label) {
   const auto bootout = runner_.command(locations_.launchctl, {"bootout", target(label)});
   const Date deadline = dispatch_.now() + stopTimeout;
   while (isLoaded(label)) {
@@ -207,10 +258,23 @@ std::expected<void, LegacyFailure> LegacyService::stop(std::string_view label) {
     if (const auto output = trimmed(bootout.output); !output.empty()) description += ": " + output;
     return std::unexpected(LegacyFailure{LegacyFailureKind::stillLoaded, stillLoadedCode, description});
   }
-  std::error_code error;
-  fs::remove(agentPath(label), error);
-  if (error) return fileFailure(error, agentPath(label));
   return {};
+}
+
+// The configuration in use most recently: the newest dated copy a later take-over kept, else
+// the first backup.
+fs::path LegacyService::latestBackup(std::string_view label) const {
+  fs::path latest = backupPath(label);
+  std::optional<DatedName> newest;
+  std::error_code error;
+  for (fs::directory_iterator entry(locations_.backupFolder, error), end; !error && entry != end;
+       entry.increment(error)) {
+    const auto dated = datedName(entry->path().filename().string(), label);
+    if (!dated || (newest && *dated <= *newest)) continue;
+    newest = dated;
+    latest = entry->path();
+  }
+  return latest;
 }
 
 // A user who deleted the whole LaunchAgents folder still gets the jobs back.
@@ -219,7 +283,7 @@ std::expected<void, LegacyFailure> LegacyService::restore(std::string_view label
   std::error_code error;
   if (!fs::exists(agent, error)) {
     fs::create_directories(locations_.launchAgents, error);
-    if (!error) fs::copy_file(backupPath(label), agent, fs::copy_options::none, error);
+    if (!error) fs::copy_file(latestBackup(label), agent, fs::copy_options::none, error);
     if (error) return fileFailure(error, agent);
   }
   if (isLoaded(label)) return {};

@@ -78,14 +78,15 @@ class LegacyService {
   // as a count of 0.
   LegacyDetection detect();
 
-  // Backs up every agent file found, writes the migration record, then stops each job and
-  // removes its agent file. Stops at the first failure; what was done stays done, so the
-  // caller hands back to undo it. An existing backup is never replaced: an agent file that
-  // differs from it is kept beside it under a dated name first.
+  // Backs up every agent file found, writes the migration record (still listing the labels of
+  // an earlier record whose backup exists), then stops each job and removes its agent file,
+  // and finally boots out any job still loaded without a file. Stops at the first failure;
+  // what was done stays done, so the caller hands back to undo it. An existing backup is never
+  // replaced: an agent file that differs from it is kept beside it under a dated name first.
   std::expected<void, LegacyFailure> takeOver();
 
-  // Restores the agent files of the migration record that are missing and loads each job not
-  // loaded yet. Answers whether any of the earlier jobs is loaded afterwards.
+  // Restores the agent files of the migration record that are missing, from the newest dated
+  // copy or else the first backup, and loads each job not loaded yet. Answers whether any of the earlier jobs is loaded afterwards.
   std::expected<bool, LegacyFailure> handBack();
 
   // Whether there is a migration record to hand back from. Only looks for the file, so the
@@ -104,6 +105,9 @@ class LegacyService {
   std::expected<void, LegacyFailure> backUp(std::string_view label);
   std::expected<void, LegacyFailure> keepDatedCopy(std::string_view label);
   std::expected<void, LegacyFailure> stop(std::string_view label);
+  std::expected<void, LegacyFailure> bootOut(std::string_view label);
+  std::vector<std::string> mergedRecord(const std::vector<std::string>& moved) const;
+  std::filesystem::path latestBackup(std::string_view label) const;
   std::expected<void, LegacyFailure> restore(std::string_view label);
   std::expected<void, LegacyFailure> saveRecord(const std::vector<std::string>& moved) const;
   std::optional<std::vector<std::string>> readRecord() const;

@@ -27,12 +27,19 @@ class FolderObject final : public ScriptObject {
   }
   std::vector<ScriptObjectPtr> elements(std::string_view) const override { return {}; }
   std::optional<PropertyValue> property(std::string_view name) const override {
-    if (name == "URL") return Value(finderFolderUrl(path_));
+    if (name == "URL") return url();
     if (name == "name") return Value(finderDisplayName(path_));
     return std::nullopt;
   }
 
  private:
+  Value url() const {
+    const auto* place = finderSpecialPlace(path_);
+    if (!place) return Value(finderFolderUrl(path_));
+    if (!place->url) throw ScriptException(-1728, "Can’t get URL of target of Finder window 1.");
+    return Value(std::string(*place->url));
+  }
+
   std::string path_;
 };
 

@@ -6,6 +6,24 @@ namespace tidyframe {
 
 namespace {
 
+constexpr FinderSpecialPlace specialPlaces[] = {
+    {"Recents", std::nullopt, "file:///System/Library/CoreServices/Finder.app/Contents/Resources/MyLibraries/myDocuments.cannedSearch/"},
+    {"AirDrop", std::nullopt, "nwnode://domain-AirDrop"},
+    {"Search", std::nullopt, "file:///Users/demo/Library/Saved%20Searches/Search.savedSearch/"},
+    {"Network", "smb://server.local/share/", "smb://server.local/share/"},
+};
+
+}  // namespace
+
+const FinderSpecialPlace* finderSpecialPlace(std::string_view path) {
+  for (const auto& place : specialPlaces) {
+    if (place.name == path) return &place;
+  }
+  return nullptr;
+}
+
+namespace {
+
 // A Finder on a real Mac writes ";" in a path as "%3B" (inferred: it is outside Foundation's
 // URL-path character set).
 bool keptInUrl(unsigned char c) {

@@ -26,6 +26,19 @@ std::string finderFolderUrl(std::string_view path);
 // The name the Finder shows for a folder: its last path component; the startup disk for "/".
 std::string finderDisplayName(std::string_view path);
 
+// A place a Finder window can show that is no folder, opened by its name instead of a path.
+// Inferred, not observed (the notes only say special places may fail the query), and kept in
+// finderSpecialPlaces so a person with a Mac can correct it: `url` is what "URL of target"
+// answers (none: it raises -1728), `document` what the window's AXDocument reads.
+struct FinderSpecialPlace {
+  std::string_view name;
+  std::optional<std::string_view> url;
+  std::string_view document;
+};
+
+// Recents, AirDrop and a search, and a network location.
+const FinderSpecialPlace* finderSpecialPlace(std::string_view path);
+
 // How the Finder arranges one folder in one view.
 struct FolderArrangement {
   bool grouped = false;

@@ -120,7 +120,8 @@ class SimAccessibilityElement final : public AccessibilityElement {
     const bool browser = window.kind == FinderWindowKind::browser;
     if (name == "AXRole") return AccessibilityValue(std::string(roleName()));
     if (name == "AXDocument" && role_ == Role::window && browser) {
-      return AccessibilityValue(finderFolderUrl(window.path));
+      const auto* place = finderSpecialPlace(window.path);
+      return AccessibilityValue(place ? std::string(place->document) : finderFolderUrl(window.path));
     }
     if (name == "AXIdentifier" && role_ == Role::view) {
       return AccessibilityValue(std::string(finderViewIdentifier(window.view)));

@@ -136,6 +136,97 @@ TEST_F(Legacy, HandBackWhenAlreadyLoadedBootstrapsNothingAndStillLogs) {
   EXPECT_EQ(sim.loginItem.status(), LoginItemStatus::notRegistered);
 }
 
+TEST_F(Legacy, ATakeOverSucceedsOnlyWhenEveryEarlierJobIsStopped) {
+  const std::string first = "local.plumbline", second = "local.plumbline.live";
+  struct Case {
+    const char* reason;
+    std::function<void()> setup;
+    const char* message;  // none: the take-over succeeds
+  };
+  const Case cases[] = {
+      {"a job loaded without its agent file is booted out too",
+       [&] {
+         installAgent(first, true);
+         sim.launchd.load(second, agent(second));
+       },
+       nullptr},
+      {"such a job that will not stop fails the take-over",
+       [&] {
+         installAgent(first, true);
+         sim.launchd.load(second, agent(second));
+         sim.launchd.setStopDelay(second, SimLaunchd::never);
+       },
+       "迁移未完成，已尝试恢复旧版：旧版服务仍在运行"},
+      {"a failure before any record keeps its own reason",
+       [&] {
+         installAgent(first, true);
+         writeFile("legacy-backup", "not a folder");
+       },
+       "迁移未完成，已尝试恢复旧版：legacy-backup"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    std::filesystem::remove_all(home());
+    std::filesystem::remove_all(storageFolder());
+    c.setup();
+    launch();
+    startAnswering(Alerts::firstButton);
+    advance(10);
+    EXPECT_EQ(model->preferences()->engineEnabled, c.message == nullptr);
+    if (c.message) {
+      EXPECT_TRUE(model->message().get().value_or("").starts_with(c.message)) << model->message().get().value_or("");
+    } else {
+      EXPECT_FALSE(sim.launchd.isLoaded(first) || sim.launchd.isLoaded(second));
+    }
+    shutDown();
+    for (const auto& label : {first, second}) {
+      sim.launchd.setStopDelay(label, 0);
+      if (sim.launchd.isLoaded(label)) sim.launchd.command("/bin/launchctl", {"bootout", "gui/501/" + label});
+    }
+  }
+}
+
+// An earlier take-over was cut short: the first job is gone with its backup kept, the second
+// still runs, and its agent file changed since its own backup was made.
+TEST_F(Legacy, HandBackRestoresEveryBackupInItsNewestConfiguration) {
+  const std::string first = "local.plumbline", second = "local.plumbline.live";
+  const auto backups = storageFolder() / "legacy-backup";
+  SimLaunchd::writeAgentFile(backups / (first + ".plist"), first);
+  SimLaunchd::writeAgentFile(backups / (second + ".plist"), second);
+  ASSERT_TRUE(Storage::save(Json::array({first, second}), backups / "migration.json"));
+  installAgent(second, true);
+  std::ofstream(agent(second), std::ios::app) << "<!-- changed since the backup -->\n";
+  const auto newest = contents(agent(second));
+  launch();
+  startAnswering(Alerts::firstButton);
+  ASSERT_TRUE(model->preferences()->engineEnabled);
+  sim.alerts.answerAlert(Alerts::firstButton);
+  model->restoreLegacy(true);
+  advance(3);
+  EXPECT_TRUE(sim.launchd.isLoaded(first)) << "the backup of the interrupted take-over was forgotten";
+  EXPECT_TRUE(sim.launchd.isLoaded(second));
+  EXPECT_EQ(contents(agent(second)), newest);
+}
+
+TEST_F(Legacy, QuittingWaitsForATakeOver) {
+  installAgent("local.plumbline", true);
+  sim.launchd.setStopDelay("local.plumbline", 5);
+  launch();
+  sim.alerts.answerAlert(Alerts::firstButton);
+  model->start();
+  advance(0.5);
+  ASSERT_TRUE(model->busy().get());
+  bool done = false;
+  model->prepareForQuit([&] {
+    done = true;
+    const auto titles = activityTitles();
+    EXPECT_NE(std::ranges::find(titles, "已切换到新版"), titles.end()) << "quit while the take-over ran";
+  });
+  advance(15);
+  EXPECT_TRUE(done);
+  model.reset();
+}
+
 TEST_F(Legacy, LoginItemErrorsAreShown) {
   launch();
   sim.loginItem.failNext("Operation not permitted");

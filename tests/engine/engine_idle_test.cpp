@@ -1,0 +1,111 @@
+#include "engine/engine_fixture.h"
+
+namespace tidyframe {
+namespace {
+
+// What the engine does, and what it costs, while the front window does not change.
+using Idle = EngineTest;
+
+constexpr FolderArrangement kindByName{true, ArrangeKey::kind, ArrangeKey::name};
+
+TEST_F(Idle, AWindowShowingNoFolderCostsOneQueryPerChange) {
+  writeSettings(engineOn());
+  const int window = openFolder(pictures);
+  launch();
+  advance(6);
+  for (const char* place : {"Recents", "AirDrop", "Search", "Network"}) {
+    SCOPED_TRACE(place);
+    sim.finder().navigate(window, place);
+    advance(6);
+    const int afterTheFirstQuery = finderEvents();
+    advance(60);
+    EXPECT_EQ(finderEvents(), afterTheFirstQuery);
+    EXPECT_FALSE(model->message().get());
+  }
+  EXPECT_EQ(activityTitles(), std::vector<std::string>{"已应用文件种类分组"}) << "no failure was logged";
+}
+
+// A card without a volume UUID is never confirmed, and the Finder forgets its arrangement.
+TEST_F(Idle, ACardWithoutVolumeIdIsArrangedOnEveryReturn) {
+  sim.volumes.mount({card, {std::string("SD"), std::nullopt, false, true, false, 32000000000, 1000000000}, false});
+  sim.volumes.addFolder(cardPhotos);
+  auto preferences = engineOn();
+  LocationRule excluded;
+  excluded.name = "Documents";
+  excluded.path = documents;
+  excluded.excluded = true;
+  preferences.rules = {excluded};
+  writeSettings(preferences);
+  const int window = openFolder(pictures);
+  launch();
+  advance(6);
+  for (const char* through : {pictures, documents, "Recents"}) {
+    SCOPED_TRACE(through);
+    sim.finder().setArrangement(cardPhotos, FinderView::icon, {});
+    sim.finder().navigate(window, cardPhotos);
+    advance(6);
+    EXPECT_EQ(shown(cardPhotos), kindByName);
+    sim.finder().navigate(window, through);
+    advance(6);
+  }
+}
+
+TEST_F(Idle, ApplyNowEndsWithTheNextProcessedFolder) {
+  writeSettings(engineOn());
+  openFolder(pictures);
+  launch();
+  advance(6);
+  struct Case {
+    const char* reason;
+    std::function<void()> before, after;
+  };
+  const Case cases[] = {
+      {"no Finder running", [this] { sim.finder().quit(); }, [this] { sim.finder().launch(); }},
+      {"an empty answer", [this] { openFolder(package); }, [] {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    c.before();
+    model->applyNow();
+    advance(6);
+    c.after();
+    openFolder(pictures, FinderView::icon, {});
+    advance(20);
+    EXPECT_EQ(shown(pictures), FolderArrangement{}) << "the user's own arrangement of a confirmed folder was replaced";
+  }
+}
+
+TEST_F(Idle, NoNewWorkOnceQuittingBegan) {
+  writeSettings(engineOn());
+  launch();
+  advance(1);
+  model->prepareForQuit([] {});
+  const int queries = sim.permissions.queries(), listings = sim.volumes.listings(), events = allEvents();
+  model->refreshEnvironment(true);
+  model->refreshVolumes();
+  model->verifyAutomation();
+  advance(5);
+  EXPECT_EQ(sim.permissions.queries(), queries);
+  EXPECT_EQ(sim.volumes.listings(), listings);
+  EXPECT_EQ(allEvents(), events);
+  model.reset();
+}
+
+TEST_F(Idle, AnArrangementErrorIsNotAskedAgainBeforeThePauseEnds) {
+  auto preferences = engineOn();
+  preferences.sorting = Sorting::tags;
+  writeSettings(preferences);
+  FinderMenuStyle style;
+  style.language = FinderMenuLanguage::dutch;
+  sim.finder().setMenuStyle(style);
+  openFolder(pictures);
+  launch();
+  advance(6);
+  ASSERT_TRUE(model->message().get());
+  const int before = allEvents();
+  advance(20);
+  EXPECT_EQ(allEvents(), before) << "the unchanged window was queried during the pause";
+}
+
+}  // namespace
+}  // namespace tidyframe
