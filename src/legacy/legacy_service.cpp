@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "base/json.h"
+#include "base/json_reader.h"
 #include "storage/storage.h"
 
 namespace tidyframe {
@@ -97,6 +98,7 @@ LegacyLocations LegacyLocations::standard(const fs::path& home, const fs::path& 
       .legacyBase = home / "Library/Application Support/Plumbline",
       .backupFolder = storageFolder / "legacy-backup",
       .userId = userId,
+      .launchctlTimeout = 10,
   };
 }
 
@@ -176,16 +178,26 @@ std::string LegacyService::domain() const { return "gui/" + std::to_string(locat
 std::string LegacyService::target(std::string_view label) const { return domain() + "/" + std::string(label); }
 
 bool LegacyService::isLoaded(std::string_view label) {
-  return runner_.command(locations_.launchctl, {"print", target(label)}).status == 0;
+  return runner_.command(locations_.launchctl, {"print", target(label)}, locations_.launchctlTimeout).status == 0;
 }
 
+// The earlier product's file is read member by member, so whatever else it holds costs no
+// memory.
 std::int64_t LegacyService::checkedFolders() const {
-  const auto document = Storage::readJson(locations_.legacyBase / statusFileName);
-  if (!document || !document->is_object()) return 0;
-  const auto value = document->find(checkedFoldersKey);
-  if (value == document->end() || !value->is_number_integer()) return 0;
-  if (value->is_number_unsigned() && value->get<std::uint64_t>() > std::numeric_limits<std::int64_t>::max()) return 0;
-  return value->get<std::int64_t>();
+  const auto bytes = Storage::readBytes(locations_.legacyBase / statusFileName);
+  if (!bytes) return 0;
+  JsonReader reader(*bytes);
+  Json value;
+  const bool read = reader.object([&](std::string key) {
+    if (key != checkedFoldersKey) return reader.skip();
+    value = Json();
+    if (reader.peek() != JsonReader::Kind::number) return reader.skip();
+    value = reader.number().value_or(Json());
+    return !reader.failed();
+  });
+  if (!read || !reader.finished() || !value.is_number_integer()) return 0;
+  if (value.is_number_unsigned() && value.get<std::uint64_t>() > std::numeric_limits<std::int64_t>::max()) return 0;
+  return value.get<std::int64_t>();
 }
 
 std::expected<void, LegacyFailure> LegacyService::saveRecord(const std::vector<std::string>& moved) const {
@@ -199,13 +211,16 @@ std::expected<void, LegacyFailure> LegacyService::saveRecord(const std::vector<s
 
 // A record holding anything but texts was not written by takeOver; none of it is trusted.
 std::optional<std::vector<std::string>> LegacyService::readRecord() const {
-  const auto document = Storage::readJson(recordPath());
-  if (!document || !document->is_array()) return std::nullopt;
+  const auto bytes = Storage::readBytes(recordPath());
+  if (!bytes) return std::nullopt;
+  JsonReader reader(*bytes);
   std::vector<std::string> recorded;
-  for (const auto& item : *document) {
-    if (!item.is_string()) return std::nullopt;
-    recorded.push_back(item.get<std::string>());
-  }
+  const bool read = reader.array([&] {
+    auto label = reader.string();
+    if (label) recorded.push_back(std::move(*label));
+    return label.has_value();
+  });
+  if (!read || !reader.finished()) return std::nullopt;
   return recorded;
 }
 
@@ -246,7 +261,8 @@ std::expected<void, LegacyFailure> LegacyService::stop(std::string_view label) {
 }
 
 std::expected<void, LegacyFailure> LegacyService::bootOut(std::string_view label) {
-  const auto bootout = runner_.command(locations_.launchctl, {"bootout", target(label)});
+  const auto bootout =
+      runner_.command(locations_.launchctl, {"bootout", target(label)}, locations_.launchctlTimeout);
   const Date deadline = dispatch_.now() + stopTimeout;
   while (isLoaded(label)) {
     const double left = deadline - dispatch_.now();
@@ -287,7 +303,8 @@ std::expected<void, LegacyFailure> LegacyService::restore(std::string_view label
     if (error) return fileFailure(error, agent);
   }
   if (isLoaded(label)) return {};
-  const auto result = runner_.command(locations_.launchctl, {"bootstrap", domain(), agent.string()});
+  const auto result =
+      runner_.command(locations_.launchctl, {"bootstrap", domain(), agent.string()}, locations_.launchctlTimeout);
   if (result.status != 0) {
     return std::unexpected(LegacyFailure{LegacyFailureKind::bootstrap, result.status, trimmed(result.output)});
   }

@@ -22,6 +22,8 @@ struct LegacyLocations {
   std::filesystem::path legacyBase;    // the earlier product's data folder, holding "status.json"
   std::filesystem::path backupFolder;  // backed-up agent files and "migration.json"
   unsigned userId = 0;
+  // How long one launchctl call may take before it is stopped and counts as failed.
+  double launchctlTimeout = 10;
 
   // The usual places below the user's home folder and the storage folder.
   static LegacyLocations standard(const std::filesystem::path& home, const std::filesystem::path& storageFolder,

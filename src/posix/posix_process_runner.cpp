@@ -1,13 +1,20 @@
 #include "posix/posix_process_runner.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <optional>
+#include <sstream>
 #include <system_error>
 
+#include "base/file_descriptor.h"
 #include "base/unicode.h"
 
 extern char** environ;
@@ -15,25 +22,20 @@ extern char** environ;
 namespace tidyframe {
 namespace {
 
-// Closes the descriptor it holds when it goes out of scope.
-class FileDescriptor {
+// The spawn file actions and attributes, destroyed once the child has started.
+class SpawnAttributes {
  public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() { reset(); }
+  SpawnAttributes() { ::posix_spawnattr_init(&attributes_); }
+  SpawnAttributes(const SpawnAttributes&) = delete;
+  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+  ~SpawnAttributes() { ::posix_spawnattr_destroy(&attributes_); }
 
-  int get() const { return fd_; }
-  void reset() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
+  posix_spawnattr_t* get() { return &attributes_; }
 
  private:
-  int fd_ = -1;
+  posix_spawnattr_t attributes_;
 };
 
-// The spawn attributes that need destroying once the child has started.
 class FileActions {
  public:
   FileActions() { ::posix_spawn_file_actions_init(&actions_); }
@@ -65,10 +67,23 @@ int makePipe(int (&fds)[2]) {
 #endif
 }
 
-std::string readToEnd(int fd) {
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds left until `deadline`, rounded up so a wait never ends just before it.
+int millisecondsUntil(Clock::time_point deadline) {
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return static_cast<int>(std::clamp<long long>(left, 0, 60 * 60 * 1000));
+}
+
+// Everything written to `fd` until end of file; nothing when `deadline` passes first.
+std::optional<std::string> readToEnd(int fd, Clock::time_point deadline) {
   std::string bytes;
   char buffer[4096];
   for (;;) {
+    pollfd ready{fd, POLLIN, 0};
+    const int waited = ::poll(&ready, 1, millisecondsUntil(deadline));
+    if (waited < 0 && errno == EINTR) continue;
+    if (waited == 0) return std::nullopt;
     const ssize_t count = ::read(fd, buffer, sizeof buffer);
     if (count > 0) {
       bytes.append(buffer, static_cast<std::size_t>(count));
@@ -78,14 +93,37 @@ std::string readToEnd(int fd) {
   }
 }
 
-int waitForExit(pid_t pid) {
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return -1;
-  }
+int exitStatus(int status) {
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return -1;
+}
+
+// The exit status, or nothing when `deadline` passes first. A child may close its output and
+// run on, so the wait after end of file is bounded too; it asks every few milliseconds.
+std::optional<int> waitForExit(pid_t pid, Clock::time_point deadline) {
+  for (;;) {
+    int status = 0;
+    const pid_t done = ::waitpid(pid, &status, WNOHANG);
+    if (done == pid) return exitStatus(status);
+    if (done < 0 && errno != EINTR) return -1;
+    if (Clock::now() >= deadline) return std::nullopt;
+    ::usleep(2000);
+  }
+}
+
+// Ends the child and everything it started (they share its process group), and reaps it.
+void killGroup(pid_t pid) {
+  ::kill(-pid, SIGKILL);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+}
+
+CommandResult timedOut(const std::string& executable, double timeout) {
+  std::ostringstream text;
+  text << executable << " did not finish within " << timeout << " seconds and was stopped";
+  return CommandResult{-1, text.str()};
 }
 
 std::vector<char*> argumentVector(const std::string& executable, const std::vector<std::string>& arguments) {
@@ -99,12 +137,17 @@ std::vector<char*> argumentVector(const std::string& executable, const std::vect
 
 }  // namespace
 
-CommandResult PosixProcessRunner::command(const std::string& executable, const std::vector<std::string>& arguments) {
+CommandResult PosixProcessRunner::command(const std::string& executable, const std::vector<std::string>& arguments,
+                                          double timeout) {
   int fds[2];
   if (const int error = makePipe(fds); error != 0) return launchFailure(error);
   FileDescriptor readEnd(fds[0]);
   FileDescriptor writeEnd(fds[1]);
 
+  // Its own process group, so a time-out can end whatever it started as well.
+  SpawnAttributes attributes;
+  ::posix_spawnattr_setflags(attributes.get(), POSIX_SPAWN_SETPGROUP);
+  ::posix_spawnattr_setpgroup(attributes.get(), 0);
   FileActions actions;
   ::posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   ::posix_spawn_file_actions_adddup2(actions.get(), writeEnd.get(), STDOUT_FILENO);
@@ -114,15 +157,21 @@ CommandResult PosixProcessRunner::command(const std::string& executable, const s
   // missing or unusable program never shows up as a child that exits with 127.
   pid_t pid = 0;
   auto argv = argumentVector(executable, arguments);
-  const int error = ::posix_spawn(&pid, executable.c_str(), actions.get(), nullptr, argv.data(), environ);
+  const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                          std::chrono::duration<double>(std::clamp(timeout, 0.0, 3600.0)));
+  const int error = ::posix_spawn(&pid, executable.c_str(), actions.get(), attributes.get(), argv.data(), environ);
   if (error != 0) return launchFailure(error);
 
   // Our copy of the write end must go, or the read below never sees end of file.
   writeEnd.reset();
-  std::string output = readToEnd(readEnd.get());
-  const int status = waitForExit(pid);
-  if (!unicode::isValidUtf8(output)) output.clear();
-  return CommandResult{status, std::move(output)};
+  auto output = readToEnd(readEnd.get(), deadline);
+  const auto status = output ? waitForExit(pid, deadline) : std::nullopt;
+  if (!status) {
+    killGroup(pid);
+    return timedOut(executable, timeout);
+  }
+  if (!unicode::isValidUtf8(*output)) output->clear();
+  return CommandResult{*status, std::move(*output)};
 }
 
 }  // namespace tidyframe

@@ -13,10 +13,14 @@ namespace tidyframe {
 // - the exit status of a program that exits;
 // - 128 + the signal number for a program killed by a signal (the shells' convention, never 0);
 // - -1 and the system's description of the error when the program cannot be started (missing,
-//   not executable, not a program, or out of resources).
+//   not executable, not a program, or out of resources);
+// - -1 and a text naming the program and the time-out when it has not exited and closed its
+//   output by then. The program runs in its own process group, and that whole group is killed,
+//   so nothing it started lingers holding the pipe.
 class PosixProcessRunner final : public ProcessRunner {
  public:
-  CommandResult command(const std::string& executable, const std::vector<std::string>& arguments) override;
+  CommandResult command(const std::string& executable, const std::vector<std::string>& arguments,
+                        double timeout) override;
 };
 
 }  // namespace tidyframe

@@ -84,7 +84,8 @@ std::size_t SimLaunchd::callCount(const std::string& verb) const {
   return count;
 }
 
-CommandResult SimLaunchd::command(const std::string& executable, const std::vector<std::string>& arguments) {
+CommandResult SimLaunchd::command(const std::string& executable, const std::vector<std::string>& arguments,
+                                  double /*timeout*/) {
   if (executable != launchctlPath_) return CommandResult{-1, "No such file or directory"};
   std::lock_guard guard(lock_);
   calls_.push_back(arguments);

@@ -52,7 +52,8 @@ TEST_F(Legacy, DetectionOfTheEarlierService) {
     EXPECT_EQ(model->legacyChecked().get(), c.checked);
     shutDown();
     for (const char* label : {"local.plumbline", "local.plumbline.live"}) {
-      if (sim.launchd.isLoaded(label)) sim.launchd.command("/bin/launchctl", {"bootout", "gui/501/" + std::string(label)});
+      if (!sim.launchd.isLoaded(label)) continue;
+      sim.launchd.command("/bin/launchctl", {"bootout", "gui/501/" + std::string(label)}, 10);
     }
   }
 }
@@ -181,7 +182,7 @@ TEST_F(Legacy, ATakeOverSucceedsOnlyWhenEveryEarlierJobIsStopped) {
     shutDown();
     for (const auto& label : {first, second}) {
       sim.launchd.setStopDelay(label, 0);
-      if (sim.launchd.isLoaded(label)) sim.launchd.command("/bin/launchctl", {"bootout", "gui/501/" + label});
+      if (sim.launchd.isLoaded(label)) sim.launchd.command("/bin/launchctl", {"bootout", "gui/501/" + label}, 10);
     }
   }
 }

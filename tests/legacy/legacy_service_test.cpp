@@ -5,13 +5,17 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <map>
 #include <optional>
 #include <sstream>
 
 #include "base/json.h"
+#include "base/temporary_folder.h"
+#include "base/thread_dispatch.h"
 #include "base/virtual_dispatch.h"
 #include "legacy/legacy_service.h"
+#include "posix/posix_process_runner.h"
 #include "sim/sim_launchd.h"
 
 namespace tidyframe {
@@ -50,22 +54,6 @@ std::vector<std::string> fileNames(const fs::path& folder) {
   std::sort(names.begin(), names.end());
   return names;
 }
-
-class TemporaryFolder {
- public:
-  TemporaryFolder() {
-    std::string pattern = (fs::temp_directory_path() / "tidyframe-legacy-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TemporaryFolder() { fs::remove_all(path_); }
-  TemporaryFolder(const TemporaryFolder&) = delete;
-  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 // One user's Mac: a home folder, a storage folder, launchd and the service over them.
 struct World {
@@ -151,6 +139,29 @@ TEST_F(LegacyServiceTest, DetectsLoadedJobsAndTheCheckedCount) {
     if (c.statusFile) writeText(statusFile, *c.statusFile);
     EXPECT_EQ(onEnvironmentQueue([&] { return rowWorld.service.detect(); }), c.expected) << c.reason;
   }
+}
+
+// A launchctl that never answers, on real threads: each call is stopped after the time-out and
+// counts as not loaded, and the environment queue is free again for the next check.
+TEST(LegacyServiceTimeOutTest, AHungLaunchctlDoesNotHoldTheEnvironmentQueue) {
+  const TemporaryFolder temporary;
+  writeText(temporary / "launchctl", "#!/bin/sh\nsleep 600\n");
+  fs::permissions(temporary / "launchctl", fs::perms::owner_all);
+  auto locations = World::locationsUnder(temporary.path(), (temporary / "launchctl").string());
+  locations.launchctlTimeout = 0.2;
+  ThreadDispatch dispatch;
+  const L l{{}, nullptr};
+  PosixProcessRunner runner;
+  LegacyService service(runner, dispatch, l, locations);
+  const auto environment = dispatch.makeSerialQueue("Tidyframe.environment");
+
+  std::promise<LegacyDetection> detected;
+  std::promise<void> nextCheck;
+  environment->async([&] { detected.set_value(service.detect()); });
+  environment->async([&] { nextCheck.set_value(); });
+
+  ASSERT_EQ(nextCheck.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
+  EXPECT_EQ(detected.get_future().get(), (LegacyDetection{false, 0}));
 }
 
 TEST_F(LegacyServiceTest, StandardLocations) {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
+#include "base/temporary_folder.h"
 #include "base/virtual_dispatch.h"
 #include "sim/sim_launchd.h"
 
@@ -13,8 +13,8 @@ namespace fs = std::filesystem;
 
 // The simulated launchctl answers as the real one does, so what works against it works on a Mac.
 TEST(SimLaunchdTest, AnswersLikeLaunchctl) {
-  std::string pattern = (fs::temp_directory_path() / "tidyframe-launchd-XXXXXX").string();
-  const fs::path folder = ::mkdtemp(pattern.data());
+  const TemporaryFolder temporary;
+  const fs::path& folder = temporary.path();
   const std::string agent = (folder / "local.plumbline.plist").string();
   const std::string renamed = (folder / "renamed.plist").string();
   SimLaunchd::writeAgentFile(agent, "local.plumbline");
@@ -43,10 +43,11 @@ TEST(SimLaunchdTest, AnswersLikeLaunchctl) {
       {"an unknown subcommand", {"kickstart", "gui/501/local.plumbline"}, 64},
       {"another program cannot start", {"print", "gui/501/local.plumbline.live"}, -1, "/sbin/launchctl"},
   };
-  for (const auto& step : steps) EXPECT_EQ(launchd.command(step.executable, step.arguments).status, step.status) << step.reason;
+  for (const auto& step : steps) {
+    EXPECT_EQ(launchd.command(step.executable, step.arguments, 10).status, step.status) << step.reason;
+  }
   EXPECT_EQ(launchd.calls().size(), std::size(steps) - 1);
   EXPECT_EQ(dispatch.pendingCount(), 0u);
-  fs::remove_all(folder);
 }
 
 }  // namespace

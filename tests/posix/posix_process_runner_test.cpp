@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include <cstdlib>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
+#include "base/temporary_folder.h"
 #include "posix/posix_process_runner.h"
 
 namespace tidyframe {
@@ -16,7 +15,7 @@ namespace fs = std::filesystem;
 CommandResult shell(const std::string& script, std::vector<std::string> more = {}) {
   std::vector<std::string> arguments{"-c", script, "sh"};
   arguments.insert(arguments.end(), more.begin(), more.end());
-  return PosixProcessRunner().command("/bin/sh", arguments);
+  return PosixProcessRunner().command("/bin/sh", arguments, 30);
 }
 
 TEST(PosixProcessRunnerTest, ProgramsThatRun) {
@@ -50,14 +49,28 @@ TEST(PosixProcessRunnerTest, ReadsOutputLargerThanThePipeBuffer) {
   EXPECT_EQ(result.output.substr(1000000), "end\n");
 }
 
+// Each program sleeps far longer than the time-out, so a runner that waits for it fails the
+// bound by minutes, never by scheduling noise.
+TEST(PosixProcessRunnerTest, ProgramsThatDoNotFinishAreStoppedAtTheTimeOut) {
+  struct Case {
+    const char* reason;
+    std::string script;
+  };
+  const Case cases[] = {
+      {"a child that never exits", "echo started; sleep 600"},
+      {"a child that closes its output and runs on", "exec >&- 2>&-; sleep 600"},
+      {"a grandchild that keeps the pipe open after the child exits", "sleep 600 & exit 0"},
+  };
+  for (const auto& c : cases) {
+    const auto began = std::chrono::steady_clock::now();
+    const auto result = PosixProcessRunner().command("/bin/sh", {"-c", c.script}, 0.3);
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(60)) << c.reason;
+    EXPECT_EQ(result, (CommandResult{-1, "/bin/sh did not finish within 0.3 seconds and was stopped"})) << c.reason;
+  }
+}
+
 class PosixProcessRunnerLaunchTest : public ::testing::Test {
  protected:
-  PosixProcessRunnerLaunchTest() {
-    std::string pattern = (fs::temp_directory_path() / "tidyframe-posix-XXXXXX").string();
-    folder_ = ::mkdtemp(pattern.data());
-  }
-  ~PosixProcessRunnerLaunchTest() override { fs::remove_all(folder_); }
-
   fs::path file(const std::string& name, const std::string& text, fs::perms permissions) const {
     const fs::path path = folder_ / name;
     std::ofstream(path) << text;
@@ -65,7 +78,8 @@ class PosixProcessRunnerLaunchTest : public ::testing::Test {
     return path;
   }
 
-  fs::path folder_;
+  const TemporaryFolder temporary_;
+  const fs::path& folder_ = temporary_.path();
 };
 
 TEST_F(PosixProcessRunnerLaunchTest, ProgramsThatCannotStartAnswerMinusOneAndWhy) {
@@ -84,14 +98,14 @@ TEST_F(PosixProcessRunnerLaunchTest, ProgramsThatCannotStartAnswerMinusOneAndWhy
       {"its interpreter is missing", file("orphan", "#!/no/such/interpreter\n", all), "No such file or directory"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(PosixProcessRunner().command(c.executable.string(), {"print"}), (CommandResult{-1, c.expectedOutput}))
+    EXPECT_EQ(PosixProcessRunner().command(c.executable.string(), {"print"}, 30), (CommandResult{-1, c.expectedOutput}))
         << c.reason;
   }
 }
 
 TEST_F(PosixProcessRunnerLaunchTest, AnExecutableScriptRuns) {
   const auto script = file("tool", "#!/bin/sh\necho \"$1\"\nexit 2\n", fs::perms::owner_all);
-  EXPECT_EQ(PosixProcessRunner().command(script.string(), {"bootout"}), (CommandResult{2, "bootout\n"}));
+  EXPECT_EQ(PosixProcessRunner().command(script.string(), {"bootout"}, 30), (CommandResult{2, "bootout\n"}));
 }
 
 }  // namespace

@@ -7,11 +7,7 @@ namespace {
 
 using Entries = std::vector<ActivityEntry>;
 
-std::optional<Entries> decode(std::string_view text) {
-  const auto json = parseJson(text);
-  if (!json) return std::nullopt;
-  return fromJson(*json, std::type_identity<Entries>{});
-}
+std::optional<Entries> decode(std::string_view text) { return decodeJson<Entries>(text); }
 
 // As the earlier macOS build wrote it: newest first, a date with a fraction, the optional keys
 // of the failure entry left out.

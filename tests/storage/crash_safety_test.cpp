@@ -11,7 +11,7 @@
 
 #include "storage/save_loop_value.h"
 #include "storage/storage.h"
-#include "storage/temporary_folder.h"
+#include "base/temporary_folder.h"
 
 namespace tidyframe {
 namespace {

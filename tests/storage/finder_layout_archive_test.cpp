@@ -15,11 +15,7 @@ OriginalFinderLayout legacy(std::string path, std::string group, std::string sor
   return layout(std::move(path), "*", std::nullopt, std::move(group), std::move(sort));
 }
 
-std::optional<FinderLayoutArchive> decode(std::string_view text) {
-  const auto json = parseJson(text);
-  if (!json) return std::nullopt;
-  return fromJson(*json, std::type_identity<FinderLayoutArchive>{});
-}
+std::optional<FinderLayoutArchive> decode(std::string_view text) { return decodeJson<FinderLayoutArchive>(text); }
 
 // The group of the original arrangement found for a folder, if any.
 std::optional<std::string> originalGroup(const FinderLayoutArchive& archive, std::string_view path,
@@ -85,6 +81,8 @@ TEST(FinderLayoutArchiveTest, ForgetConfirmationDropsExactlyOneFolder) {
   archive.remember(layout("/Users/demo/Photos", "list view", std::nullopt, "None", "Name"), "kind:name:true");
   archive.remember(layout("/Users/demo/Photos/2024", "icon view", "internal", "None", "Name"), "kind:name:true");
   archive.remember(layout("/Users/demo/Photos 2", "icon view", "internal", "None", "Name"), "kind:name:true");
+  // A sibling literally named "\nlist view" starts with the same key text.
+  archive.remember(layout("/Users/demo/Photos\nlist view", "icon view", "internal", "None", "Name"), "kind:name:true");
   archive.remember(layout("/Volumes/Card/DCIM", "icon view", "card-A", "None", "Name"), "kind:name:true");
   const auto originals = archive.originals;
 
@@ -92,7 +90,8 @@ TEST(FinderLayoutArchiveTest, ForgetConfirmationDropsExactlyOneFolder) {
 
   std::vector<std::string> left;
   for (const auto& [key, fingerprint] : archive.confirmed) left.push_back(key);
-  EXPECT_EQ(left, (std::vector<std::string>{"/Users/demo/Photos 2\nicon view\ninternal",
+  EXPECT_EQ(left, (std::vector<std::string>{"/Users/demo/Photos\nlist view\nicon view\ninternal",
+                                            "/Users/demo/Photos 2\nicon view\ninternal",
                                             "/Users/demo/Photos/2024\nicon view\ninternal",
                                             "/Volumes/Card/DCIM\nicon view\ncard-A"}));
   EXPECT_EQ(archive.originals, originals);

@@ -3,7 +3,7 @@
 #include "base/virtual_dispatch.h"
 #include "model/settings_document.h"
 #include "storage/persistence_writer.h"
-#include "storage/temporary_folder.h"
+#include "base/temporary_folder.h"
 
 namespace tidyframe {
 namespace {

@@ -7,7 +7,7 @@
 #include "model/settings_document.h"
 #include "storage/finder_layout_archive.h"
 #include "storage/storage.h"
-#include "storage/temporary_folder.h"
+#include "base/temporary_folder.h"
 
 namespace tidyframe {
 namespace {

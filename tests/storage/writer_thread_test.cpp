@@ -2,7 +2,7 @@
 
 #include "base/thread_dispatch.h"
 #include "storage/persistence_writer.h"
-#include "storage/temporary_folder.h"
+#include "base/temporary_folder.h"
 
 namespace tidyframe {
 namespace {
