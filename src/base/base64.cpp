@@ -50,6 +50,9 @@ std::optional<Bytes> base64Decode(std::string_view text) {
       if (value < 0 || padding > 0) return std::nullopt;
       group = (group << 6) | static_cast<std::uint32_t>(value);
     }
+    // Padding stands for zero bits; "QR==" must not decode as "QQ==" does.
+    const std::uint32_t unusedBits = padding == 2 ? 0xFFFF : padding == 1 ? 0xFF : 0;
+    if ((group & unusedBits) != 0) return std::nullopt;
     bytes.push_back(static_cast<std::uint8_t>(group >> 16));
     if (padding < 2) bytes.push_back(static_cast<std::uint8_t>(group >> 8));
     if (padding < 1) bytes.push_back(static_cast<std::uint8_t>(group));

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 
+#include "base/json_reader.h"
 #include "base/unicode.h"
 
 namespace tidyframe {
@@ -111,6 +112,11 @@ class Writer {
       error_ = "the number " + std::to_string(number) + " has no JSON form";
       return false;
     }
+    // "-0" would read back as the integer 0 and lose its sign.
+    if (number == 0 && std::signbit(number)) {
+      out_ += "-0.0";
+      return true;
+    }
     char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
     out_.append(buffer, result.ptr);
@@ -150,31 +156,6 @@ class Writer {
   std::string error_;
 };
 
-// Deepest bracket nesting outside string literals; stops counting once past the limit.
-int nestingDepth(std::string_view text) {
-  int depth = 0;
-  int deepest = 0;
-  bool inString = false;
-  bool escaped = false;
-  for (char c : text) {
-    if (inString) {
-      if (escaped) {
-        escaped = false;
-      } else if (c == '\\') {
-        escaped = true;
-      } else if (c == '"') {
-        inString = false;
-      }
-      continue;
-    }
-    if (c == '"') inString = true;
-    if (c == '[' || c == '{') deepest = std::max(deepest, ++depth);
-    if (c == ']' || c == '}') --depth;
-    if (deepest > maximumJsonDepth) break;
-  }
-  return deepest;
-}
-
 }  // namespace
 
 std::expected<std::string, std::string> writeJson(const Json& value) {
@@ -184,10 +165,10 @@ std::expected<std::string, std::string> writeJson(const Json& value) {
 }
 
 std::expected<Json, std::string> parseJson(std::string_view text) {
-  if (nestingDepth(text) > maximumJsonDepth) return std::unexpected("the document nests too deeply");
-  Json value = Json::parse(text.begin(), text.end(), nullptr, false);
-  if (value.is_discarded()) return std::unexpected("the document is not valid JSON");
-  return value;
+  JsonReader reader(text);
+  auto value = reader.value();
+  if (!value || !reader.finished()) return std::unexpected(reader.error());
+  return std::move(*value);
 }
 
 }  // namespace tidyframe

@@ -114,30 +114,41 @@ class ThreadDispatch::TimedQueue final : public DispatchQueue,
 
 namespace {
 
-// Fires on the target queue at fixed steps from its start, never bunching late firings.
+// Fires on the target queue at fixed steps from its start: each firing is scheduled for the
+// next step, not one interval after the last firing, so a poll keeps its rhythm however late a
+// firing ran. Steps that passed while a firing was late are skipped, never bunched.
 class ThreadTimer final : public RepeatingTimer {
  public:
   ThreadTimer(DispatchQueue& queue, double interval, Task task)
       : state_(std::make_shared<State>(queue, interval, std::move(task))) {
-    schedule(state_, interval);
+    schedule(state_);
   }
   ~ThreadTimer() override { cancel(); }
   void cancel() override { state_->cancelled = true; }
 
  private:
   struct State {
-    State(DispatchQueue& q, double i, Task t) : queue(q), interval(i), task(std::move(t)) {}
+    State(DispatchQueue& q, double i, Task t)
+        : queue(q), step(std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                        std::chrono::duration<double>(i > 0 ? i : 0))),
+          next(std::chrono::steady_clock::now()), task(std::move(t)) {}
     DispatchQueue& queue;
-    double interval;
+    std::chrono::steady_clock::duration step;
+    SteadyTime next;
     Task task;
     std::atomic<bool> cancelled = false;
   };
-  static void schedule(const std::shared_ptr<State>& state, double delay) {
+  // Only the firing itself reschedules, so `next` is touched by one task at a time.
+  static void schedule(const std::shared_ptr<State>& state) {
+    const auto now = std::chrono::steady_clock::now();
+    do {
+      state->next += state->step;
+    } while (state->next <= now && state->step.count() > 0);
     std::weak_ptr<State> weak = state;
-    state->queue.asyncAfter(delay, [weak] {
+    state->queue.asyncAfter(std::chrono::duration<double>(state->next - now).count(), [weak] {
       auto strong = weak.lock();
       if (!strong || strong->cancelled) return;
-      schedule(strong, strong->interval);
+      schedule(strong);
       strong->task();
     });
   }

@@ -52,6 +52,7 @@ std::optional<std::string> percentDecoded(std::string_view text) {
 }
 
 // "/a/./b/../c/" as "/a/c": the path of the standardised URL, which never climbs above "/".
+// Empty components go too, as the file system reads "//" as "/".
 std::string standardized(std::string_view path) {
   std::vector<std::string_view> parts;
   std::size_t at = 1;
@@ -61,7 +62,7 @@ std::string standardized(std::string_view path) {
     const auto part = path.substr(at, end - at);
     if (part == "..") {
       if (!parts.empty()) parts.pop_back();
-    } else if (part != "." && !(part.empty() && end == path.size())) {
+    } else if (part != "." && !part.empty()) {
       parts.push_back(part);
     }
     at = end + 1;

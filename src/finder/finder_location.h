@@ -35,8 +35,9 @@ struct FinderLocation {
 };
 
 // The path of a file URL ("file:///Users/demo/My%20Folder/" gives "/Users/demo/My Folder"):
-// percent-decoded, "." and ".." resolved, no trailing "/" except for the root. Nothing for
-// another scheme, a remote host, a bad escape, bytes that are not UTF-8 or a decoded NUL.
+// percent-decoded, "." and ".." resolved, repeated "/" as one, no trailing "/" except for the
+// root. Nothing for another scheme, a remote host, a bad escape, bytes that are not UTF-8 or a
+// decoded NUL.
 std::optional<std::string> filePath(std::string_view url);
 
 // The URL text the Finder answers for the folder at the absolute `path`: "file://", the path

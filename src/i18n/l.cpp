@@ -97,9 +97,13 @@ std::shared_ptr<const StringTable> L::bundle(const std::string& code) const {
   std::lock_guard guard(lock_);
   if (const auto cached = bundles_.find(code); cached != bundles_.end()) return cached->second;
   for (const auto& root : tableRoots_) {
-    auto table = StringTable::load(root / (code + ".lproj") / "Localizable.strings");
-    if (!table) continue;
-    auto shared = std::make_shared<const StringTable>(std::move(*table));
+    const auto file = root / (code + ".lproj") / "Localizable.strings";
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) continue;
+    // A table that exists but does not parse stays failed: reading it again on every lookup
+    // would not mend it.
+    auto table = StringTable::load(file);
+    auto shared = table ? std::make_shared<const StringTable>(std::move(*table)) : nullptr;
     bundles_.emplace(code, shared);
     return shared;
   }

@@ -37,7 +37,9 @@ class L {
   // system's preferred languages that has a table, else "en". Never "system".
   std::string resolved() const;
 
-  // The table of `code`, loaded once; nothing when it does not exist or cannot be read.
+  // The table of `code`, loaded once; nothing when it does not exist or cannot be read. A
+  // table that exists but fails to parse is remembered as failed; a missing one is looked for
+  // again next time.
   std::shared_ptr<const StringTable> bundle(const std::string& code) const;
 
   // The text in the resolved language; a text that language lacks is shown in English, one

@@ -35,7 +35,10 @@ int hexValue(char c) {
 
 class Parser {
  public:
-  explicit Parser(std::string_view text) : text_(text) {}
+  // Translation tools often start the file with a byte-order mark.
+  explicit Parser(std::string_view text) : text_(text) {
+    if (text_.starts_with("\xEF\xBB\xBF")) position_ = 3;
+  }
 
   std::expected<std::map<std::string, std::string, std::less<>>, std::string> run() {
     std::map<std::string, std::string, std::less<>> entries;
@@ -127,16 +130,44 @@ class Parser {
     }
   }
 
+  // A UTF-16 code unit, as the tables' tools write characters outside the basic plane: a high
+  // surrogate escape followed by a low one. A lone surrogate has no UTF-8 form, and a NUL would
+  // cut the text short wherever it is shown.
   bool unicodeEscape(std::string& value) {
-    if (position_ + 4 > text_.size()) return fail("short \\U escape");
-    std::uint32_t scalar = 0;
+    const auto unit = codeUnit();
+    if (!unit) return false;
+    if (*unit == 0) return fail("\\U0000 is not allowed");
+    if (*unit >= 0xDC00 && *unit <= 0xDFFF) return fail("lone low surrogate");
+    if (*unit < 0xD800 || *unit > 0xDBFF) {
+      appendUtf8(value, *unit);
+      return true;
+    }
+    if (text_.substr(position_, 2) != "\\U" && text_.substr(position_, 2) != "\\u") {
+      return fail("high surrogate without a low one");
+    }
+    position_ += 2;
+    const auto low = codeUnit();
+    if (!low) return false;
+    if (*low < 0xDC00 || *low > 0xDFFF) return fail("high surrogate without a low one");
+    appendUtf8(value, 0x10000 + ((*unit - 0xD800) << 10) + (*low - 0xDC00));
+    return true;
+  }
+
+  std::optional<std::uint32_t> codeUnit() {
+    if (position_ + 4 > text_.size()) {
+      fail("short \\U escape");
+      return std::nullopt;
+    }
+    std::uint32_t unit = 0;
     for (int i = 0; i < 4; ++i) {
       const int digit = hexValue(text_[position_++]);
-      if (digit < 0) return fail("bad \\U escape");
-      scalar = scalar * 16 + static_cast<std::uint32_t>(digit);
+      if (digit < 0) {
+        fail("bad \\U escape");
+        return std::nullopt;
+      }
+      unit = unit * 16 + static_cast<std::uint32_t>(digit);
     }
-    appendUtf8(value, scalar);
-    return true;
+    return unit;
   }
 
   bool fail(std::string message) {

@@ -47,9 +47,19 @@ TEST(Base64Test, EncodesAndDecodesStrictly) {
     EXPECT_EQ(base64Encode(c.bytes), c.text);
     EXPECT_EQ(base64Decode(c.text), c.bytes) << c.text;
   }
-  for (const char* bad : {"Zg=", "Zg", "Z===", "Zm9v!A==", "=Zm9", "Zg==Zg==", "Zm 9v"}) {
-    EXPECT_FALSE(base64Decode(bad).has_value()) << bad;
-  }
+  const struct {
+    const char* text;
+    const char* reason;
+  } refused[] = {
+      {"Zg=", "length not a multiple of four"},
+      {"Z===", "three padding characters"},
+      {"Zm9v!A==", "a character outside the alphabet"},
+      {"=Zm9", "padding first"},
+      {"Zg==Zg==", "padding before the end"},
+      {"QR==", "non-zero bits under two padding characters"},
+      {"Zm9=", "non-zero bits under one padding character"},
+  };
+  for (const auto& c : refused) EXPECT_FALSE(base64Decode(c.text).has_value()) << c.reason;
 }
 
 TEST(UnicodeTest, NormalisesToComposedFormAndRepairsBadBytes) {

@@ -64,6 +64,7 @@ TEST(FinderLocationTest, FilePathsOfURLs) {
       {"file://localhost/Users/demo/", "/Users/demo", "the local host may be named"},
       {"file:///a/%2e%2E/b/", "/b", "escaped dots are resolved like plain ones"},
       {"file:///a/./b/../c/", "/a/c", "dot segments are resolved"},
+      {"file:///Users//demo//", "/Users/demo", "empty components leave no trailing or double slash"},
       {"file:///../../etc/", "/etc", "nothing climbs above the root"},
       {"file:///a/?x#y", "/a", "a real query and fragment are not"},
       {"file:///a%2Fb/", "/a/b", "an escaped slash decodes to a slash, as Foundation's path does"},

@@ -5,6 +5,7 @@
 #include <map>
 #include <thread>
 
+#include "base/temporary_folder.h"
 #include "i18n/app_language.h"
 #include "i18n/l.h"
 #include "i18n/locale_environment.h"
@@ -85,14 +86,10 @@ TEST(LocaleEnvironmentTest, LinuxLocaleVariablesBecomeLanguageTags) {
 class LookupTest : public ::testing::Test {
  protected:
   LookupTest() {
-    root = std::filesystem::temp_directory_path() /
-           ("tidyframe-l-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     write("en", {{"全局默认", "Global default"}, {"已应用%@分组", "Applied %@ grouping"}, {"只有英文", "English only"}});
     write("ko", {{"全局默认", "전역 기본값"}});
     write("zh-Hant", {{"全局默认", "全域預設"}, {"Finder 操作未完成", "Finder 操作未完成"}});
   }
-  ~LookupTest() override { std::filesystem::remove_all(root); }
 
   void write(const std::string& code, const std::map<std::string, std::string>& entries) {
     std::filesystem::create_directories(root / (code + ".lproj"));
@@ -100,7 +97,8 @@ class LookupTest : public ::testing::Test {
     for (const auto& [key, value] : entries) out << "\"" << key << "\" = \"" << value << "\";\n";
   }
 
-  std::filesystem::path root;
+  const TemporaryFolder temporary;
+  const std::filesystem::path& root = temporary.path();
 };
 
 TEST_F(LookupTest, TranslationFallsBackToEnglishThenToTheSource) {
@@ -132,6 +130,15 @@ TEST_F(LookupTest, AMissingTableIsLookedForAgain) {
   write("fr", {{"全局默认", "Par défaut"}});
   l.setLanguage("fr");
   EXPECT_EQ(l.t("全局默认"), "Par défaut");
+}
+
+TEST_F(LookupTest, ATableThatDoesNotParseStaysFailed) {
+  std::filesystem::create_directories(root / "de.lproj");
+  std::ofstream(root / "de.lproj" / "Localizable.strings") << "\"broken\" =";
+  L l({root}, nullptr);
+  EXPECT_EQ(l.bundle("de"), nullptr);
+  write("de", {{"全局默认", "Standard"}});
+  EXPECT_EQ(l.bundle("de"), nullptr) << "the failed table is not read again on the next lookup";
 }
 
 TEST_F(LookupTest, FormatsFillPlaceholdersInTheResolvedLanguage) {

@@ -7,11 +7,12 @@ namespace {
 
 TEST(StringTableTest, ReadsEntriesCommentsAndEscapes) {
   const auto table = StringTable::parse(
-      "/* Main panel */\n"
+      "\xEF\xBB\xBF/* Main panel, after the byte-order mark translation tools write */\n"
       "\"全局默认\" = \"Global default\";\n"
       "// a line comment\n"
       "\"引号\" = \"Say \\\"hi\\\"\\nthen \\\\ go\";  /* trailing */\n"
       "\"\\U00e9\"=\"e acute\";\n"
+      "\"pair\" = \"\\UD83D\\uDE00\";\n"
       "\"重复\" = \"first\";\n\"重复\" = \"last\";\n");
   ASSERT_TRUE(table.has_value()) << table.error();
   EXPECT_EQ(*table->find("全局默认"), "Global default");
@@ -19,7 +20,8 @@ TEST(StringTableTest, ReadsEntriesCommentsAndEscapes) {
   EXPECT_EQ(*table->find("é"), "e acute");
   EXPECT_EQ(*table->find("重复"), "last");
   EXPECT_EQ(table->find("missing"), nullptr);
-  EXPECT_EQ(table->entries().size(), 4u);
+  EXPECT_EQ(*table->find("pair"), "\xF0\x9F\x98\x80") << "a surrogate pair is one character";
+  EXPECT_EQ(table->entries().size(), 5u);
 }
 
 TEST(StringTableTest, RefusesMalformedTablesWithTheLine) {
@@ -34,6 +36,10 @@ TEST(StringTableTest, RefusesMalformedTablesWithTheLine) {
       {"missing equals sign", "\n\n\"a\" \"b\";", "line 3"},
       {"unterminated comment", "/* open\n", "line 1"},
       {"unknown escape", "\"a\" = \"\\q\";", "line 1"},
+      {"lone high surrogate has no UTF-8 form", "\n\"a\" = \"\\UD800\";", "line 2"},
+      {"high surrogate followed by a plain unit", "\"a\" = \"\\UD800\\U0041\";", "line 1"},
+      {"lone low surrogate", "\"a\" = \"\\UDC00\";", "line 1"},
+      {"a NUL would cut the key short", "\n\n\"a\\U0000b\" = \"c\";", "line 3"},
   };
   for (const auto& c : cases) {
     const auto table = StringTable::parse(c.text);
