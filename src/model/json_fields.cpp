@@ -1,17 +1,33 @@
 #include "model/json_fields.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/uuid.h"
 
 namespace tidyframe {
 
-JsonFields::JsonFields(const Json& value) : object_(value.is_object() ? &value : nullptr), failed_(!object_) {}
+JsonFields::JsonFields(JsonReader& reader, std::initializer_list<std::string_view> keys,
+                       std::initializer_list<Streamed> streamed) {
+  const auto read = reader.object([&](std::string key) {
+    const auto stream = std::ranges::find(streamed, key, &Streamed::first);
+    if (stream != streamed.end()) return stream->second(reader);
+    if (std::ranges::find(keys, key) == keys.end()) return reader.skip();
+    const auto kind = reader.peek();
+    if (kind == JsonReader::Kind::array || kind == JsonReader::Kind::object) {
+      object_[key] = Json::array();
+      return reader.skip();
+    }
+    auto value = reader.value();
+    if (value) object_[key] = std::move(*value);
+    return value.has_value();
+  });
+  failed_ = !read;
+}
 
 const Json* JsonFields::member(std::string_view key) const {
-  if (!object_) return nullptr;
-  const auto found = object_->find(key);
-  if (found == object_->end() || found->is_null()) return nullptr;
+  const auto found = object_.find(key);
+  if (found == object_.end() || found->is_null()) return nullptr;
   return &*found;
 }
 

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/json.h"
+#include "base/json_reader.h"
 #include "base/raw_enum.h"
 
 namespace tidyframe {
@@ -16,8 +20,18 @@ namespace tidyframe {
 // after that are placeholders the caller throws away once it sees failed().
 class JsonFields {
  public:
+  // Reads a member too large to hold as a value (a list or map of many records) straight from
+  // the reader into the caller's own values; answers false when it does not have the form
+  // wanted, which fails the fields.
+  using Streamed = std::pair<std::string_view, std::function<bool(JsonReader&)>>;
+
+  // Reads the next value of `reader`, which must be an object, keeping only the members named
+  // in `keys` (a list or object under one of those names is kept as an empty list, so reading
+  // it as a text or flag fails) and handing each member named in `streamed` to its function.
+  // Every other member is skipped unread, so an object's memory is that of what it keeps.
   // A value that is not an object fails at once.
-  explicit JsonFields(const Json& value);
+  JsonFields(JsonReader& reader, std::initializer_list<std::string_view> keys,
+             std::initializer_list<Streamed> streamed = {});
 
   bool failed() const { return failed_; }
   void fail() { failed_ = true; }
@@ -56,7 +70,7 @@ class JsonFields {
     return value.value_or(T{});
   }
 
-  const Json* object_;
+  Json object_ = Json::object();
   bool failed_ = false;
 };
 

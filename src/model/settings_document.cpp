@@ -40,18 +40,15 @@ std::optional<Bytes> bookmark(JsonFields& fields) {
   return bytes;
 }
 
-std::optional<std::vector<LocationRule>> rules(const JsonFields& fields) {
-  const Json* list = fields.member(member::rules);
-  if (!list) return std::vector<LocationRule>{};
-  if (!list->is_array()) return std::nullopt;
-  std::vector<LocationRule> result;
-  result.reserve(list->size());
-  for (const auto& element : *list) {
-    auto rule = fromJson(element, std::type_identity<LocationRule>{});
-    if (!rule) return std::nullopt;
-    result.push_back(std::move(*rule));
-  }
-  return result;
+// Null reads as no rules, like a missing member; a repeated member keeps its last list.
+bool readRules(JsonReader& reader, std::vector<LocationRule>& rules) {
+  rules.clear();
+  if (reader.peek() == JsonReader::Kind::null) return reader.skip();
+  return reader.array([&] {
+    auto rule = fromJson(reader, std::type_identity<LocationRule>{});
+    if (rule) rules.push_back(std::move(*rule));
+    return rule.has_value();
+  });
 }
 
 // Settings written before the update checker existed, or by a later version with another
@@ -99,8 +96,10 @@ Json toJson(const Preferences& preferences) {
   };
 }
 
-std::optional<LocationRule> fromJson(const Json& value, std::type_identity<LocationRule>) {
-  JsonFields fields(value);
+std::optional<LocationRule> fromJson(JsonReader& reader, std::type_identity<LocationRule>) {
+  JsonFields fields(reader, {member::id, member::name, member::path, member::volumeID, member::scope,
+                             member::includeChildren, member::enabled, member::excluded, member::grouping,
+                             member::sorting, member::bookmark});
   LocationRule rule{
       .id = fields.uuid(member::id),
       .name = fields.text(member::name),
@@ -118,11 +117,14 @@ std::optional<LocationRule> fromJson(const Json& value, std::type_identity<Locat
   return rule;
 }
 
-std::optional<Preferences> fromJson(const Json& value, std::type_identity<Preferences>) {
+std::optional<Preferences> fromJson(JsonReader& reader, std::type_identity<Preferences>) {
   const Preferences fresh;
-  JsonFields fields(value);
-  auto rules = tidyframe::rules(fields);
-  if (!rules) return std::nullopt;
+  std::vector<LocationRule> rules;
+  JsonFields fields(reader,
+                    {member::updateFrequency, member::grouping, member::sorting, member::internalEnabled,
+                     member::externalEnabled, member::hideOnNavigation, member::appearance, member::language,
+                     member::engineEnabled},
+                    {{member::rules, [&](JsonReader& list) { return readRules(list, rules); }}});
   Preferences preferences{
       .grouping = fields.optionalChoice<Grouping>(member::grouping).value_or(fresh.grouping),
       .sorting = fields.optionalChoice<Sorting>(member::sorting).value_or(fresh.sorting),
@@ -133,7 +135,7 @@ std::optional<Preferences> fromJson(const Json& value, std::type_identity<Prefer
       .language = fields.optionalText(member::language).value_or(fresh.language),
       .updateFrequency = updateFrequency(fields),
       .engineEnabled = fields.optionalFlag(member::engineEnabled).value_or(fresh.engineEnabled),
-      .rules = std::move(*rules),
+      .rules = std::move(rules),
   };
   if (fields.failed()) return std::nullopt;
   return preferences;

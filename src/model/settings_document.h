@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "base/json.h"
+#include "base/json_reader.h"
 #include "model/preferences.h"
 
 namespace tidyframe {
@@ -20,7 +21,8 @@ namespace tidyframe {
 Json toJson(const LocationRule& rule);
 Json toJson(const Preferences& preferences);
 
-std::optional<LocationRule> fromJson(const Json& value, std::type_identity<LocationRule>);
-std::optional<Preferences> fromJson(const Json& value, std::type_identity<Preferences>);
+// Each reads the next value of `reader`; a failure may leave the reader failed.
+std::optional<LocationRule> fromJson(JsonReader& reader, std::type_identity<LocationRule>);
+std::optional<Preferences> fromJson(JsonReader& reader, std::type_identity<Preferences>);
 
 }  // namespace tidyframe

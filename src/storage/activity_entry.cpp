@@ -46,8 +46,9 @@ Json toJson(const std::vector<ActivityEntry>& entries) {
   return list;
 }
 
-std::optional<ActivityEntry> fromJson(const Json& value, std::type_identity<ActivityEntry>) {
-  JsonFields fields(value);
+std::optional<ActivityEntry> fromJson(JsonReader& reader, std::type_identity<ActivityEntry>) {
+  JsonFields fields(reader, {member::id, member::date, member::title, member::detail, member::path, member::success,
+                             member::previousGroup, member::previousSort, member::windowID});
   ActivityEntry entry{
       .id = fields.uuid(member::id),
       .date = Date{fields.number(member::date)},
@@ -63,16 +64,15 @@ std::optional<ActivityEntry> fromJson(const Json& value, std::type_identity<Acti
   return entry;
 }
 
-std::optional<std::vector<ActivityEntry>> fromJson(const Json& value,
+std::optional<std::vector<ActivityEntry>> fromJson(JsonReader& reader,
                                                    std::type_identity<std::vector<ActivityEntry>>) {
-  if (!value.is_array()) return std::nullopt;
   std::vector<ActivityEntry> entries;
-  entries.reserve(value.size());
-  for (const auto& element : value) {
-    auto entry = fromJson(element, std::type_identity<ActivityEntry>{});
-    if (!entry) return std::nullopt;
-    entries.push_back(std::move(*entry));
-  }
+  const bool read = reader.array([&] {
+    auto entry = fromJson(reader, std::type_identity<ActivityEntry>{});
+    if (entry) entries.push_back(std::move(*entry));
+    return entry.has_value();
+  });
+  if (!read) return std::nullopt;
   return entries;
 }
 

@@ -7,6 +7,7 @@
 
 #include "base/date.h"
 #include "base/json.h"
+#include "base/json_reader.h"
 #include "base/uuid.h"
 
 namespace tidyframe {
@@ -36,7 +37,8 @@ struct ActivityEntry {
 Json toJson(const ActivityEntry& entry);
 Json toJson(const std::vector<ActivityEntry>& entries);
 
-std::optional<ActivityEntry> fromJson(const Json& value, std::type_identity<ActivityEntry>);
-std::optional<std::vector<ActivityEntry>> fromJson(const Json& value, std::type_identity<std::vector<ActivityEntry>>);
+// Each reads the next value of `reader`, entries one at a time.
+std::optional<ActivityEntry> fromJson(JsonReader& reader, std::type_identity<ActivityEntry>);
+std::optional<std::vector<ActivityEntry>> fromJson(JsonReader& reader, std::type_identity<std::vector<ActivityEntry>>);
 
 }  // namespace tidyframe

@@ -24,6 +24,17 @@ constexpr std::string_view externalVolumes = "/Volumes";
 
 std::string keyPrefix(std::string_view path) { return RuleResolver::normalized(path) + '\n'; }
 
+// The path part of a key. A path may hold line feeds (a Finder URL can carry "%0A"), a view
+// text and a volume UUID never do, so the key splits exactly from the right. Nothing for a key
+// without both line feeds.
+std::optional<std::string_view> pathOfKey(std::string_view key) {
+  const auto volume = key.rfind('\n');
+  if (volume == std::string_view::npos || volume == 0) return std::nullopt;
+  const auto view = key.rfind('\n', volume - 1);
+  if (view == std::string_view::npos) return std::nullopt;
+  return key.substr(0, view);
+}
+
 Json toJson(const OriginalFinderLayout& layout) {
   Json object = {{member::path, layout.path},
                  {member::view, layout.view},
@@ -33,8 +44,8 @@ Json toJson(const OriginalFinderLayout& layout) {
   return object;
 }
 
-std::optional<OriginalFinderLayout> layoutFromJson(const Json& value) {
-  JsonFields fields(value);
+std::optional<OriginalFinderLayout> readLayout(JsonReader& reader) {
+  JsonFields fields(reader, {member::path, member::view, member::volumeID, member::group, member::sort});
   OriginalFinderLayout layout{
       .path = fields.text(member::path),
       .view = fields.text(member::view),
@@ -47,14 +58,11 @@ std::optional<OriginalFinderLayout> layoutFromJson(const Json& value) {
 }
 
 // The stored key with its path part normalised, so that a path the Finder reported decomposed
-// matches the lookups. The view and the volume UUID never hold a line feed, so the key splits
-// from the right; a key without both line feeds stays as stored.
+// matches the lookups; a key without both line feeds stays as stored.
 std::string normalizedKey(const std::string& stored) {
-  const auto volume = stored.rfind('\n');
-  if (volume == std::string::npos || volume == 0) return stored;
-  const auto view = stored.rfind('\n', volume - 1);
-  if (view == std::string::npos) return stored;
-  return keyPrefix(std::string_view(stored).substr(0, view)) + stored.substr(view + 1);
+  const auto path = pathOfKey(stored);
+  if (!path) return stored;
+  return keyPrefix(*path) + stored.substr(path->size() + 1);
 }
 
 // Per normalised key, every stored key that normalises to it with its value, in byte order of
@@ -62,16 +70,26 @@ std::string normalizedKey(const std::string& stored) {
 template <class T>
 using Candidates = std::map<std::string, std::vector<std::pair<std::string, T>>>;
 
-template <class T, class Decode>
-std::optional<Candidates<T>> candidatesFromJson(const Json* object, Decode decode) {
-  if (!object || !object->is_object()) return std::nullopt;
-  Candidates<T> result;
-  for (const auto& [stored, member] : object->items()) {
-    auto value = decode(member);
-    if (!value) return std::nullopt;
-    result[normalizedKey(stored)].emplace_back(stored, std::move(*value));
-  }
-  return result;
+// Reads an object of records straight into `candidates`, one record at a time. A repeated key
+// keeps its last record, and a repeated member its last object, as a parsed document would.
+template <class T, class Read>
+bool readCandidates(JsonReader& reader, Candidates<T>& candidates, bool& seen, Read read) {
+  candidates.clear();
+  seen = true;
+  const bool complete = reader.object([&](std::string stored) {
+    auto value = read(reader);
+    if (!value) return false;
+    auto& list = candidates[normalizedKey(stored)];
+    const auto same = std::ranges::find(list, stored, &std::pair<std::string, T>::first);
+    if (same != list.end()) {
+      same->second = std::move(*value);
+    } else {
+      list.emplace_back(std::move(stored), std::move(*value));
+    }
+    return true;
+  });
+  for (auto& [key, list] : candidates) std::ranges::sort(list, {}, &std::pair<std::string, T>::first);
+  return complete;
 }
 
 // The record stored under the normalised key itself wins, else that of the byte-smallest key.
@@ -95,10 +113,6 @@ std::map<std::string, std::string> agreedConfirmations(const Candidates<std::str
   }
   return result;
 }
-
-std::optional<std::string> fingerprintFromJson(const Json& value) {
-  if (!value.is_string()) return std::nullopt;
-  return value.get<std::string>();
 }
 
 }  // namespace
@@ -145,9 +159,11 @@ std::optional<OriginalFinderLayout> FinderLayoutArchive::original(std::string_vi
 }
 
 void FinderLayoutArchive::forgetConfirmation(std::string_view path) {
-  const auto prefix = keyPrefix(path);
-  auto entry = confirmed.lower_bound(prefix);
-  while (entry != confirmed.end() && entry->first.starts_with(prefix)) entry = confirmed.erase(entry);
+  const auto folder = RuleResolver::normalized(path);
+  auto entry = confirmed.lower_bound(folder + '\n');
+  while (entry != confirmed.end() && entry->first.starts_with(folder + '\n')) {
+    entry = pathOfKey(entry->first) == folder ? confirmed.erase(entry) : std::next(entry);
+  }
 }
 
 void FinderLayoutArchive::seed(const std::vector<ActivityEntry>& activities) {
@@ -166,12 +182,20 @@ Json toJson(const FinderLayoutArchive& archive) {
   return {{member::originals, std::move(originals)}, {member::confirmed, std::move(confirmed)}};
 }
 
-std::optional<FinderLayoutArchive> fromJson(const Json& value, std::type_identity<FinderLayoutArchive>) {
-  const JsonFields fields(value);
-  auto originals = candidatesFromJson<OriginalFinderLayout>(fields.member(member::originals), layoutFromJson);
-  auto confirmed = candidatesFromJson<std::string>(fields.member(member::confirmed), fingerprintFromJson);
-  if (!originals || !confirmed) return std::nullopt;
-  return FinderLayoutArchive{chosenOriginals(std::move(*originals)), agreedConfirmations(*confirmed)};
+std::optional<FinderLayoutArchive> fromJson(JsonReader& reader, std::type_identity<FinderLayoutArchive>) {
+  Candidates<OriginalFinderLayout> originals;
+  Candidates<std::string> confirmed;
+  bool sawOriginals = false;
+  bool sawConfirmed = false;
+  const auto readFingerprint = [](JsonReader& text) { return text.string(); };
+  const JsonFields fields(
+      reader, {},
+      {{member::originals,
+        [&](JsonReader& map) { return readCandidates(map, originals, sawOriginals, readLayout); }},
+       {member::confirmed,
+        [&](JsonReader& map) { return readCandidates(map, confirmed, sawConfirmed, readFingerprint); }}});
+  if (fields.failed() || !sawOriginals || !sawConfirmed) return std::nullopt;
+  return FinderLayoutArchive{chosenOriginals(std::move(originals)), agreedConfirmations(confirmed)};
 }
 
 }  // namespace tidyframe

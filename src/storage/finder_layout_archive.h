@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/json.h"
+#include "base/json_reader.h"
 #include "model/grouping.h"
 #include "storage/activity_entry.h"
 
@@ -75,6 +76,7 @@ struct FinderLayoutArchive {
 // stored keys that normalise alike, the one already normalised wins, else the byte-smallest,
 // and their confirmations are kept only when they agree.
 Json toJson(const FinderLayoutArchive& archive);
-std::optional<FinderLayoutArchive> fromJson(const Json& value, std::type_identity<FinderLayoutArchive>);
+// Reads the next value of `reader`, each record straight into the archive's maps.
+std::optional<FinderLayoutArchive> fromJson(JsonReader& reader, std::type_identity<FinderLayoutArchive>);
 
 }  // namespace tidyframe

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <system_error>
 
+#include "base/file_descriptor.h"
+
 namespace tidyframe {
 
 namespace {
@@ -20,30 +22,6 @@ std::string systemError(int code) { return std::system_category().message(code);
 
 // The folder holding `location`; a bare file name lies in the current folder.
 fs::path folderOf(const fs::path& location) { return location.has_parent_path() ? location.parent_path() : "."; }
-
-// Closes the descriptor when it goes out of scope; close() errors matter only after writing,
-// where the writer closes explicitly.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  // Closes now and answers errno of a failed close, 0 on success.
-  int close() {
-    const int result = ::close(fd_);
-    fd_ = -1;
-    return result == 0 ? 0 : errno;
-  }
-
- private:
-  int fd_;
-};
 
 int writeAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -57,12 +35,23 @@ int writeAll(int fd, std::string_view bytes) {
   return 0;
 }
 
+// Answers 0 once the file's bytes are on the drive itself. On macOS fsync only hands them to
+// the drive, whose cache a power loss empties; F_FULLFSYNC flushes that cache too. File
+// systems without it say ENOTSUP, and a plain fsync is then as durable as they allow.
+int syncToDrive(int fd) {
+#ifdef F_FULLFSYNC
+  if (::fcntl(fd, F_FULLFSYNC) == 0) return 0;
+  if (errno != ENOTSUP && errno != EINVAL) return errno;
+#endif
+  return ::fsync(fd) == 0 ? 0 : errno;
+}
+
 // Makes a completed rename survive a power loss. File systems that cannot sync a folder say
 // EINVAL; the rename is then as durable as they allow.
 int syncFolder(const fs::path& folder) {
   FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!fd.valid()) return errno;
-  if (::fsync(fd.get()) != 0 && errno != EINVAL) return errno;
+  if (const int error = syncToDrive(fd.get()); error != 0 && error != EINVAL) return error;
   return 0;
 }
 
@@ -79,7 +68,7 @@ int replaceAtomically(const fs::path& location, std::string_view bytes) {
   FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
   if (!fd.valid()) return errno;
   int error = writeAll(fd.get(), bytes);
-  if (error == 0 && ::fsync(fd.get()) != 0) error = errno;
+  if (error == 0) error = syncToDrive(fd.get());
   if (const int closed = fd.close(); error == 0) error = closed;
   if (error == 0 && ::rename(temporary.c_str(), location.c_str()) != 0) error = errno;
   if (error != 0) {
@@ -87,27 +76,6 @@ int replaceAtomically(const fs::path& location, std::string_view bytes) {
     return error;
   }
   return syncFolder(folder);
-}
-
-struct ReadFailure {};
-
-std::expected<std::string, ReadFailure> readRegularFile(const fs::path& location) {
-  FileDescriptor fd(::open(location.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (!fd.valid()) return std::unexpected(ReadFailure{});
-  struct stat info {};
-  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::unexpected(ReadFailure{});
-  if (static_cast<std::uintmax_t>(info.st_size) > Storage::maximumDocumentSize) return std::unexpected(ReadFailure{});
-  std::string bytes;
-  char buffer[1 << 16];
-  while (true) {
-    const auto count = ::read(fd.get(), buffer, sizeof buffer);
-    if (count < 0 && errno == EINTR) continue;
-    if (count < 0) return std::unexpected(ReadFailure{});
-    if (count == 0) return bytes;
-    bytes.append(buffer, static_cast<std::size_t>(count));
-    // The file may grow while it is read.
-    if (bytes.size() > Storage::maximumDocumentSize) return std::unexpected(ReadFailure{});
-  }
 }
 
 // "20261206-143000" for the moment `now` in UTC. UTC keeps names in order across time-zone
@@ -137,7 +105,7 @@ fs::path asideLocation(const fs::path& location, const std::string& timestamp, i
 int syncFile(const fs::path& location) {
   FileDescriptor fd(::open(location.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd.valid()) return errno;
-  return ::fsync(fd.get()) == 0 ? 0 : errno;
+  return syncToDrive(fd.get());
 }
 
 // Without overwrite options the copy fails on an existing name.
@@ -173,12 +141,24 @@ std::expected<void, std::string> Storage::saveText(std::string_view text, const 
   return {};
 }
 
-std::optional<Json> Storage::readJson(const std::filesystem::path& location) {
-  const auto bytes = readRegularFile(location);
-  if (!bytes) return std::nullopt;
-  auto json = parseJson(*bytes);
-  if (!json) return std::nullopt;
-  return std::move(*json);
+std::optional<std::string> Storage::readBytes(const std::filesystem::path& location) {
+  FileDescriptor fd(::open(location.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!fd.valid()) return std::nullopt;
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  if (static_cast<std::uintmax_t>(info.st_size) > Storage::maximumDocumentSize) return std::nullopt;
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[1 << 16];
+  while (true) {
+    const auto count = ::read(fd.get(), buffer, sizeof buffer);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) return std::nullopt;
+    if (count == 0) return bytes;
+    bytes.append(buffer, static_cast<std::size_t>(count));
+    // The file may grow while it is read.
+    if (bytes.size() > Storage::maximumDocumentSize) return std::nullopt;
+  }
 }
 
 std::expected<std::filesystem::path, std::string> Storage::keepAside(std::string_view fileName, Date now) const {

@@ -11,18 +11,18 @@
 
 #include "base/date.h"
 #include "base/json.h"
+#include "base/json_reader.h"
 
 namespace tidyframe {
 
 // A JSON value is its own stored form.
 inline Json toJson(const Json& value) { return value; }
-inline std::optional<Json> fromJson(const Json& value, std::type_identity<Json>) { return value; }
 
 // A value that has a stored JSON form: toJson and fromJson found next to its type.
 template <class T>
-concept JsonDocument = requires(const T& value, const Json& json) {
+concept JsonDocument = requires(const T& value, JsonReader& reader) {
   { toJson(value) } -> std::convertible_to<Json>;
-  { fromJson(json, std::type_identity<T>{}) } -> std::same_as<std::optional<T>>;
+  { fromJson(reader, std::type_identity<T>{}) } -> std::same_as<std::optional<T>>;
 };
 
 // What loading one of the system's own documents found.
@@ -88,14 +88,19 @@ class Storage {
   static std::expected<void, std::string> saveText(std::string_view text, const std::filesystem::path& location);
 
   // The document at `location`, or nothing when it is missing, unreadable, not a regular file,
-  // too large or not valid JSON. Never blocks on a pipe or device.
-  static std::optional<Json> readJson(const std::filesystem::path& location);
+  // too large, not valid JSON or not of T's form. Never blocks on a pipe or device. The value
+  // is read straight from the file's bytes, with no tree in between, so a read takes the
+  // file's size plus the value's own memory.
   template <JsonDocument T>
   static std::optional<T> read(const std::filesystem::path& location) {
-    const auto json = readJson(location);
-    if (!json) return std::nullopt;
-    return fromJson(*json, std::type_identity<T>{});
+    const auto bytes = readBytes(location);
+    if (!bytes) return std::nullopt;
+    return decodeJson<T>(*bytes);
   }
+  static std::optional<Json> readJson(const std::filesystem::path& location) { return read<Json>(location); }
+
+  // The bytes of a regular file of at most maximumDocumentSize; nothing otherwise.
+  static std::optional<std::string> readBytes(const std::filesystem::path& location);
 
   // Reads one of the system's own documents at launch. A document that exists but cannot be
   // read or decoded reads as absent, as a missing one does, but is first copied beside itself

@@ -31,6 +31,7 @@ TEST(JsonWriterTest, WritesTheStoredFileStyle) {
       {"a whole double has no fraction", 1.0, "1"},
       {"a date with a fraction", 686000000.123, "686000000.123"},
       {"a large exponent", 1e300, "1e+300"},
+      {"minus zero keeps its sign", -0.0, "-0.0"},
       {"NaN has no JSON form, even nested", {{"ok", 1}, {"list", {1, std::nan("")}}}, std::nullopt},
       {"nor has infinity", infinity, std::nullopt},
       {"nor has minus infinity", -infinity, std::nullopt},
@@ -39,6 +40,7 @@ TEST(JsonWriterTest, WritesTheStoredFileStyle) {
     const auto text = writeJson(c.value);
     EXPECT_EQ(text ? std::optional(*text) : std::nullopt, c.written) << c.reason;
   }
+  EXPECT_TRUE(std::signbit(parseJson("-0.0")->get<double>())) << "minus zero reads back with its sign";
 }
 
 Json randomValue(std::mt19937_64& random, int depth) {
@@ -95,6 +97,14 @@ TEST(JsonParserTest, RefusesBrokenAndOverlyDeepDocuments) {
       {"1000 levels of nesting", std::string(1000, '[') + std::string(1000, ']'), false},
       {"500 levels of nesting", std::string(500, '[') + std::string(500, ']'), true},
       {"brackets inside strings do not count", "[\"" + std::string(2000, '[') + "\"]", true},
+      {"a separator promises an element", "[1,]", false},
+      {"and a member", "{\"a\" : 1,}", false},
+      {"no separator before the first element", "[,1]", false},
+      {"elements need separators", "[1 2]", false},
+      {"a key needs its colon", "{\"a\" 1}", false},
+      {"keys are strings", "{1 : 2}", false},
+      {"a number beyond a double", "[1e400]", false},
+      {"an integer beyond 64 bits reads as a double", "18446744073709551616", true},
   };
   for (const auto& c : cases) EXPECT_EQ(parseJson(c.text).has_value(), c.valid) << c.reason;
 }

@@ -5,11 +5,7 @@
 namespace tidyframe {
 namespace {
 
-std::optional<Preferences> read(std::string_view text) {
-  const auto document = parseJson(text);
-  if (!document) return std::nullopt;
-  return fromJson(*document, std::type_identity<Preferences>{});
-}
+std::optional<Preferences> read(std::string_view text) { return decodeJson<Preferences>(text); }
 
 std::string written(const Preferences& preferences) { return writeJson(toJson(preferences)).value(); }
 
