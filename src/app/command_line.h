@@ -1,18 +1,20 @@
 #pragma once
 
-#include <optional>
+#include <expected>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace tidyframe {
 
 // What the program was asked to do. Until the panel exists, running with "--diagnostics" is
 // running the demo with the engine's own lines added; "--demo" and "--diagnostics" combine in
-// either order. "--self-test" stands alone. "--simulated" goes with any of them: on macOS it puts
-// the simulated Mac in place of the native adapter (elsewhere the simulated Mac is all there is).
+// either order. "--self-test", "--help" and "--version" stand alone; no argument asks for help.
+// "--simulated" goes with any of them: on macOS it puts the simulated Mac in place of the
+// native adapter (elsewhere the simulated Mac is all there is).
 struct CommandLine {
-  enum class Mode { usage, selfTest, demo };
-  Mode mode = Mode::usage;
+  enum class Mode { help, version, selfTest, demo };
+  Mode mode = Mode::help;
   bool diagnostics = false;
   bool simulated = false;
 
@@ -20,16 +22,21 @@ struct CommandLine {
 };
 
 inline constexpr std::string_view commandLineUsage =
-    "usage: tidyframe [--self-test | --demo [--diagnostics] | --diagnostics] [--simulated]\n"
+    "usage: tidyframe [--self-test | --demo [--diagnostics] | --diagnostics | --help | --version] [--simulated]\n"
     "  --self-test     run the built-in self-check and exit (0 when every check holds); on macOS it\n"
     "                  also reads every native service once, changing nothing\n"
     "  --demo          walk the engine through a short tour of a simulated Mac in real time and\n"
     "                  exit (0 when everything the tour expects happened)\n"
     "  --diagnostics   add the engine's poll, query and arrangement lines to the demo's output\n"
-    "  --simulated     on macOS, use the simulated Mac instead of the native services\n";
+    "  --simulated     on macOS, use the simulated Mac instead of the native services\n"
+    "  --help          print this text\n"
+    "  --version       print the version and build number\n";
 
-// The request of `arguments` (without the program name); nothing for an unknown or repeated
-// argument or "--self-test" with another one.
-std::optional<CommandLine> parseCommandLine(std::span<const std::string_view> arguments);
+// The request of `arguments` (without the program name), or what is wrong with them: an
+// unknown or repeated option, named, or a lone option combined with another.
+std::expected<CommandLine, std::string> parseCommandLine(std::span<const std::string_view> arguments);
+
+// "Tidyframe <version> (<build>)".
+std::string versionLine();
 
 }  // namespace tidyframe

@@ -36,9 +36,17 @@ int main(int argc, char** argv) {
   using namespace tidyframe;
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
   const auto command = parseCommandLine(arguments);
-  if (!command || command->mode == CommandLine::Mode::usage) {
-    std::cerr << commandLineUsage;
-    return command ? 0 : 2;
+  if (!command) {
+    std::cerr << "tidyframe: " << command.error() << "\n" << commandLineUsage;
+    return 2;
+  }
+  if (command->mode == CommandLine::Mode::help) {
+    std::cout << commandLineUsage;
+    return 0;
+  }
+  if (command->mode == CommandLine::Mode::version) {
+    std::cout << versionLine() << "\n";
+    return 0;
   }
   const auto roots = stringTableRoots();
   if (command->mode == CommandLine::Mode::demo) return runDemo(std::cout, command->diagnostics, roots) ? 0 : 1;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <optional>
+#include <expected>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,25 +14,26 @@ TEST(CommandLine, ModesAndTheirCombinations) {
   using Mode = CommandLine::Mode;
   struct Case {
     std::vector<std::string_view> arguments;
-    std::optional<CommandLine> expected;
+    std::expected<CommandLine, std::string> expected;
     const char* reason;
   };
+  const auto error = [](const char* text) { return std::unexpected<std::string>(text); };
   const Case cases[] = {
-      {{}, CommandLine{Mode::usage, false}, "nothing asked: the usage, not an error"},
+      {{}, CommandLine{Mode::help, false}, "nothing asked: the usage, not an error"},
+      {{"--help"}, CommandLine{Mode::help, false}, "help asked for"},
+      {{"--version"}, CommandLine{Mode::version, false}, "the version"},
       {{"--self-test"}, CommandLine{Mode::selfTest, false}, "the self-check"},
       {{"--demo"}, CommandLine{Mode::demo, false}, "the demo alone"},
       {{"--diagnostics"}, CommandLine{Mode::demo, true}, "diagnostics run the demo until the panel exists"},
-      {{"--demo", "--diagnostics"}, CommandLine{Mode::demo, true}, "both"},
-      {{"--diagnostics", "--demo"}, CommandLine{Mode::demo, true}, "both, in the other order"},
-      {{"--self-test", "--demo"}, std::nullopt, "the self-check stands alone"},
-      {{"--diagnostics", "--self-test"}, std::nullopt, "the self-check stands alone, even last"},
-      {{"--demo", "--demo"}, std::nullopt, "a repeated argument is a typing error"},
-      {{"--self-test", "--self-test"}, std::nullopt, "a repeated self-check too"},
-      {{"--demo", "demo"}, std::nullopt, "an unknown argument"},
-      {{"-demo"}, std::nullopt, "a near miss is unknown"},
+      {{"--diagnostics", "--demo"}, CommandLine{Mode::demo, true}, "both, in either order"},
+      {{"--self-test", "--demo"}, error("'--self-test' stands alone"), "the self-check stands alone"},
+      {{"--diagnostics", "--version"}, error("'--version' stands alone"), "so does the version, even last"},
+      {{"--demo", "--demo"}, error("'--demo' given twice"), "a repeated option is a typing error"},
+      {{"--demo", "demo"}, error("unknown option 'demo'"), "an unknown argument is named"},
+      {{"-demo"}, error("unknown option '-demo'"), "a near miss is unknown"},
       {{"--self-test", "--simulated"}, CommandLine{Mode::selfTest, false, true}, "the self-check on the simulated Mac"},
       {{"--simulated", "--diagnostics"}, CommandLine{Mode::demo, true, true}, "it goes with any mode, in any place"},
-      {{"--simulated", "--simulated"}, std::nullopt, "repeated"},
+      {{"--simulated", "--simulated"}, error("'--simulated' given twice"), "repeated"},
   };
   for (const auto& c : cases) EXPECT_EQ(parseCommandLine(c.arguments), c.expected) << c.reason;
 }
