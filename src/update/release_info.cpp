@@ -30,9 +30,9 @@ std::optional<std::int64_t> wholeNumber(const Json* value) {
 bool ReleaseInfo::hasSecureDownload() const { return url.starts_with("https:"); }
 
 std::optional<ReleaseInfo> decodeReleaseInfo(std::string_view body) {
-  const auto json = parseJson(body);
-  if (!json) return std::nullopt;
-  JsonFields fields(*json);
+  JsonReader reader(body);
+  JsonFields fields(reader, {"version", "build", "url", "page"});
+  if (!reader.finished()) return std::nullopt;
   ReleaseInfo release;
   release.version = fields.text("version");
   const auto build = wholeNumber(fields.member("build"));

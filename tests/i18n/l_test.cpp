@@ -179,14 +179,6 @@ TEST_F(LookupTest, NumbersAndDirectionFollowTheResolvedLanguage) {
   }
 }
 
-TEST_F(LookupTest, LanguageTitlesNameEachLanguageInItself) {
-  L l({root}, nullptr);
-  l.setLanguage("zh-Hans");
-  EXPECT_EQ(title(AppLanguage::system, l), "跟随系统");
-  EXPECT_EQ(title(AppLanguage::de, l), "Deutsch");
-  EXPECT_EQ(title(AppLanguage::ptBR, l), "Português (Brasil)");
-}
-
 TEST_F(LookupTest, ConcurrentLookupsAndLanguageChangesAreSafe) {
   L l({root}, nullptr);
   std::vector<std::thread> threads;

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -191,127 +190,6 @@ TEST(TranslationTablesTest, SelectingEachLanguageShowsItsOwnTableInItsDirection)
     }
     EXPECT_TRUE(wrong.empty()) << code << ":" << joined(wrong);
   }
-}
-
-// A text the code shows, and where it is written.
-struct ShownText {
-  std::string text;
-  std::string where;
-};
-
-bool isIdentifierChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
-
-// Skips a literal starting at `i` (a quoted, character or raw string literal) and answers the
-// position after it, or `i` when none starts there.
-std::size_t afterLiteral(std::string_view code, std::size_t i) {
-  const char before = i > 0 ? code[i - 1] : ' ';
-  if (code.substr(i, 2) == "R\"" && (!isIdentifierChar(before) || std::string_view("8uUL").contains(before))) {
-    const auto open = code.find('(', i + 2);
-    if (open == std::string_view::npos) return code.size();
-    const auto close = ")" + std::string(code.substr(i + 2, open - i - 2)) + "\"";
-    const auto end = code.find(close, open);
-    return end == std::string_view::npos ? code.size() : end + close.size();
-  }
-  const bool digitSeparator = code[i] == '\'' && std::isdigit(static_cast<unsigned char>(before));
-  if ((code[i] != '"' && code[i] != '\'') || digitSeparator) return i;
-  auto j = i + 1;
-  while (j < code.size() && code[j] != code[i]) j += code[j] == '\\' ? 2 : 1;
-  return std::min(j + 1, code.size());
-}
-
-// `code` with comments and raw string literals blanked (line breaks kept, so offsets still give
-// line numbers), so neither an example in a comment nor a script text counts as a lookup.
-// Ordinary string literals stay: they are what the lookups pass.
-std::string lookupRelevantCode(std::string_view code) {
-  std::string out(code);
-  for (std::size_t i = 0; i < code.size();) {
-    auto end = afterLiteral(code, i);
-    const bool comment = code.substr(i, 2) == "//" || code.substr(i, 2) == "/*";
-    if (comment) {
-      const bool line = code[i + 1] == '/';
-      const auto found = code.find(line ? "\n" : "*/", i + 2);
-      end = found == std::string_view::npos ? code.size() : found + (line ? 0 : 2);
-    }
-    if (comment || (end != i && code[i] == 'R')) {
-      for (auto k = i; k < end; ++k) out[k] = out[k] == '\n' ? '\n' : ' ';
-    }
-    i = std::max(end, i + 1);
-  }
-  return out;
-}
-
-std::string unescaped(const std::string& literal) {
-  std::string out;
-  for (std::size_t i = 0; i < literal.size(); ++i) {
-    if (literal[i] != '\\' || i + 1 == literal.size()) {
-      out += literal[i];
-      continue;
-    }
-    const char c = literal[++i];
-    out += c == 'n' ? '\n' : c == 't' ? '\t' : c;
-  }
-  return out;
-}
-
-// The texts a piece of code hands to the lookup directly (`.t("...")`, `.f("...")`) or marks
-// for later lookup (`translatable("...")`).
-std::vector<ShownText> lookupTexts(std::string_view code, const std::string& file) {
-  static const std::regex call(R"re((?:(?:\.|->)\s*[tf]|\btranslatable)\s*\(\s*"((?:[^"\\\n]|\\.)*)")re");
-  const auto relevant = lookupRelevantCode(code);
-  std::vector<ShownText> texts;
-  for (auto it = std::sregex_iterator(relevant.begin(), relevant.end(), call); it != std::sregex_iterator(); ++it) {
-    const auto line = 1 + std::count(relevant.begin(), relevant.begin() + it->position(), '\n');
-    texts.push_back({unescaped((*it)[1].str()), file + ":" + std::to_string(line)});
-  }
-  return texts;
-}
-
-std::vector<ShownText> textsShownBySources() {
-  std::vector<ShownText> texts;
-  const std::filesystem::path sources = std::filesystem::path(TIDYFRAME_SOURCE_DIR) / "src";
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(sources)) {
-    const auto extension = entry.path().extension();
-    if (!entry.is_regular_file() || (extension != ".h" && extension != ".cpp" && extension != ".mm")) continue;
-    const auto relative = std::filesystem::relative(entry.path(), sources.parent_path()).string();
-    for (auto& text : lookupTexts(readFile(entry.path()), relative)) texts.push_back(std::move(text));
-  }
-  return texts;
-}
-
-TEST(StringCoverageTest, ScanFindsLookupsButNotCommentsOrScriptTexts) {
-  struct Case {
-    const char* code;
-    std::vector<std::string> expected;
-    const char* reason;
-  };
-  const Case cases[] = {
-      {R"(message = l.t("全局默认");)", {"全局默认"}, "a direct lookup"},
-      {R"(l->f( "已应用%@分组", title);)", {"已应用%@分组"}, "a format through a pointer, spaced"},
-      {R"(return translatable("文件种类");)", {"文件种类"}, "a text marked for later lookup"},
-      {R"(l.t(titleSource(g)); l.t(name);)", {}, "lookups of computed texts are checked where they are marked"},
-      {"// shows l.t(\"示例\") when idle\n/* or l.f(\"另一个\") */ l.t(\"真的\");", {"真的"}, "comments are skipped"},
-      {R"xx(auto s = R"(set x to l.t("脚本"))"; l.t("之后");)xx", {"之后"}, "a raw script text is skipped whole"},
-      {R"(auto q = '"'; l.t("引号后");)", {"引号后"}, "a quote character does not open a string"},
-      {R"(l.t("说 \"好\"");)", {"说 \"好\""}, "escaped quotes stay part of the text"},
-      {R"x(split(".t(\"x\")"); l.t("确实");)x", {"确实"}, "code written inside a literal is not a lookup"},
-  };
-  for (const auto& c : cases) {
-    std::vector<std::string> found;
-    for (const auto& text : lookupTexts(c.code, "snippet")) found.push_back(text.text);
-    EXPECT_EQ(found, c.expected) << c.reason << ": " << c.code;
-  }
-}
-
-TEST(StringCoverageTest, EveryTextTheCodeShowsHasAnEnglishEntry) {
-  const auto english = loadTable("en");
-  ASSERT_TRUE(english);
-  const auto texts = textsShownBySources();
-  ASSERT_FALSE(texts.empty()) << "the scan of src/ found no lookups at all; has the lookup's spelling changed?";
-  std::vector<std::string> missing;
-  for (const auto& [text, where] : texts) {
-    if (!english->find(text)) missing.push_back("\"" + text + "\" (" + where + ")");
-  }
-  EXPECT_TRUE(missing.empty()) << "texts without an English entry:" << joined(missing);
 }
 
 }  // namespace

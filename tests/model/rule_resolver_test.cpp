@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <random>
 #include <tuple>
 
 #include "i18n/l.h"
@@ -185,34 +184,6 @@ TEST_F(RuleResolverTest, ResolveAnswersForAnyText) {
     EXPECT_FALSE(result.source.empty());
   }
   EXPECT_EQ(RuleResolver::resolve("/a\xff/b/c", std::nullopt, false, preferences, l).source, "Broken");
-}
-
-TEST_F(RuleResolverTest, IndexAnswersLikeFreshResolutionForRandomRules) {
-  std::mt19937 random(7);
-  const std::vector<std::string> parts{"Users", "demo", "Caf\xC3\xA9", "Cafe\xCC\x81", "DCIM", "DCIM-extra", "..", ""};
-  auto randomPath = [&] {
-    std::string path;
-    for (int i = std::uniform_int_distribution<int>(0, 5)(random); i > 0; --i) {
-      path += "/" + parts[std::uniform_int_distribution<std::size_t>(0, parts.size() - 1)(random)];
-    }
-    return path.empty() ? std::string("/") : path;
-  };
-  for (int round = 0; round < 200; ++round) {
-    Preferences preferences;
-    preferences.internalEnabled = round % 7 != 0;
-    for (int i = 0; i < 8; ++i) {
-      auto r = rule("r" + std::to_string(i), randomPath(), i % 3 ? RuleScope::folder : RuleScope::device,
-                    Grouping::size, i % 2 ? std::optional<std::string>("A") : std::nullopt, i % 4 != 0);
-      r.enabled = i % 5 != 0;
-      preferences.rules.push_back(r);
-    }
-    const RuleIndex index(preferences);
-    for (int q = 0; q < 10; ++q) {
-      const auto path = randomPath();
-      const auto volume = q % 2 ? std::optional<std::string>("A") : std::nullopt;
-      EXPECT_EQ(index.resolve(path, volume, false, l), RuleResolver::resolve(path, volume, false, preferences, l));
-    }
-  }
 }
 
 }  // namespace
