@@ -104,6 +104,10 @@ class Parser {
       const char c = text_[position_++];
       if (c == '"') return value;
       if (c == '\n') ++line_;
+      if (c == '\0') {
+        fail("a NUL character is not allowed");
+        return std::nullopt;
+      }
       if (c != '\\') {
         value += c;
       } else if (!escape(value)) {
@@ -136,7 +140,7 @@ class Parser {
   bool unicodeEscape(std::string& value) {
     const auto unit = codeUnit();
     if (!unit) return false;
-    if (*unit == 0) return fail("\\U0000 is not allowed");
+    if (*unit == 0) return fail("a NUL character is not allowed");
     if (*unit >= 0xDC00 && *unit <= 0xDFFF) return fail("lone low surrogate");
     if (*unit < 0xD800 || *unit > 0xDBFF) {
       appendUtf8(value, *unit);

@@ -11,7 +11,8 @@ namespace tidyframe {
 // One language's table of translations keyed by Chinese source text, read from a
 // Localizable.strings file: UTF-8 lines `"key" = "value";`, with /* */ and // comments and
 // the escapes \" \\ \n \r \t and \Uxxxx (UTF-16 units: a surrogate pair is one character;
-// a lone surrogate or \U0000 is an error). A leading byte-order mark is skipped.
+// a lone surrogate is an error). A NUL, escaped or not, is an error too: it would cut a text
+// short wherever it is shown. A leading byte-order mark is skipped.
 class StringTable {
  public:
   static std::expected<StringTable, std::string> parse(std::string_view text);

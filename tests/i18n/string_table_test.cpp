@@ -27,7 +27,7 @@ TEST(StringTableTest, ReadsEntriesCommentsAndEscapes) {
 TEST(StringTableTest, RefusesMalformedTablesWithTheLine) {
   struct Case {
     const char* reason;
-    const char* text;
+    std::string text;
     const char* line;
   };
   const Case cases[] = {
@@ -40,6 +40,7 @@ TEST(StringTableTest, RefusesMalformedTablesWithTheLine) {
       {"high surrogate followed by a plain unit", "\"a\" = \"\\UD800\\U0041\";", "line 1"},
       {"lone low surrogate", "\"a\" = \"\\UDC00\";", "line 1"},
       {"a NUL would cut the key short", "\n\n\"a\\U0000b\" = \"c\";", "line 3"},
+      {"so would a raw one", std::string("\"a\0b\" = \"c\";", 12), "line 1"},
   };
   for (const auto& c : cases) {
     const auto table = StringTable::parse(c.text);

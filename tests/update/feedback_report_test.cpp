@@ -4,9 +4,9 @@
 #include <set>
 #include <string>
 
+#include "base/temporary_folder.h"
 #include "i18n/l.h"
 #include "sim/sim_session.h"
-#include "storage/temporary_folder.h"
 #include "update/feedback_report.h"
 
 namespace tidyframe {
