@@ -113,7 +113,6 @@ std::map<std::string, std::string> agreedConfirmations(const Candidates<std::str
   }
   return result;
 }
-}
 
 }  // namespace
 

@@ -17,9 +17,11 @@ struct DefaultsDocument {
 
 Json toJson(const DefaultsDocument& document) { return document.values; }
 
-std::optional<DefaultsDocument> fromJson(const Json& json, std::type_identity<DefaultsDocument>) {
-  if (!json.is_object()) return std::nullopt;
-  return DefaultsDocument{json};
+std::optional<DefaultsDocument> fromJson(JsonReader& reader, std::type_identity<DefaultsDocument>) {
+  if (reader.peek() != JsonReader::Kind::object) return std::nullopt;
+  auto values = reader.value();
+  if (!values) return std::nullopt;
+  return DefaultsDocument{std::move(*values)};
 }
 
 }  // namespace

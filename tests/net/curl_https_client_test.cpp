@@ -6,8 +6,8 @@
 #include <string>
 #include <thread>
 
+#include "base/temporary_folder.h"
 #include "net/curl_https_client.h"
-#include "storage/temporary_folder.h"
 
 namespace tidyframe {
 namespace {

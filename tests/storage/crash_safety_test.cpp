@@ -9,9 +9,9 @@
 #include <random>
 #include <thread>
 
+#include "base/temporary_folder.h"
 #include "storage/save_loop_value.h"
 #include "storage/storage.h"
-#include "base/temporary_folder.h"
 
 namespace tidyframe {
 namespace {

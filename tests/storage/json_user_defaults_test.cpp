@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "base/temporary_folder.h"
 #include "storage/json_user_defaults.h"
-#include "storage/temporary_folder.h"
 
 namespace tidyframe {
 namespace {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "base/temporary_folder.h"
 #include "base/virtual_dispatch.h"
 #include "model/settings_document.h"
 #include "storage/persistence_writer.h"
-#include "base/temporary_folder.h"
 
 namespace tidyframe {
 namespace {

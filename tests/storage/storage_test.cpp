@@ -4,10 +4,10 @@
 
 #include <cmath>
 
+#include "base/temporary_folder.h"
 #include "model/settings_document.h"
 #include "storage/finder_layout_archive.h"
 #include "storage/storage.h"
-#include "base/temporary_folder.h"
 
 namespace tidyframe {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "base/temporary_folder.h"
 #include "base/thread_dispatch.h"
 #include "storage/persistence_writer.h"
-#include "base/temporary_folder.h"
 
 namespace tidyframe {
 namespace {
