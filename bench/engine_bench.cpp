@@ -9,13 +9,14 @@
 #include "engine/app_model.h"
 #include "i18n/l.h"
 #include "model/settings_document.h"
+#include "sim/sim_home.h"
 #include "sim/simulated_mac.h"
 #include "storage/storage.h"
 
 namespace tidyframe {
 namespace {
 
-const std::string pictures = "/Users/demo/Pictures";
+const std::string& pictures = SimHome::pictures;
 
 // A user's Mac in virtual time: the engine on, Pictures open in the front Finder window and
 // already arranged and confirmed, and `logged` older entries in the activity log (at most 500
@@ -23,7 +24,7 @@ const std::string pictures = "/Users/demo/Pictures";
 class ArrangedFolder {
  public:
   explicit ArrangedFolder(std::size_t logged) {
-    for (const char* path : {"/Users/demo", "/Users/demo/Pictures"}) sim.volumes.addFolder(path);
+    SimHome::furnish(sim.volumes);
     Preferences preferences;
     preferences.engineEnabled = true;
     ActivityEntry entry;

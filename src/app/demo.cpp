@@ -12,21 +12,22 @@
 #include "engine/app_model.h"
 #include "i18n/l.h"
 #include "model/settings_document.h"
+#include "sim/sim_home.h"
 #include "sim/simulated_mac.h"
 
 namespace tidyframe {
 
 namespace {
 
-const std::string home = "/Users/demo";
-const std::string pictures = home + "/Pictures";
-const std::string documents = home + "/Documents";
-const std::string package = home + "/Applications/Tool.app";
-const std::string card = "/Volumes/SD";
+using SimHome::card;
+using SimHome::cardPhotos;
+using SimHome::cardUuid;
+using SimHome::documents;
+using SimHome::home;
+using SimHome::package;
+using SimHome::pictures;
 const std::string renamedCard = "/Volumes/TRIP";
-const std::string cardPhotos = card + "/DCIM";
 const std::string renamedPhotos = renamedCard + "/DCIM";
-const std::string cardUuid = "5E1D7A2C-3B44-4E0B-9C9A-1F6E2D3C4B5A";
 const std::string cardRule = "Trip card";
 
 // What the Finder should show once the engine has arranged a folder.
@@ -63,18 +64,6 @@ Preferences demoSettings() {
 }
 
 namespace {
-
-SimVolume sdCard(const std::string& path) {
-  VolumeResourceValues values;
-  values.name = std::filesystem::path(path).filename().string();
-  values.uuid = cardUuid;
-  values.isInternal = false;
-  values.isRemovable = true;
-  values.isReadOnly = false;
-  values.totalCapacity = 64'000'000'000;
-  values.availableCapacity = 21'500'000'000;
-  return SimVolume{path, values, false};
-}
 
 std::string describe(const ActivityEntry& entry) {
   std::string line = "activity " + std::string(entry.success ? "" : "failed ") + entry.title + " | " + entry.detail;
@@ -190,9 +179,8 @@ bool DemoTour::run() {
 
 void DemoTour::buildWorld() {
   say("demo storage " + folder_.string() + " (removed at the end)");
-  for (const auto& path : {home, pictures, documents}) sim_.volumes.addFolder(path);
-  sim_.volumes.addPackage(package);
-  say("demo home " + home + ": Pictures, Documents, Applications/Tool.app");
+  SimHome::furnish(sim_.volumes);
+  say("demo home " + home + ": Pictures, Documents, Downloads, Applications/Tool.app");
   std::filesystem::create_directories(folder_ / "home");
   if (const auto saved = Storage::save(toJson(settings_), host_.storage().preferencesURL()); !saved) {
     say("demo could not write the settings: " + saved.error());
@@ -308,8 +296,7 @@ void DemoTour::openFolder(const std::string& path) {
 void DemoTour::mountCard(const std::string& path) {
   {
     const auto world = sim_.lockWorld();
-    sim_.volumes.mount(sdCard(path));
-    sim_.volumes.addFolder(path + "/DCIM");
+    SimHome::insertCard(sim_.volumes, path);
   }
   sim_.workspace.postDidMount();
 }

@@ -55,7 +55,7 @@ TEST_F(Cycle, NavigatingSwitchingViewOrWindowQueriesAgain) {
   struct Step {
     const char* reason;
     std::function<void()> change;
-    const char* expectedPath;
+    std::string expectedPath;
   };
   const Step steps[] = {
       {"navigate to another folder", [&] { sim.finder().navigate(window, documents); }, documents},

@@ -13,6 +13,7 @@
 #include "engine/app_model.h"
 #include "i18n/l.h"
 #include "model/settings_document.h"
+#include "sim/sim_home.h"
 #include "sim/simulated_mac.h"
 
 namespace tidyframe {
@@ -26,26 +27,25 @@ struct RecordingDelegate final : AppModelDelegate {
   int menuUpdates = 0, ruleChanges = 0, closes = 0, windowsShown = 0;
 };
 
-// A user's Mac in virtual time: a home folder with Pictures, Documents and an application
-// package, the engine built over it, texts in their Chinese source form. Time moves only
-// through advance(), so back-offs and polls cost nothing.
+// A user's Mac in virtual time: the simulated Mac's made-up home tree, the engine built over
+// it, texts in their Chinese source form. Time moves only through advance(), so back-offs and
+// polls cost nothing.
 class EngineTest : public ::testing::Test {
  protected:
-  static constexpr const char* pictures = "/Users/demo/Pictures";
-  static constexpr const char* documents = "/Users/demo/Documents";
-  static constexpr const char* reports = "/Users/demo/Documents/Reports";
-  static constexpr const char* package = "/Users/demo/Applications/Tool.app";
-  static constexpr const char* card = "/Volumes/SD";
-  static constexpr const char* cardPhotos = "/Volumes/SD/DCIM";
-  static constexpr const char* cardUuid = "5E1D7A2C-3B44-4E0B-9C9A-1F6E2D3C4B5A";
+  inline static const std::string& pictures = SimHome::pictures;
+  inline static const std::string& documents = SimHome::documents;
+  inline static const std::string& reports = SimHome::reports;
+  inline static const std::string& package = SimHome::package;
+  inline static const std::string& card = SimHome::card;
+  inline static const std::string& cardPhotos = SimHome::cardPhotos;
+  inline static const std::string& cardUuid = SimHome::cardUuid;
 
   EngineTest() {
     root = std::filesystem::temp_directory_path() /
            ("tidyframe-engine-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::filesystem::remove_all(root);
     std::filesystem::create_directories(home());
-    for (const char* folder : {"/Users/demo", pictures, documents, reports}) sim.volumes.addFolder(folder);
-    sim.volumes.addPackage(package);
+    SimHome::furnish(sim.volumes);
     l.setLanguage("zh-Hans");
   }
 
