@@ -74,9 +74,14 @@ class ThreadDispatch::TimedQueue final : public DispatchQueue,
     changed_.notify_all();
   }
   std::optional<double> drainDue() {
+    // A task that spins a nested event loop (a modal dialog) must not see other tasks run
+    // under it; the drain it interrupted picks them up once it returns.
+    if (draining_) return std::nullopt;
+    draining_ = true;
     std::unique_lock lock(mutex_);
     while (runOneDue(lock)) {
     }
+    draining_ = false;
     if (tasks_.empty()) return std::nullopt;
     return std::chrono::duration<double>(tasks_.front().due - std::chrono::steady_clock::now()).count();
   }
@@ -108,6 +113,8 @@ class ThreadDispatch::TimedQueue final : public DispatchQueue,
   TimedTaskList<SteadyTime> tasks_;
   std::function<void()> wakeup_;
   bool stopped_ = false;
+  // Only touched by the thread that drains the main queue.
+  bool draining_ = false;
   std::thread worker_;
   std::atomic<std::thread::id> owner_;
 };

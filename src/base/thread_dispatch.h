@@ -38,6 +38,8 @@ class ThreadDispatch final : public Dispatch {
   // Safe from any thread; runMainLoop() returns after the task it is running.
   void stopMainLoop();
   // Runs the main-queue tasks due now and answers the seconds until the next one, if any.
+  // Not re-entrant, like macOS's main queue: called from inside a main-queue task (a nested
+  // event loop), it runs nothing and answers nothing; the outer drain goes on afterwards.
   std::optional<double> drainMain();
   // Called from any thread whenever the main queue gains a task, so an event loop can wake.
   void setMainWakeup(std::function<void()> wakeup);

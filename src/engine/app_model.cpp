@@ -125,13 +125,14 @@ void AppModel::observeWorkspace() {
 void AppModel::setPreferences(Preferences preferences) {
   assert(isMainQueue());
   Preferences old = preferences_.get();
+  // Observers re-render at once, so they must find the new language already in force.
+  services_.l.setLanguage(preferences.language);
   preferences_.set(std::move(preferences));
   reactToSettingsChange(old);
 }
 
 void AppModel::reactToSettingsChange(const Preferences& old) {
   const Preferences& now = preferences_.get();
-  services_.l.setLanguage(now.language);
   if (now.language != old.language && delegate_) delegate_->updateMenu();
   saveSettings();
   if (rulesChanged(old, now)) {
