@@ -1,0 +1,176 @@
+#pragma once
+
+#include <string>
+
+#include <QAbstractButton>
+#include <QFrame>
+#include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QWidget>
+
+#include "model/grouping.h"
+
+class QComboBox;
+class QVBoxLayout;
+
+namespace tidyframe {
+
+class L;
+
+// A font of `pixels` logical pixels (the panel's points) in `weight`.
+QFont panelFont(const QWidget& widget, int pixels, QFont::Weight weight = QFont::Normal);
+
+// An on/off switch, `WidgetLayout::switchWidth` wide, in the accent colour when on.
+class Switch final : public QAbstractButton {
+ public:
+  explicit Switch(QWidget* parent = nullptr);
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// Content on a rounded rectangle of the palette's card fill, outlined by its line colour.
+class Card final : public QFrame {
+ public:
+  explicit Card(QWidget* parent = nullptr);
+  QVBoxLayout& content() { return *content_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QVBoxLayout* content_;
+};
+
+// A thin rule between rows, starting `leadingIndent` points from the leading edge.
+class Divider final : public QWidget {
+ public:
+  explicit Divider(int leadingIndent, QWidget* parent = nullptr);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  int indent_;
+};
+
+// A system symbol in the palette's text colour (or a colour of its own), repainted in the
+// appearance the widget is shown in.
+class SymbolView final : public QWidget {
+ public:
+  SymbolView(std::string symbol, int points, QWidget* parent = nullptr);
+  void setSymbol(std::string symbol);
+  void setColor(QColor color);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  std::string symbol_;
+  int points_;
+  QColor color_;
+};
+
+// A title with an optional smaller detail below it.
+class SectionCaption final : public QWidget {
+ public:
+  explicit SectionCaption(QWidget* parent = nullptr);
+  void setTexts(const QString& title, const QString& detail = {});
+
+ private:
+  QLabel* title_;
+  QLabel* detail_;
+};
+
+// A settings row: symbol, title with optional detail, and a control at the trailing edge.
+class PreferenceRow final : public QWidget {
+ public:
+  PreferenceRow(std::string symbol, QWidget* control, QWidget* parent = nullptr);
+  void setTexts(const QString& title, const QString& detail = {});
+  QWidget& control() { return *control_; }
+
+ private:
+  QLabel* title_;
+  QLabel* detail_;
+  QWidget* control_;
+};
+
+// A symbol on a rounded tile of its own colour.
+class IconTile final : public QWidget {
+ public:
+  IconTile(std::string symbol, QColor color, QWidget* parent = nullptr);
+  QSize sizeHint() const override { return {36, 36}; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  std::string symbol_;
+  QColor color_;
+};
+
+// A scroller that draws only a 5-point rounded knob over the content, no track.
+class ThinScroller final : public QScrollBar {
+ public:
+  explicit ThinScroller(QWidget* parent = nullptr);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// A vertical scroll view whose thin scroller floats over the content's trailing edge.
+class AppScrollView final : public QScrollArea {
+ public:
+  explicit AppScrollView(QWidget* parent = nullptr);
+  ThinScroller& scroller() { return *scroller_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void placeScroller();
+  ThinScroller* scroller_;
+};
+
+// The brand image at `points` by `points`.
+class BrandMark final : public QLabel {
+ public:
+  explicit BrandMark(int points, QWidget* parent = nullptr);
+};
+
+// The pickers of a grouping and a sorting, each in its own row. Emits nothing itself: the
+// owner connects to the combo boxes and reads the chosen values.
+class GroupPickers final : public QWidget {
+ public:
+  explicit GroupPickers(QWidget* parent = nullptr);
+  // Shows `grouping` and `sorting` with every choice titled in the lookup's language.
+  void setValues(Grouping grouping, Sorting sorting, const L& l);
+  Grouping grouping() const;
+  Sorting sorting() const;
+  QComboBox& groupingBox() { return *grouping_; }
+  QComboBox& sortingBox() { return *sorting_; }
+
+ private:
+  QComboBox* grouping_;
+  QComboBox* sorting_;
+  PreferenceRow* groupingRow_;
+  PreferenceRow* sortingRow_;
+};
+
+// A coloured dot and text on a faint capsule of the same colour.
+class StatusPill final : public QWidget {
+ public:
+  StatusPill(QString text, QColor color, QWidget* parent = nullptr);
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QString text_;
+  QColor color_;
+};
+
+}  // namespace tidyframe

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <vector>
+
+#include <QPalette>
+#include <QStackedWidget>
+#include <QWidget>
+
+#include "base/published.h"
+
+namespace tidyframe {
+
+class AppModel;
+class L;
+class MessageBanner;
+class PanelFooter;
+class PanelHeader;
+class QuickControls;
+
+// The content of the popover: the rule editor or the setup guide when the engine asks for
+// them, otherwise the header, the message banner, the selected page and the footer. Holds no
+// state of its own: it re-renders on every change the engine publishes, in the chosen
+// language, direction and appearance, and reports the overview's measured height to the
+// engine. Main queue only; borrows the engine and the lookup, which must outlive it.
+class RootView final : public QWidget {
+ public:
+  // `platform` is the system's own palette, followed when the appearance is "system".
+  RootView(AppModel& model, const L& l, QPalette platform, QWidget* parent = nullptr);
+
+  void refresh();
+
+  PanelHeader& header() { return *header_; }
+  MessageBanner& banner() { return *banner_; }
+  QuickControls& quickControls() { return *quick_; }
+  PanelFooter& footer() { return *footer_; }
+  // What is shown in place of the pages: the page layout, the rule editor or the setup guide.
+  QWidget* currentContent() const { return content_->currentWidget(); }
+  QWidget& ruleEditorContent() { return *editor_; }
+  QWidget& setupContent() { return *setup_; }
+
+ private:
+  QWidget* buildPageLayout();
+  void applyAppearance();
+  void measureOverview();
+
+  AppModel& model_;
+  const L& l_;
+  QPalette platform_;
+  QStackedWidget* content_;
+  QStackedWidget* pages_ = nullptr;
+  QWidget* pageLayout_ = nullptr;
+  QWidget* editor_;
+  QWidget* setup_;
+  PanelHeader* header_ = nullptr;
+  MessageBanner* banner_ = nullptr;
+  QuickControls* quick_ = nullptr;
+  PanelFooter* footer_ = nullptr;
+  std::vector<Subscription> subscriptions_;
+};
+
+}  // namespace tidyframe

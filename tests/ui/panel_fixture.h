@@ -1,0 +1,35 @@
+#pragma once
+
+#include <memory>
+
+#include <QApplication>
+
+#include "engine/engine_fixture.h"
+#include "ui/root_view.h"
+#include "ui/widget_layout.h"
+
+namespace tidyframe {
+
+// The panel over an engine in virtual time on the simulated Mac.
+class PanelTest : public EngineTest {
+ protected:
+  ~PanelTest() override { panel.reset(); }
+
+  static Preferences inChinese() {
+    Preferences preferences;
+    preferences.language = "zh-Hans";
+    return preferences;
+  }
+
+  void openPanel(const Preferences& preferences = inChinese()) {
+    writeSettings(preferences);
+    launch();
+    panel = std::make_unique<RootView>(*model, l, QApplication::palette());
+    panel->resize(WidgetLayout::width, static_cast<int>(WidgetLayout::height(PanelState::of(*model))));
+    panel->show();
+  }
+
+  std::unique_ptr<RootView> panel;
+};
+
+}  // namespace tidyframe

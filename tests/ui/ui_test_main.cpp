@@ -1,0 +1,16 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFont>
+#include <QStyleFactory>
+
+// One application for every test, offscreen and in the panel's Fusion style with a fixed font,
+// so screenshots look the same on every machine.
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  QApplication::setStyle(QStyleFactory::create("Fusion"));
+  QApplication::setFont(QFont("Noto Sans", 10));
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
