@@ -33,7 +33,7 @@ std::expected<CommandLine, std::string> parseMode(std::span<const std::string_vi
     if (seen) return std::unexpected(quoted(argument) + " given twice");
     seen = true;
   }
-  if (demo || command.diagnostics) command.mode = CommandLine::Mode::demo;
+  if (demo) command.mode = CommandLine::Mode::demo;
   return command;
 }
 

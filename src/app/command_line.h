@@ -7,14 +7,14 @@
 
 namespace tidyframe {
 
-// What the program was asked to do. Until the panel exists, running with "--diagnostics" is
-// running the demo with the engine's own lines added; "--demo" and "--diagnostics" combine in
-// either order. "--self-test", "--help" and "--version" stand alone; no argument asks for help.
-// "--simulated" goes with any of them: on macOS it puts the simulated Mac in place of the
-// native adapter (elsewhere the simulated Mac is all there is).
+// What the program was asked to do: by default the panel and its status icon; "--diagnostics"
+// adds the engine's own lines to the application or to the demo, in either order.
+// "--self-test", "--help" and "--version" stand alone. "--simulated" goes with any of them: on
+// macOS it puts the simulated Mac in place of the native adapter (elsewhere the simulated Mac is
+// all there is).
 struct CommandLine {
-  enum class Mode { help, version, selfTest, demo };
-  Mode mode = Mode::help;
+  enum class Mode { application, help, version, selfTest, demo };
+  Mode mode = Mode::application;
   bool diagnostics = false;
   bool simulated = false;
 
@@ -22,12 +22,13 @@ struct CommandLine {
 };
 
 inline constexpr std::string_view commandLineUsage =
-    "usage: tidyframe [--self-test | --demo [--diagnostics] | --diagnostics | --help | --version] [--simulated]\n"
+    "usage: tidyframe [--self-test | [--demo] [--diagnostics] | --help | --version] [--simulated]\n"
+    "  (no argument)   show the status icon and the panel\n"
     "  --self-test     run the built-in self-check and exit (0 when every check holds); on macOS it\n"
     "                  also reads every native service once, changing nothing\n"
     "  --demo          walk the engine through a short tour of a simulated Mac in real time and\n"
     "                  exit (0 when everything the tour expects happened)\n"
-    "  --diagnostics   add the engine's poll, query and arrangement lines to the demo's output\n"
+    "  --diagnostics   print the engine's poll, query and arrangement lines\n"
     "  --simulated     on macOS, use the simulated Mac instead of the native services\n"
     "  --help          print this text\n"
     "  --version       print the version and build number\n";

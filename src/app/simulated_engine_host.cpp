@@ -25,4 +25,8 @@ EngineServices SimulatedEngineHost::services() {
                         std::string(SimulatedMac::userHome), diagnostics_};
 }
 
+UpdateServices SimulatedEngineHost::updateServices() {
+  return UpdateServices{dispatch_, l_, mac_.alerts, mac_.guarded.workspace, mac_.defaults, mac_.network};
+}
+
 }  // namespace tidyframe

@@ -12,6 +12,7 @@
 #include "sim/simulated_mac.h"
 #include "storage/persistence_writer.h"
 #include "storage/storage.h"
+#include "update/update_checker.h"
 
 namespace tidyframe {
 
@@ -30,6 +31,8 @@ class SimulatedEngineHost {
   SimulatedEngineHost& operator=(const SimulatedEngineHost&) = delete;
 
   EngineServices services();
+  // The update checker's services over the same simulated Mac.
+  UpdateServices updateServices();
   Storage& storage() { return storage_; }
   PersistenceWriter& writer() { return writer_; }
   ScriptRunner& runner() { return runner_; }

@@ -239,15 +239,18 @@ GroupPickers::GroupPickers(QWidget* parent)
 }
 
 void GroupPickers::setValues(Grouping grouping, Sorting sorting, const L& l) {
-  groupingRow_->setTexts(qt(l.t("分组依据")));
-  sortingRow_->setTexts(qt(l.t("组内排序")));
   const QSignalBlocker quietGrouping(grouping_);
   const QSignalBlocker quietSorting(sorting_);
-  grouping_->clear();
-  for (const auto& [value, raw] : RawCases<Grouping>::cases) grouping_->addItem(qt(title(value, l)));
+  if (const auto language = l.resolved(); language != language_) {
+    language_ = language;
+    groupingRow_->setTexts(qt(l.t("分组依据")));
+    sortingRow_->setTexts(qt(l.t("组内排序")));
+    grouping_->clear();
+    for (const auto& [value, raw] : RawCases<Grouping>::cases) grouping_->addItem(qt(title(value, l)));
+    sorting_->clear();
+    for (const auto& [value, raw] : RawCases<Sorting>::cases) sorting_->addItem(qt(title(value, l)));
+  }
   grouping_->setCurrentIndex(static_cast<int>(grouping));
-  sorting_->clear();
-  for (const auto& [value, raw] : RawCases<Sorting>::cases) sorting_->addItem(qt(title(value, l)));
   sorting_->setCurrentIndex(static_cast<int>(sorting));
 }
 

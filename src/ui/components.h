@@ -157,6 +157,9 @@ class GroupPickers final : public QWidget {
   QComboBox* sorting_;
   PreferenceRow* groupingRow_;
   PreferenceRow* sortingRow_;
+  // The language the choices are titled in; they are rebuilt only when it changes, so a
+  // refresh never closes an open list.
+  std::string language_;
 };
 
 // A coloured dot and text on a faint capsule of the same colour.

@@ -7,6 +7,7 @@
 #include "engine/app_model.h"
 #include "i18n/l.h"
 #include "ui/palette.h"
+#include "update/running_version.h"
 #include "ui/symbols.h"
 #include "ui/widget_layout.h"
 
@@ -54,7 +55,7 @@ PanelHeader::PanelHeader(AppModel& model, QWidget* parent)
   version_->setFont(panelFont(*this, 9, QFont::Normal));
   version_->setForegroundRole(QPalette::PlaceholderText);
   version_->setContentsMargins(0, 0, 0, 2);
-  version_->setText("v" TIDYFRAME_VERSION);
+  version_->setText(QString::fromStdString("v" + RunningVersion::ofThisBuild().currentVersion));
   connect(back_, &QToolButton::clicked, this, [this] { model_.setSelectedPage(Page::overview); });
   connect(switch_, &Switch::clicked, this, [this](bool on) {
     switch_->setChecked(model_.preferences()->engineEnabled);
@@ -75,8 +76,7 @@ void PanelHeader::refresh(const L& l) {
   switch_->setVisible(overview);
   setSymbol(*back_, rightToLeft(l) ? "chevron.right" : "chevron.left", Palette::of(*this).text, 16);
   back_->setAccessibleName(qt(l.t("返回")));
-  const char* title = overview ? "Tidyframe" : page == Page::rules ? "专属规则" : "反馈";
-  title_->setText(qt(l.t(title)));
+  title_->setText(qt(overview ? l.t("Tidyframe") : page == Page::rules ? l.t("专属规则") : l.t("反馈")));
   switch_->setToolTip(qt(l.t("自动分组")));
   switch_->setAccessibleName(qt(l.t("自动分组")));
   switch_->setChecked(model_.preferences()->engineEnabled);

@@ -1,0 +1,44 @@
+#include "app/program.h"
+
+#include <iostream>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "app/application.h"
+#include "app/command_line.h"
+#include "app/demo.h"
+#include "app/environment_languages.h"
+#include "app/resource_locations.h"
+#include "app/self_check.h"
+#include "i18n/l.h"
+
+namespace tidyframe {
+
+int runProgram(int argc, char** argv, std::ostream& out, const std::function<bool(std::ostream&)>& nativeCheck) {
+  const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+  const auto command = parseCommandLine(arguments);
+  if (!command) {
+    std::cerr << "tidyframe: " << command.error() << "\n" << commandLineUsage;
+    return 2;
+  }
+  if (command->mode == CommandLine::Mode::help) {
+    out << commandLineUsage;
+    return 0;
+  }
+  if (command->mode == CommandLine::Mode::version) {
+    out << versionLine() << "\n";
+    return 0;
+  }
+  const auto roots = stringTableRoots();
+  if (command->mode == CommandLine::Mode::selfTest) {
+    const L l(roots, std::make_shared<EnvironmentLanguages>());
+    bool passed = runSelfChecks(selfChecks(l, roots), out);
+    if (nativeCheck && !command->simulated) passed = nativeCheck(out) && passed;
+    return passed ? 0 : 1;
+  }
+  if (command->mode == CommandLine::Mode::demo) return runDemo(out, command->diagnostics, roots) ? 0 : 1;
+  return runApplication(argc, argv, command->diagnostics, roots);
+}
+
+}  // namespace tidyframe
