@@ -26,6 +26,7 @@ void AppDelegate::applicationDidFinishLaunching() {
   buildPopover();
   buildStatusItem();
   updateMenu();
+  if (statusItem_) statusItem_->show();
   updates_ = UpdateChecker::create(services_.update, RunningVersion::ofThisBuild(), std::string(updateFeedURL()));
   std::weak_ptr<AppModel> engine = model_;
   updates_->start([engine] {
@@ -49,7 +50,6 @@ void AppDelegate::buildStatusItem() {
   connect(statusItem_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::Trigger) togglePopover();
   });
-  statusItem_->show();
 }
 
 void AppDelegate::observeEngine() {

@@ -8,6 +8,7 @@
 
 #include "app/app_delegate.h"
 #include "app/environment_languages.h"
+#include "app/host_services.h"
 #include "app/simulated_engine_host.h"
 #include "app/storage_location.h"
 #include "base/thread_dispatch.h"
@@ -47,8 +48,11 @@ int runApplication(int argc, char** argv, bool diagnostics, const std::vector<st
   const auto worldQueue = dispatch.makeSerialQueue("sim.world");
   SimulatedMac sim(dispatch, *worldQueue);
   furnish(sim);
-  SimulatedEngineHost host(dispatch, sim, l, storageDirectory(), homeFolder(), diagnostics ? &std::cout : nullptr);
-  AppDelegate shell(ShellServices{host.services(), host.updateServices(), sim.defaults, [] { QApplication::quit(); },
+  SimulatedEngineHost engineHost(dispatch, sim, l, storageDirectory(), homeFolder(),
+                                 diagnostics ? &std::cout : nullptr);
+  HostServices machine(dispatch.now());
+  UpdateServices update{dispatch, l, sim.alerts, sim.guarded.workspace, machine.defaults, machine.https};
+  AppDelegate shell(ShellServices{engineHost.services(), update, machine.defaults, [] { QApplication::quit(); },
                                   QSystemTrayIcon::isSystemTrayAvailable()});
   shell.applicationDidFinishLaunching();
   return QApplication::exec();

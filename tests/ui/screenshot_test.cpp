@@ -53,7 +53,9 @@ TEST_F(PanelTest, OverviewLooksAsReviewedInEachLanguageAndAppearance) {
       const QString name = QString("overview-%1-%2.png").arg(language, appearance);
       const QImage shot = panel->grab().toImage();
       ASSERT_TRUE(shot.save("screenshots/" + name));
-      if (update) ASSERT_TRUE(shot.save(references.filePath(name)));
+      if (update) {
+        ASSERT_TRUE(shot.save(references.filePath(name)));
+      }
       const QImage reference(references.filePath(name));
       ASSERT_FALSE(reference.isNull()) << name.toStdString() << " has no reviewed reference";
       EXPECT_LE(shareOfDifferentPixels(shot, reference), differingShare)

@@ -8,6 +8,8 @@
 // so screenshots look the same on every machine.
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Screenshots at twice the size, as on a Retina screen, so they can be reviewed closely.
+  qputenv("QT_SCALE_FACTOR", "2");
   QApplication application(argc, argv);
   QApplication::setStyle(QStyleFactory::create("Fusion"));
   QApplication::setFont(QFont("Noto Sans", 10));
