@@ -13,6 +13,7 @@ namespace tidyframe {
 // The panel over an engine in virtual time on the simulated Mac.
 class PanelTest : public EngineTest {
  protected:
+  PanelTest() { lookup = &tables; }
   ~PanelTest() override { panel.reset(); }
 
   static Preferences inChinese() {
@@ -24,7 +25,7 @@ class PanelTest : public EngineTest {
   void openPanel(const Preferences& preferences = inChinese()) {
     writeSettings(preferences);
     launch();
-    panel = std::make_unique<RootView>(*model, l, QApplication::palette());
+    panel = std::make_unique<RootView>(*model, *lookup, QApplication::palette());
     panel->resize(WidgetLayout::width, static_cast<int>(WidgetLayout::height(PanelState::of(*model))));
     panel->show();
   }

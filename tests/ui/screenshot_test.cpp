@@ -47,7 +47,7 @@ TEST_F(PanelTest, OverviewLooksAsReviewedInEachLanguageAndAppearance) {
       preferences.appearance = appearance;
       preferences.rules.resize(12);
       model->setPreferences(preferences);
-      model->setMessage(l.t("请为 Tidyframe开启辅助功能权限。"));
+      model->setMessage(lookup->t("请为 Tidyframe开启辅助功能权限。"));
       panel->setFixedSize(WidgetLayout::width, static_cast<int>(WidgetLayout::height(PanelState::of(*model))));
       QApplication::processEvents();
       const QString name = QString("overview-%1-%2.png").arg(language, appearance);
