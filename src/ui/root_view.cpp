@@ -1,5 +1,7 @@
 #include "ui/root_view.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QLocale>
 #include <QVBoxLayout>
 
@@ -86,6 +88,13 @@ void RootView::refresh() {
   quick_->refresh(l_);
   footer_->refresh(l_);
   measureOverview();
+}
+
+void RootView::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::ApplicationPaletteChange) return;
+  platform_ = QApplication::palette();
+  refresh();
 }
 
 void RootView::applyAppearance() {

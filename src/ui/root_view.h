@@ -38,6 +38,10 @@ class RootView final : public QWidget {
   QWidget& ruleEditorContent() { return *editor_; }
   QWidget& setupContent() { return *setup_; }
 
+ protected:
+  // Following the system: a change of the system's appearance re-renders the panel.
+  void changeEvent(QEvent* event) override;
+
  private:
   QWidget* buildPageLayout();
   void applyAppearance();
