@@ -39,7 +39,7 @@ TEST_F(Idle, ACardWithoutVolumeIdIsArrangedOnEveryReturn) {
   const int window = openFolder(pictures);
   launch();
   advance(6);
-  for (const char* through : {pictures, documents, "Recents"}) {
+  for (const std::string& through : {pictures, documents, std::string("Recents")}) {
     SCOPED_TRACE(through);
     sim.finder().setArrangement(cardPhotos, FinderView::icon, {});
     sim.finder().navigate(window, cardPhotos);

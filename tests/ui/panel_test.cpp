@@ -68,7 +68,7 @@ TEST_F(PanelTest, PermissionButtonShowsUntilBothPermissionsAndNoEarlierService) 
   model->refreshEnvironment(false);
   advance(1);
   EXPECT_FALSE(button.isHidden()) << "the earlier service still runs";
-  sim.launchd.command("/bin/launchctl", {"bootout", "gui/501/local.plumbline"});
+  sim.launchd.command("/bin/launchctl", {"bootout", "gui/501/local.plumbline"}, 1);
   model->refreshLegacy();
   advance(1);
   EXPECT_TRUE(button.isHidden()) << "everything granted, nothing running";
