@@ -129,6 +129,12 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   void saveRule(LocationRule rule);
   void deleteRule(const std::string& id);
 
+  // Restore and undo. Both pause automatic grouping and act only on the window the user is
+  // (still) in: restore gives the front folder back the Finder's original arrangement after
+  // the user confirmed it; undo puts back what an arrangement's log entry replaced.
+  void restoreCurrentFolder();
+  void undo(const ActivityEntry& entry);
+
   // Settings export and import. Export writes the portable form; import asks first, backs
   // the current settings up, and never switches automatic grouping on or off.
   void exportPreferences();
@@ -182,6 +188,14 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   std::string failureText(const ScriptFailure& failure) const;
   void diagnose(const std::string& line) const;
   bool hiddenRepairAllowed() const;
+
+  void confirmRestore(const std::expected<std::optional<FinderLocation>, ScriptFailure>& result);
+  void scheduleRestore(const FinderLocation& location, const OriginalFinderLayout& original);
+  void finishRestore(const FinderLocation& location, const ScriptResult& result);
+  void reopenPanel();
+  struct UndoRequest;
+  void runUndo(const UndoRequest& request);
+  void finishUndo(const std::string& path, const ScriptResult& result);
 
   void finishTakeOver(const std::expected<void, LegacyFailure>& result, const std::function<void(bool)>& completion);
   void runHandBack(bool afterFailedTakeOver);

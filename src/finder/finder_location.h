@@ -34,6 +34,12 @@ struct FinderLocation {
   static std::optional<FinderLocation> inspect(const ScriptReply& reply, VolumeCatalog& volumes);
 };
 
+// Whether two answers show the same folder on the same volume (no UUID on both counts as the
+// same); window and view are not compared.
+inline bool showsSameFolder(const FinderLocation& first, const FinderLocation& second) {
+  return first.path == second.path && first.volumeID == second.volumeID;
+}
+
 // The path of a file URL ("file:///Users/demo/My%20Folder/" gives "/Users/demo/My Folder"):
 // percent-decoded, "." and ".." resolved, repeated "/" as one, no trailing "/" except for the
 // root. Nothing for another scheme, a remote host, a bad escape, bytes that are not UTF-8 or a
