@@ -24,8 +24,8 @@ class Restore : public EngineTest {
     std::filesystem::create_directories(storageFolder());
     ASSERT_TRUE(Storage::save(archive, storageFolder() / "finder-layouts.json"));
   }
-  void mountCard(const char* uuid) {
-    sim.volumes.mount({card, {std::string("SD"), std::string(uuid), false, true, false, 32000000000, 1000000000}, false});
+  void mountCard(const std::string& uuid) {
+    sim.volumes.mount({card, {std::string("SD"), uuid, false, true, false, 32000000000, 1000000000}, false});
     sim.volumes.addFolder(cardPhotos);
   }
   // The user chooses restore and answers the alert; the second phase has run afterwards.
@@ -44,33 +44,33 @@ class Restore : public EngineTest {
 TEST_F(Restore, TheRecordOfThisFolderViewAndDeviceIsPutBack) {
   struct Case {
     const char* reason;
-    const char* folder;
-    const char* card;
+    std::string folder;
+    std::optional<std::string> card;
     Records records;
     FolderArrangement after;
     std::string message;
   };
   const Case cases[] = {
-      {"this view's record wins over one of every view", pictures, nullptr,
+      {"this view's record wins over one of every view", pictures, std::nullopt,
        {{pictures, "icon view", rootUuid, "None", "Size"}, {pictures, "*", {}, "Kind", "Name"}}, ungroupedBySize,
        restored},
-      {"a record of another view is not used", pictures, nullptr, {{pictures, "list view", rootUuid, "None", "Size"}},
+      {"a record of another view is not used", pictures, std::nullopt, {{pictures, "list view", rootUuid, "None", "Size"}},
        kindByName, noRecord},
       {"two cards at one mount point keep their own records", cardPhotos, cardUuid,
        {{cardPhotos, "icon view", otherCard, "Kind", "Name"}, {cardPhotos, "icon view", cardUuid, "None", "Size"}},
        ungroupedBySize, restored},
       {"a record naming no device is never used under /Volumes", cardPhotos, cardUuid,
        {{cardPhotos, "*", {}, "None", "Size"}}, kindByName, noRecord},
-      {"the recorded arrangement already shown counts as restored", pictures, nullptr,
+      {"the recorded arrangement already shown counts as restored", pictures, std::nullopt,
        {{pictures, "icon view", rootUuid, "Kind", "Name"}}, kindByName, restored},
-      {"titles recorded by a German Finder", pictures, nullptr, {{pictures, "*", {}, "Ohne", "Größe"}},
+      {"titles recorded by a German Finder", pictures, std::nullopt, {{pictures, "*", {}, "Ohne", "Größe"}},
        ungroupedBySize, restored},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
     std::filesystem::remove_all(storageFolder());
     writeArchive(c.records);
-    if (c.card) mountCard(c.card);
+    if (c.card) mountCard(*c.card);
     const int window = openFolder(c.folder, FinderView::icon, kindByName);
     launch();
     restoreAnswering(true);
@@ -170,7 +170,7 @@ class Undo : public EngineTest {
 TEST_F(Undo, PutsBackWhatTheWindowShowedBefore) {
   struct Case {
     const char* reason;
-    const char* folder;
+    std::string folder;
     FinderMenuLanguage language;
   };
   const Case cases[] = {
