@@ -9,4 +9,8 @@ namespace tidyframe::mac {
 // earlier systems, which have no such hand-over.
 void yieldActivationOnMacOS14(NSRunningApplication* target);
 
+// Brings this application to the front, ignoring other applications, with the call of the
+// running system (macOS 14 replaced the older one).
+void activateIgnoringOtherApplications();
+
 }  // namespace tidyframe::mac

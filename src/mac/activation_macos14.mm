@@ -10,4 +10,12 @@ void yieldActivationOnMacOS14(NSRunningApplication* target) {
   }
 }
 
+void activateIgnoringOtherApplications() {
+  if (@available(macOS 14.0, *)) {
+    [NSApplication.sharedApplication activate];
+  } else {
+    [NSApplication.sharedApplication activateIgnoringOtherApps:YES];
+  }
+}
+
 }  // namespace tidyframe::mac

@@ -1,6 +1,7 @@
 #import <AppKit/AppKit.h>
 #import <UniformTypeIdentifiers/UniformTypeIdentifiers.h>
 
+#include "mac/activation_macos14.h"
 #include "mac/mac_conversions.h"
 #include "mac/mac_ports.h"
 
@@ -17,7 +18,15 @@ NSArray<UTType*>* contentTypesOf(const std::vector<std::string>& extensions) {
   return types;
 }
 
+// An empty message or prompt leaves the panel's own.
+void describe(NSSavePanel* panel, const FilePanelRequest& request) {
+  panel.allowedContentTypes = contentTypesOf(request.allowedTypes);
+  if (!request.message.empty()) panel.message = mac::toNSString(request.message);
+  if (!request.prompt.empty()) panel.prompt = mac::toNSString(request.prompt);
+}
+
 std::optional<std::string> chosenPath(NSSavePanel* panel) {
+  mac::activateIgnoringOtherApplications();
   if ([panel runModal] != NSModalResponseOK || !panel.URL) return std::nullopt;
   return mac::toString(panel.URL.path);
 }
@@ -30,6 +39,7 @@ class MacAlerts final : public Alerts {
       alert.messageText = mac::toNSString(request.message);
       alert.informativeText = mac::toNSString(request.informative);
       for (const auto& title : request.buttons) [alert addButtonWithTitle:mac::toNSString(title)];
+      mac::activateIgnoringOtherApplications();
       return static_cast<int>([alert runModal]);
     }
   }
@@ -38,7 +48,7 @@ class MacAlerts final : public Alerts {
     @autoreleasepool {
       NSSavePanel* panel = [NSSavePanel savePanel];
       panel.nameFieldStringValue = mac::toNSString(request.proposedName);
-      panel.allowedContentTypes = contentTypesOf(request.allowedTypes);
+      describe(panel, request);
       return chosenPath(panel);
     }
   }
@@ -46,10 +56,10 @@ class MacAlerts final : public Alerts {
   std::optional<std::string> runOpenPanel(const FilePanelRequest& request) override {
     @autoreleasepool {
       NSOpenPanel* panel = [NSOpenPanel openPanel];
-      panel.canChooseFiles = YES;
-      panel.canChooseDirectories = NO;
+      panel.canChooseFiles = request.choosesDirectories ? NO : YES;
+      panel.canChooseDirectories = request.choosesDirectories ? YES : NO;
       panel.allowsMultipleSelection = NO;
-      panel.allowedContentTypes = contentTypesOf(request.allowedTypes);
+      describe(panel, request);
       return chosenPath(panel);
     }
   }

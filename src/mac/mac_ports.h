@@ -7,6 +7,7 @@
 #include "platform/apple_event_permissions.h"
 #include "platform/apple_script_host.h"
 #include "platform/folder_bookmarks.h"
+#include "platform/folder_url_text.h"
 #include "platform/input_state.h"
 #include "platform/login_item.h"
 #include "platform/preference_store.h"
@@ -35,6 +36,7 @@ std::unique_ptr<VolumeCatalog> makeMacVolumeCatalog();
 std::unique_ptr<Workspace> makeMacWorkspace();
 std::unique_ptr<LoginItem> makeMacLoginItem();
 std::unique_ptr<FolderBookmarks> makeMacFolderBookmarks();
+std::unique_ptr<FolderURLText> makeMacFolderURLText();
 std::unique_ptr<Alerts> makeMacAlerts();
 std::unique_ptr<PreferredLanguages> makeMacPreferredLanguages();
 std::unique_ptr<SystemLog> makeMacSystemLog();

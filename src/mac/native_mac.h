@@ -26,6 +26,7 @@ struct NativeMac {
   std::unique_ptr<Workspace> workspace;
   std::unique_ptr<LoginItem> loginItem;
   std::unique_ptr<FolderBookmarks> bookmarks;
+  std::unique_ptr<FolderURLText> folderURLs;
   std::unique_ptr<Alerts> alerts;
   std::unique_ptr<PreferredLanguages> languages;
   std::unique_ptr<SystemLog> log;

@@ -15,6 +15,7 @@ NativeMac::NativeMac(Dispatch& dispatch)
       workspace(makeMacWorkspace()),
       loginItem(makeMacLoginItem()),
       bookmarks(makeMacFolderBookmarks()),
+      folderURLs(makeMacFolderURLText()),
       alerts(makeMacAlerts()),
       languages(makeMacPreferredLanguages()),
       log(makeMacSystemLog()),

@@ -30,6 +30,7 @@ extern const NSNotificationName NSApplicationDidBecomeActiveNotification;
 
 @interface NSApplication : NSObject
 @property(class, readonly, strong) NSApplication *sharedApplication;
+- (void)activateIgnoringOtherApps:(BOOL)ignoreOtherApps;
 @end
 
 // AppKit > NSWorkspace: the front application, opening URLs, volume notifications.
@@ -63,6 +64,8 @@ enum : NSModalResponse { NSModalResponseOK = 1 };
 @property(nullable, readonly, copy) NSURL *URL;
 @property(copy) NSString *nameFieldStringValue;
 @property(copy) NSArray<UTType *> *allowedContentTypes;
+@property(copy) NSString *message;
+@property(copy) NSString *prompt;
 - (NSModalResponse)runModal;
 @end
 

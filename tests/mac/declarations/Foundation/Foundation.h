@@ -110,6 +110,7 @@ enum : NSURLBookmarkResolutionOptions { NSURLBookmarkResolutionWithoutUI = 1UL <
                                 bookmarkDataIsStale:(nullable BOOL *)isStale
                                               error:(NSError **)error;
 @property(nullable, readonly, copy) NSString *path;
+@property(nullable, readonly, copy) NSString *absoluteString;
 - (nullable NSDictionary<NSURLResourceKey, id> *)resourceValuesForKeys:(NSArray<NSURLResourceKey> *)keys
                                                                  error:(NSError **)error;
 - (nullable NSData *)bookmarkDataWithOptions:(NSURLBookmarkCreationOptions)options
