@@ -40,7 +40,14 @@ void AppDelegate::applicationDidFinishLaunching() {
 void AppDelegate::buildPopover() {
   const auto kind = services_.statusBarAvailable ? PanelWindow::Kind::popover : PanelWindow::Kind::window;
   popover_ = std::make_unique<PanelWindow>(kind, [this] { quit(); });
-  popover_->setPanel(new RootView(*model_, services_.engine.l, QApplication::palette()));
+  PanelServices panel{services_.engine.alerts,
+                      services_.engine.home,
+                      {RunningVersion::ofThisBuild().currentVersion, services_.system},
+                      [this] {
+                        if (updates_) updates_->check(true);
+                      },
+                      [this] { quit(); }};
+  popover_->setPanel(new RootView(*model_, services_.engine.l, QApplication::palette(), std::move(panel)));
   resizePopover();
 }
 

@@ -11,6 +11,7 @@
 
 #include "base/published.h"
 #include "engine/app_model.h"
+#include "platform/system_information.h"
 #include "update/update_checker.h"
 
 namespace tidyframe {
@@ -27,6 +28,8 @@ struct ShellServices {
   std::function<void()> terminate;
   // Whether the system shows status icons; without them the panel is an ordinary window.
   bool statusBarAvailable = true;
+  // What a feedback report tells about the running system when the user allows it.
+  OperatingSystemVersion system{};
 };
 
 // The application shell: creates the one engine, puts the status icon up, shows the panel in a

@@ -53,7 +53,7 @@ int runApplication(int argc, char** argv, bool diagnostics, const std::vector<st
   HostServices machine(dispatch.now());
   UpdateServices update{dispatch, l, sim.alerts, sim.guarded.workspace, machine.defaults, machine.https};
   AppDelegate shell(ShellServices{engineHost.services(), update, machine.defaults, [] { QApplication::quit(); },
-                                  QSystemTrayIcon::isSystemTrayAvailable()});
+                                  QSystemTrayIcon::isSystemTrayAvailable(), machine.system.operatingSystem()});
   shell.applicationDidFinishLaunching();
   return QApplication::exec();
 }

@@ -129,4 +129,25 @@ std::string_view trimmedWhiteSpace(std::string_view text) {
   return start < end ? text.substr(start, end - start) : std::string_view();
 }
 
+namespace {
+
+// Folding can leave a letter and its mark apart ("ǰ" folds to "j" and a combining caron), so
+// the folded text is composed again before it is compared.
+icu::UnicodeString folded(std::string_view text) {
+  icu::UnicodeString value = icu::UnicodeString::fromUTF8(nfc(text));
+  value.foldCase(U_FOLD_CASE_DEFAULT);
+  const icu::Normalizer2* normalizer = nfcNormalizer();
+  if (!normalizer) return value;
+  UErrorCode status = U_ZERO_ERROR;
+  icu::UnicodeString composed = normalizer->normalize(value, status);
+  return U_SUCCESS(status) ? composed : value;
+}
+
+}  // namespace
+
+bool containsFolded(std::string_view text, std::string_view search) {
+  if (search.empty()) return true;
+  return folded(text).indexOf(folded(search)) >= 0;
+}
+
 }  // namespace tidyframe::unicode

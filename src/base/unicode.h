@@ -30,4 +30,9 @@ std::string_view trimmedWhiteSpace(std::string_view text);
 // Whether any scalar of `text` has general category Cc (control) or Cf (format).
 bool containsControlOrFormat(std::string_view text);
 
+// Whether `text` contains `search` when both are composed (NFC) and fully case folded, so
+// "straße" finds "STRASSE" and "É" finds "é", while accents still count: "e" does not find "é".
+// An empty search is found everywhere.
+bool containsFolded(std::string_view text, std::string_view search);
+
 }  // namespace tidyframe::unicode

@@ -8,8 +8,13 @@
 #include "engine/app_model.h"
 #include "i18n/l.h"
 #include "ui/components.h"
+#include "ui/feedback_view.h"
+#include "ui/locations_view.h"
 #include "ui/palette.h"
 #include "ui/panel_parts.h"
+#include "ui/rule_editor_view.h"
+#include "ui/settings_menu.h"
+#include "ui/setup_view.h"
 #include "ui/widget_layout.h"
 
 namespace tidyframe {
@@ -23,14 +28,19 @@ int partHeight(const QWidget& part) {
 
 }  // namespace
 
-RootView::RootView(AppModel& model, const L& l, QPalette platform, QWidget* parent)
+RootView::RootView(AppModel& model, const L& l, QPalette platform, PanelServices services, QWidget* parent)
     : QWidget(parent),
       model_(model),
       l_(l),
       platform_(std::move(platform)),
+      services_(std::move(services)),
       content_(new QStackedWidget(this)),
       editor_(new AppScrollView(this)),
-      setup_(new AppScrollView(this)) {
+      setup_(new AppScrollView(this)),
+      ruleEditor_(new RuleEditorView(model_, services_)),
+      setupView_(new SetupView(model_)) {
+  static_cast<AppScrollView*>(editor_)->setWidget(ruleEditor_);
+  static_cast<AppScrollView*>(setup_)->setWidget(setupView_);
   setAutoFillBackground(true);
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
@@ -47,6 +57,10 @@ RootView::RootView(AppModel& model, const L& l, QPalette platform, QWidget* pare
   subscriptions_.push_back(model_.accessibilityGranted().subscribe(rerender));
   subscriptions_.push_back(model_.automationGranted().subscribe(rerender));
   subscriptions_.push_back(model_.legacyRunning().subscribe(rerender));
+  subscriptions_.push_back(model_.volumes().subscribe(rerender));
+  subscriptions_.push_back(model_.busy().subscribe(rerender));
+  subscriptions_.push_back(model_.feedbackDraft().subscribe(rerender));
+  subscriptions_.push_back(model_.feedbackIncludesSystem().subscribe(rerender));
   refresh();
 }
 
@@ -57,36 +71,60 @@ QWidget* RootView::buildPageLayout() {
   pages_ = new QStackedWidget(pageLayout_);
   quick_ = new QuickControls(model_, pages_);
   pages_->addWidget(quick_);
-  pages_->addWidget(new QWidget(pages_));
-  pages_->addWidget(new QWidget(pages_));
+  locations_ = new LocationsView(model_, services_, pages_);
+  pages_->addWidget(locations_);
+  feedback_ = new FeedbackView(model_, services_, pages_);
+  pages_->addWidget(feedback_);
+  // Only the overview decides the pages' natural height; the others take the room they get.
+  for (QWidget* page : {static_cast<QWidget*>(locations_), static_cast<QWidget*>(feedback_)}) {
+    page->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
+  }
   footer_ = new PanelFooter(model_, pageLayout_);
-  auto* column = new QVBoxLayout(pageLayout_);
-  column->setContentsMargins(0, 0, 0, 0);
-  column->setSpacing(0);
-  column->addWidget(header_);
-  column->addWidget(banner_);
-  column->addWidget(pages_, 0, Qt::AlignTop);
-  column->addStretch(1);
-  column->addWidget(footer_);
+  settingsMenu_ = new SettingsMenu(model_, l_, services_, footer_);
+  connect(&footer_->settingsButton(), &QToolButton::clicked, this, [this] {
+    const QToolButton& gear = footer_->settingsButton();
+    const bool mirrored = layoutDirection() == Qt::RightToLeft;
+    settingsMenu_->popup(gear.mapToGlobal(mirrored ? gear.rect().bottomRight() : gear.rect().bottomLeft()));
+  });
+  pageColumn_ = new QVBoxLayout(pageLayout_);
+  pageColumn_->setContentsMargins(0, 0, 0, 0);
+  pageColumn_->setSpacing(0);
+  pageColumn_->addWidget(header_);
+  pageColumn_->addWidget(banner_);
+  pageColumn_->addWidget(pages_, 1, Qt::AlignTop);
+  pageColumn_->addWidget(footer_);
   return pageLayout_;
 }
 
 void RootView::refresh() {
   applyAppearance();
-  if (model_.ruleEditor()->has_value()) {
+  if (const auto& rule = model_.ruleEditor().get()) {
+    if (editorOpen_ && ruleEditor_->workingCopy().id == rule->id) {
+      ruleEditor_->refresh(l_);
+    } else {
+      ruleEditor_->edit(*rule, l_);
+    }
+    editorOpen_ = true;
     content_->setCurrentWidget(editor_);
     return;
   }
+  editorOpen_ = false;
   if (model_.showSetup().get()) {
+    setupView_->refresh(l_);
     content_->setCurrentWidget(setup_);
     return;
   }
   content_->setCurrentWidget(pageLayout_);
-  pages_->setCurrentIndex(static_cast<int>(model_.selectedPage().get()));
+  const Page page = model_.selectedPage().get();
+  pages_->setCurrentIndex(static_cast<int>(page));
+  // The overview keeps its measured height at the top; the other pages fill the panel.
+  pageColumn_->setAlignment(pages_, page == Page::overview ? Qt::AlignTop : Qt::Alignment());
   header_->refresh(l_);
   banner_->refresh(l_);
   quick_->refresh(l_);
   footer_->refresh(l_);
+  feedback_->refresh(l_);
+  locations_->refresh(l_);
   measureOverview();
 }
 

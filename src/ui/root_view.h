@@ -4,18 +4,25 @@
 
 #include <QPalette>
 #include <QStackedWidget>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include "base/published.h"
+#include "ui/panel_services.h"
 
 namespace tidyframe {
 
 class AppModel;
+class FeedbackView;
+class LocationsView;
+class RuleEditorView;
+class SetupView;
 class L;
 class MessageBanner;
 class PanelFooter;
 class PanelHeader;
 class QuickControls;
+class SettingsMenu;
 
 // The content of the popover: the rule editor or the setup guide when the engine asks for
 // them, otherwise the header, the message banner, the selected page and the footer. Holds no
@@ -25,7 +32,7 @@ class QuickControls;
 class RootView final : public QWidget {
  public:
   // `platform` is the system's own palette, followed when the appearance is "system".
-  RootView(AppModel& model, const L& l, QPalette platform, QWidget* parent = nullptr);
+  RootView(AppModel& model, const L& l, QPalette platform, PanelServices services, QWidget* parent = nullptr);
 
   void refresh();
 
@@ -33,6 +40,11 @@ class RootView final : public QWidget {
   MessageBanner& banner() { return *banner_; }
   QuickControls& quickControls() { return *quick_; }
   PanelFooter& footer() { return *footer_; }
+  SettingsMenu& settingsMenu() { return *settingsMenu_; }
+  FeedbackView& feedback() { return *feedback_; }
+  LocationsView& locations() { return *locations_; }
+  RuleEditorView& ruleEditor() { return *ruleEditor_; }
+  SetupView& setup() { return *setupView_; }
   // What is shown in place of the pages: the page layout, the rule editor or the setup guide.
   QWidget* currentContent() const { return content_->currentWidget(); }
   QWidget& ruleEditorContent() { return *editor_; }
@@ -50,6 +62,7 @@ class RootView final : public QWidget {
   AppModel& model_;
   const L& l_;
   QPalette platform_;
+  PanelServices services_;
   QStackedWidget* content_;
   QStackedWidget* pages_ = nullptr;
   QWidget* pageLayout_ = nullptr;
@@ -59,6 +72,14 @@ class RootView final : public QWidget {
   MessageBanner* banner_ = nullptr;
   QuickControls* quick_ = nullptr;
   PanelFooter* footer_ = nullptr;
+  SettingsMenu* settingsMenu_ = nullptr;
+  FeedbackView* feedback_ = nullptr;
+  LocationsView* locations_ = nullptr;
+  RuleEditorView* ruleEditor_;
+  SetupView* setupView_;
+  // Whether the editor shows the engine's rule already, so a re-render keeps the working copy.
+  bool editorOpen_ = false;
+  QVBoxLayout* pageColumn_ = nullptr;
   std::vector<Subscription> subscriptions_;
 };
 

@@ -29,6 +29,18 @@ constexpr std::array symbols{
     Symbol{"arrow.up.arrow.down", "arrow-up-down"},
     Symbol{"folder.fill", "folder", true},
     Symbol{"gearshape", "settings"},
+    Symbol{"magnifyingglass", "search"},
+    Symbol{"plus", "plus"},
+    Symbol{"arrow.clockwise", "rotate-cw"},
+    Symbol{"folder", "folder"},
+    Symbol{"folder.badge.minus", "folder-minus"},
+    Symbol{"sdcard", "memory-stick"},
+    Symbol{"slider.horizontal.3", "sliders-horizontal"},
+    Symbol{"link", "link"},
+    Symbol{"lock.shield", "shield-check"},
+    Symbol{"checkmark.circle", "circle-check"},
+    Symbol{"1.circle", "circle-1"},
+    Symbol{"2.circle", "circle-2"},
 };
 
 const Symbol* find(std::string_view name) {

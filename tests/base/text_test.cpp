@@ -93,5 +93,24 @@ TEST(UnicodeTest, ControlAndFormatCharacters) {
   for (const auto& c : cases) EXPECT_EQ(unicode::containsControlOrFormat(c.text), c.found) << c.reason;
 }
 
+TEST(UnicodeTest, FoldedContainment) {
+  struct Case {
+    const char* reason;
+    std::string text, search;
+    bool found;
+  };
+  const Case cases[] = {
+      {"full folding: sharp s is two letters", "STRASSE", "straße", true},
+      {"and the other way round", "Straße", "STRASSE", true},
+      {"capital accent finds the small one", "é", "É", true},
+      {"decomposed text is composed first", "Cafe\xCC\x81", "café", true},
+      {"accents still count", "é", "e", false},
+      {"a folding that splits a letter from its mark is composed again", "\xC7\xB0", "j", false},
+      {"an empty search matches anything", "", "", true},
+      {"a longer search is not found", "ab", "abc", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(unicode::containsFolded(c.text, c.search), c.found) << c.reason;
+}
+
 }  // namespace
 }  // namespace tidyframe

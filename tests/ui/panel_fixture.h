@@ -24,13 +24,18 @@ class PanelTest : public EngineTest {
 
   void openPanel(const Preferences& preferences = inChinese()) {
     writeSettings(preferences);
+    tables.setLanguage("zh-Hans");
     launch();
-    panel = std::make_unique<RootView>(*model, *lookup, QApplication::palette());
+    panel = std::make_unique<RootView>(*model, *lookup, QApplication::palette(),
+                                       PanelServices{sim.alerts, host->services().home, {"1.0", {"macOS", "14.5"}}, [this] { ++updateChecks; },
+                                                     [this] { ++quits; }});
     panel->resize(WidgetLayout::width, static_cast<int>(WidgetLayout::height(PanelState::of(*model))));
     panel->show();
   }
 
   std::unique_ptr<RootView> panel;
+  int updateChecks = 0;
+  int quits = 0;
 };
 
 }  // namespace tidyframe

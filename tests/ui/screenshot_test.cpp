@@ -1,7 +1,14 @@
+#include <functional>
+
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QDir>
 #include <QImage>
+#include <QLabel>
 
 #include "ui/panel_fixture.h"
+#include "i18n/app_language.h"
+#include "ui/settings_menu.h"
 
 namespace tidyframe {
 namespace {
@@ -28,6 +35,140 @@ double shareOfDifferentPixels(const QImage& shot, const QImage& reference) {
     }
   }
   return static_cast<double>(differing) / (static_cast<double>(a.width()) * a.height());
+}
+
+class ScreenshotTest : public PanelTest {
+ protected:
+  // Writes `widget` as `name` beside the test program and compares it with the reviewed one in
+  // the source tree; TIDYFRAME_UPDATE_SCREENSHOTS=1 replaces the reference after a deliberate
+  // change.
+  static void expectAsReviewed(QWidget& widget, const QString& name) {
+    const QDir references(TIDYFRAME_SOURCE_DIR "/tests/ui/screenshots");
+    QDir().mkpath("screenshots");
+    QApplication::processEvents();
+    const QImage shot = widget.grab().toImage();
+    ASSERT_TRUE(shot.save("screenshots/" + name));
+    if (qEnvironmentVariableIntValue("TIDYFRAME_UPDATE_SCREENSHOTS") == 1) {
+      ASSERT_TRUE(shot.save(references.filePath(name)));
+    }
+    const QImage reference(references.filePath(name));
+    ASSERT_FALSE(reference.isNull()) << name.toStdString() << " has no reviewed reference";
+    EXPECT_LE(shareOfDifferentPixels(shot, reference), differingShare)
+        << name.toStdString() << " changed; review build/.../screenshots/" << name.toStdString();
+  }
+
+  // Every page and state a person can reach beyond the overview, each set up from the last.
+  struct State {
+    const char* name;
+    std::function<QWidget&()> show;
+  };
+  std::vector<State> states() {
+    return {
+        {"locations", [this]() -> QWidget& { return page(Page::rules); }},
+        {"editor-folder", [this]() -> QWidget& { return editor(model->preferences()->rules.front()); }},
+        {"editor-device", [this]() -> QWidget& {
+           LocationRule rule = model->preferences()->rules.back();
+           rule.volumeID.reset();
+           return editor(rule);
+         }},
+        {"setup", [this]() -> QWidget& {
+           model->setRuleEditor(std::nullopt);
+           model->setShowSetup(true);
+           return *panel;
+         }},
+        {"feedback", [this]() -> QWidget& {
+           model->setShowSetup(false);
+           return page(Page::feedback);
+         }},
+        {"menu", [this]() -> QWidget& {
+           SettingsMenu& menu = panel->settingsMenu();
+           menu.popup(panel->mapToGlobal(QPoint(0, 0)));
+           return menu;
+         }},
+    };
+  }
+
+  void furnishRules(const char* language) {
+    Preferences preferences = model->preferences().get();
+    preferences.language = language;
+    preferences.appearance = "light";
+    LocationRule folder;
+    folder.name = "Holidays 2026";
+    folder.path = SimHome::holidays;
+    LocationRule excluded;
+    excluded.name = "Reports";
+    excluded.path = reports;
+    excluded.excluded = true;
+    LocationRule device;
+    device.name = "Backup";
+    device.path = "/Volumes/Backup";
+    device.scope = RuleScope::device;
+    device.volumeID = "0C2F4B6A-1D3E-4F50-8A9B-7C6D5E4F3A21";
+    preferences.rules = {folder, excluded, device};
+    model->setPreferences(preferences);
+    model->setMessage(std::nullopt);
+  }
+
+ private:
+  QWidget& page(Page page) {
+    model->setSelectedPage(page);
+    return *panel;
+  }
+  QWidget& editor(const LocationRule& rule) {
+    model->setRuleEditor(rule);
+    return *panel;
+  }
+};
+
+// No label or button anywhere shows less than its whole text: Qt elides or cuts a text that
+// is wider than its widget, and a translation is often longer than the Chinese.
+std::vector<std::string> clippedTexts(QWidget& root) {
+  std::vector<std::string> clipped;
+  const auto check = [&clipped](const QWidget& widget, const QString& text, int available) {
+    if (!widget.isVisibleTo(widget.window()) || text.isEmpty()) return;
+    if (widget.fontMetrics().horizontalAdvance(text) > available) clipped.push_back(text.toStdString());
+  };
+  for (QLabel* label : root.findChildren<QLabel*>()) {
+    if (!label->wordWrap() && label->pixmap().isNull()) check(*label, label->text(), label->contentsRect().width());
+  }
+  for (QAbstractButton* button : root.findChildren<QAbstractButton*>()) {
+    const int icon = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+    check(*button, button->text(), button->width() - 12 - icon);
+  }
+  for (QComboBox* box : root.findChildren<QComboBox*>()) check(*box, box->currentText(), box->width() - 28);
+  return clipped;
+}
+
+TEST_F(ScreenshotTest, EveryPageLooksAsReviewedInFourLanguages) {
+  sim.mac.setAccessibilityTrusted(false);
+  SimHome::insertCard(sim.volumes, card);
+  openPanel();
+  for (const char* language : {"en", "zh-Hans", "ar", "de"}) {
+    furnishRules(language);
+    for (const State& state : states()) {
+      QWidget& shown = state.show();
+      panel->setFixedSize(WidgetLayout::width, static_cast<int>(WidgetLayout::height(PanelState::of(*model))));
+      expectAsReviewed(shown, QString("%1-%2.png").arg(state.name, language));
+      panel->settingsMenu().hide();
+    }
+  }
+}
+
+TEST_F(ScreenshotTest, NoTextIsClippedInAnyLanguage) {
+  sim.mac.setAccessibilityTrusted(false);
+  SimHome::insertCard(sim.volumes, card);
+  openPanel();
+  for (const auto& [language, code] : RawCases<AppLanguage>::cases) {
+    if (language == AppLanguage::system) continue;
+    furnishRules(std::string(code).c_str());
+    for (const State& state : states()) {
+      QWidget& shown = state.show();
+      panel->setFixedSize(WidgetLayout::width, static_cast<int>(WidgetLayout::height(PanelState::of(*model))));
+      QApplication::processEvents();
+      EXPECT_EQ(clippedTexts(shown), std::vector<std::string>{}) << state.name << " in " << code;
+      panel->settingsMenu().hide();
+    }
+  }
 }
 
 // The overview as a new user without Accessibility sees it: the permission button, a message

@@ -18,7 +18,8 @@ class ShellTest : public EngineTest {
   }
 
   void startShell(bool statusBar = true) {
-    host = std::make_unique<SimulatedEngineHost>(dispatch, sim, l, storageFolder(), home(), &diagnostics);
+    tables.setLanguage("zh-Hans");
+    host = std::make_unique<SimulatedEngineHost>(dispatch, sim, tables, storageFolder(), home(), &diagnostics);
     shell = std::make_unique<AppDelegate>(ShellServices{host->services(), host->updateServices(), sim.defaults,
                                                         [this] {
                                                           terminated = true;

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include <QString>
+
+#include "update/feedback_report.h"
+
+namespace tidyframe {
+
+class Alerts;
+
+// What the panel's pages borrow from the application beyond the engine: the alerts and file
+// panels, what a feedback report may tell, and the two actions only the shell can take.
+struct PanelServices {
+  Alerts& alerts;
+  // The user's home folder, written as "~" where paths are shown.
+  std::string home;
+  ReportVersions versions;
+  std::function<void()> checkForUpdates;
+  std::function<void()> quit;
+};
+
+inline QString qtText(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace tidyframe

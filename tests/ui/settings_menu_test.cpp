@@ -1,0 +1,68 @@
+#include <functional>
+
+#include <QTest>
+
+#include "ui/panel_fixture.h"
+#include "ui/settings_menu.h"
+
+namespace tidyframe {
+namespace {
+
+class SettingsMenuTest : public PanelTest {
+ protected:
+  SettingsMenu& menu() {
+    panel->settingsMenu().rebuild();
+    return panel->settingsMenu();
+  }
+  void choose(const char* name) {
+    QAction* action = menu().item(name);
+    ASSERT_NE(action, nullptr) << name;
+    action->trigger();
+  }
+};
+
+TEST_F(SettingsMenuTest, ItemsInOrderWithoutTheHandBackWhenNoBackupExists) {
+  openPanel();
+  QStringList names;
+  for (QAction* action : menu().actions()) names << (action->isSeparator() ? "-" : action->objectName());
+  EXPECT_EQ(names.join(" "), "登录时启动 语言 外观 始终不显示隐藏文件 - 检查权限 规则备份 检查更新 更新频率 反馈 - "
+                             "还原当前文件夹排列… 退出Tidyframe");
+}
+
+TEST_F(SettingsMenuTest, ChoicesStoreRawValuesAndItemsReachTheirCommands) {
+  openPanel();
+  struct Row {
+    const char* reason;
+    const char* item;
+    std::function<bool()> happened;
+  };
+  const Row rows[] = {
+      {"appearance stores the raw value, not the word", "外观/light", [&] { return model->preferences()->appearance == "light"; }},
+      {"and back to following the system", "外观/system", [&] { return model->preferences()->appearance == "system"; }},
+      {"frequency stores its enumeration", "更新频率/daily",
+       [&] { return model->preferences()->updateFrequency == SoftwareUpdateFrequency::daily; }},
+      {"the hide toggle flips the setting", "始终不显示隐藏文件", [&] { return model->preferences()->hideOnNavigation; }},
+      {"permissions open the guide", "检查权限", [&] { return model->showSetup().get(); }},
+      {"feedback switches the page", "反馈", [&] { return model->selectedPage().get() == Page::feedback; }},
+      {"updates go to the shell's checker", "检查更新", [&] { return updateChecks == 1; }},
+      {"quitting goes to the shell", "退出Tidyframe", [&] { return quits == 1; }},
+  };
+  for (const auto& row : rows) {
+    choose(row.item);
+    EXPECT_TRUE(row.happened()) << row.reason;
+  }
+  EXPECT_FALSE(menu().item("还原当前文件夹排列…")->isEnabled()) << "nothing to call it with yet";
+}
+
+TEST_F(SettingsMenuTest, ArabicMirrorsThePanelAndTheMenuInItsOwnWords) {
+  openPanel();
+  choose("语言/ar");
+  EXPECT_EQ(model->preferences()->language, "ar");
+  EXPECT_EQ(panel->layoutDirection(), Qt::RightToLeft);
+  EXPECT_EQ(menu().layoutDirection(), Qt::RightToLeft) << "the menu is no child widget; it mirrors itself";
+  EXPECT_NE(menu().item("反馈")->text(), "反馈") << "translated on the next opening";
+  EXPECT_EQ(menu().item("语言/ar")->text(), "العربية") << "each language named in itself";
+}
+
+}  // namespace
+}  // namespace tidyframe
