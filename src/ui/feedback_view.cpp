@@ -32,9 +32,8 @@ FeedbackView::FeedbackView(AppModel& model, PanelServices& services, QWidget* pa
   includeRow->addWidget(include_);
   column->addLayout(includeRow);
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(copy_);
-  buttons->addWidget(save_);
-  buttons->addStretch(1);
+  buttons->addWidget(copy_, 1);
+  buttons->addWidget(save_, 1);
   column->addLayout(buttons);
   column->addWidget(error_);
   caption_->setFont(panelFont(*this, 12));
@@ -44,6 +43,8 @@ FeedbackView::FeedbackView(AppModel& model, PanelServices& services, QWidget* pa
   includeTitle_->setFont(panelFont(*this, 12));
   includeTitle_->setWordWrap(true);
   error_->setWordWrap(true);
+  copy_->setFont(panelFont(*this, 11));
+  save_->setFont(panelFont(*this, 11));
   connect(editor_, &QPlainTextEdit::textChanged, this,
           [this] { model_.setFeedbackDraft(editor_->toPlainText().toStdString()); });
   connect(include_, &Switch::clicked, this, [this](bool on) { model_.setFeedbackIncludesSystem(on); });

@@ -203,7 +203,7 @@ void LocationsView::showRule(LocationRow& row, const L& l) {
   const LocationRule& rule = *row.rule;
   const bool device = rule.scope == RuleScope::device;
   row.symbol().setSymbol(device ? "externaldrive" : rule.excluded ? "folder.badge.minus" : "folder");
-  row.name().setText(qtText(rule.name));
+  row.name().setText(userText(rule.name, l.direction() == LayoutDirection::rightToLeft));
   row.tag().hide();
   row.detail().setText(qtText(rule.excluded ? l.t("保持原有设置")
                                             : title(rule.grouping, l) + " · " + title(rule.sorting, l)));
@@ -218,7 +218,7 @@ void LocationsView::showRule(LocationRow& row, const L& l) {
 void LocationsView::showVolume(LocationRow& row, const L& l) {
   const MountedVolume& volume = *row.volume;
   row.symbol().setSymbol(std::string(volume.symbol()));
-  row.name().setText(qtText(volume.name));
+  row.name().setText(userText(volume.name, l.direction() == LayoutDirection::rightToLeft));
   row.tag().setVisible(volume.readOnly);
   row.tag().setText(qtText(l.t("只读")));
   row.detail().setText(

@@ -27,4 +27,11 @@ inline QString qtText(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A name or path the user chose, kept in its own direction inside the panel's: without the
+// marks a Latin name in the Arabic panel would be laid out, and aligned, left to right.
+inline QString userText(std::string_view text, bool rightToLeft) {
+  if (!rightToLeft) return qtText(text);
+  return QStringLiteral(u"\u200F\u2068") + qtText(text) + QStringLiteral(u"\u2069");
+}
+
 }  // namespace tidyframe

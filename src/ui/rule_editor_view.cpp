@@ -36,7 +36,7 @@ RuleEditorView::RuleEditorView(AppModel& model, PanelServices& services, QWidget
       nameCaption_(wrappedLabel(this, 11)),
       name_(new QLineEdit(this)),
       mode_(new QComboBox),
-      modeRow_(new PreferenceRow("slider.horizontal.3", mode_, this)),
+      modeRow_(new PreferenceRow("slider.horizontal.3", new QWidget, this)),
       pickerCard_(new Card(this)),
       pickers_(new GroupPickers(pickerCard_)),
       children_(new QWidget(this)),
@@ -65,6 +65,8 @@ RuleEditorView::RuleEditorView(AppModel& model, PanelServices& services, QWidget
   column->addWidget(name_);
   auto* modeCard = new Card(this);
   modeCard->content().addWidget(modeRow_);
+  // Under its title rather than beside it: "专属规则" is long in several languages.
+  modeCard->content().addWidget(mode_);
   column->addWidget(modeCard);
   pickerCard_->content().addWidget(pickers_);
   column->addWidget(pickerCard_);
@@ -129,7 +131,7 @@ void RuleEditorView::refresh(const L& l) {
   folderTile_->setVisible(!device);
   deviceTile_->setVisible(device);
   title_->setText(qtText(l.t(exists() ? "编辑规则" : "添加专属规则")));
-  path_->setText(qtText(readablePath(rule_.path, services_.home)));
+  path_->setText(userText(readablePath(rule_.path, services_.home), l.direction() == LayoutDirection::rightToLeft));
   nameCaption_->setText(qtText(l.t("位置名称")));
   name_->setPlaceholderText(qtText(l.t("规则名称")));
   modeRow_->setTexts(qtText(l.t("显示方式")));

@@ -38,12 +38,12 @@ SetupView::SetupView(AppModel& model, QWidget* parent)
       later_(new QPushButton(this)),
       start_(new QPushButton(this)) {
   auto* outer = new QVBoxLayout(this);
-  outer->setContentsMargins(14, 14, 14, 12);
+  outer->setContentsMargins(12, 12, 12, 12);
   auto* card = new Card(this);
   outer->addWidget(card);
   outer->addStretch(1);
   QVBoxLayout& column = card->content();
-  column.setContentsMargins(14, 12, 14, 12);
+  column.setContentsMargins(12, 12, 12, 12);
   column.setSpacing(9);
   auto* heading = new QHBoxLayout;
   heading->addWidget(new SymbolView("lock.shield", 18, this), 0, Qt::AlignTop);
@@ -54,14 +54,19 @@ SetupView::SetupView(AppModel& model, QWidget* parent)
   column.addWidget(stepRow(accessibilitySymbol_, accessibilityTitle_, accessibilityButton_));
   column.addWidget(new Divider(0, this));
   column.addWidget(stepRow(automationSymbol_, automationTitle_, automationButton_));
+  // Refreshing sits on a line of its own, so the two answers keep their full width in every
+  // language.
+  column.addWidget(refresh_, 0, Qt::AlignLeading);
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(refresh_);
   buttons->addStretch(1);
   buttons->addWidget(later_);
   buttons->addWidget(start_);
   column.addLayout(buttons);
   instruction_->setForegroundRole(QPalette::PlaceholderText);
   refresh_->setFlat(true);
+  for (QPushButton* button : {accessibilityButton_, automationButton_, refresh_, later_, start_}) {
+    button->setFont(panelFont(*this, 11));
+  }
   start_->setDefault(true);
   connect(accessibilityButton_, &QPushButton::clicked, this, [this] { model_.openAccessibility(); });
   connect(automationButton_, &QPushButton::clicked, this, [this] { model_.openAutomation(); });
@@ -81,9 +86,12 @@ QWidget* SetupView::stepRow(SymbolView* symbol, QLabel* title, QPushButton* butt
   symbol->setParent(row);
   title->setParent(row);
   button->setParent(row);
-  line->addWidget(symbol);
-  line->addWidget(title, 1);
-  line->addWidget(button);
+  line->addWidget(symbol, 0, Qt::AlignTop);
+  // The button goes under the step's name: "打开系统设置" is long in most languages.
+  auto* texts = new QVBoxLayout;
+  texts->addWidget(title);
+  texts->addWidget(button, 0, Qt::AlignLeading);
+  line->addLayout(texts, 1);
   return row;
 }
 

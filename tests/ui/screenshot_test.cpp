@@ -133,7 +133,7 @@ std::vector<std::string> clippedTexts(QWidget& root) {
   }
   for (QAbstractButton* button : root.findChildren<QAbstractButton*>()) {
     const int icon = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
-    check(*button, button->text(), button->width() - 12 - icon);
+    check(*button, button->text(), button->width() - 8 - icon);
   }
   for (QComboBox* box : root.findChildren<QComboBox*>()) check(*box, box->currentText(), box->width() - 28);
   return clipped;
