@@ -83,8 +83,9 @@ void SettingsMenu::rebuild() {
   addFrequencies();
   connect(addItem(*this, "反馈"), &QAction::triggered, this, [this] { model_.setSelectedPage(Page::feedback); });
   addSeparator();
-  // Putting the open folder back is not offered by this build's engine yet.
-  addItem(*this, "还原当前文件夹排列…")->setEnabled(false);
+  QAction* restore = addItem(*this, "还原当前文件夹排列…");
+  restore->setEnabled(!model_.busy().get());
+  connect(restore, &QAction::triggered, this, [this] { model_.restoreCurrentFolder(); });
   if (model_.canRestoreLegacy()) {
     connect(addItem(*this, "恢复旧版后台服务…"), &QAction::triggered, this, [this] { model_.restoreLegacy(true); });
   }
