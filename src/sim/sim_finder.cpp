@@ -33,7 +33,46 @@ bool keptInUrl(unsigned char c) {
 
 constexpr int kPeriodKey = 47;
 
+ViewMenuItem menuItem(std::string title, std::string key, int modifiers, bool marked, MenuCommand command) {
+  return ViewMenuItem{std::move(title), std::move(key), modifiers, marked, command, false, {}};
+}
+
+ViewMenuItem submenu(std::string title, std::vector<ViewMenuItem> items) {
+  return ViewMenuItem{std::move(title), std::nullopt, 0, false, {}, true, std::move(items)};
+}
+
 }  // namespace
+
+std::vector<ViewMenuItem> finderViewMenu(const FinderMenuTitles& t, const ViewMenuContent& shown) {
+  std::vector<ViewMenuItem> menu;
+  const std::string viewTitles[] = {t.asIcons, t.asList, t.asColumns, t.asGallery};
+  for (int v = 0; v < 4; ++v) {
+    const bool marked = shown.hasWindow && static_cast<int>(shown.view) == v;
+    menu.push_back(menuItem(viewTitles[v], std::to_string(v + 1), 0, marked, {MenuCommand::Kind::setView, v}));
+  }
+  menu.emplace_back();
+  if (!shown.hasWindow) return menu;
+  const FolderArrangement& a = shown.arrangement;
+  const bool canGroup = shown.view != FinderView::gallery;
+  if (canGroup && !a.grouped) menu.push_back(menuItem(t.useGroups, "0", 4, false, {MenuCommand::Kind::useGroups, 0}));
+  if (canGroup && a.grouped) {
+    std::vector<ViewMenuItem> group;
+    for (std::size_t k = 0; k < kArrangeKeyCount; ++k) {
+      group.push_back(menuItem(t.keys[k], std::to_string(k), 4, a.groupKey == static_cast<ArrangeKey>(k),
+                               {MenuCommand::Kind::groupBy, static_cast<int>(k)}));
+    }
+    menu.push_back(submenu(t.groupBy, std::move(group)));
+  }
+  std::vector<ViewMenuItem> sort;
+  const bool offersNone = shown.view != FinderView::list;
+  for (std::size_t k = offersNone ? 0 : 1; k < kArrangeKeyCount; ++k) {
+    sort.push_back(menuItem(t.keys[k], std::to_string(k), 6, a.sortKey == static_cast<ArrangeKey>(k),
+                            {MenuCommand::Kind::sortBy, static_cast<int>(k)}));
+  }
+  menu.push_back(submenu(a.grouped ? t.sortGroupsBy : t.sortBy, std::move(sort)));
+  menu.emplace_back();
+  return menu;
+}
 
 std::string_view finderViewScriptingName(FinderView view) {
   switch (view) {
@@ -212,16 +251,20 @@ void SimFinder::clicked(const std::string& title) {
   if (loseFrontAfter_ > 0 && --loseFrontAfter_ == 0) setFrontmost(false);
 }
 
+ViewMenuContent SimFinder::currentViewMenuContent() const {
+  ViewMenuContent content = viewMenu_;
+  const SimFinderWindow* front = frontBrowser();
+  content.hasWindow = front != nullptr;
+  if (front) {
+    content.view = front->view;
+    content.arrangement = effective(arrangement(front->path, front->view), front->view);
+  }
+  return content;
+}
+
 void SimFinder::userOpensMenu(std::size_t index) {
   openMenu_ = index;
-  if (index == viewMenuIndex) {
-    const SimFinderWindow* front = frontBrowser();
-    viewMenu_.hasWindow = front != nullptr;
-    if (front) {
-      viewMenu_.view = front->view;
-      viewMenu_.arrangement = effective(arrangement(front->path, front->view), front->view);
-    }
-  }
+  if (index == viewMenuIndex) viewMenu_ = currentViewMenuContent();
   changed();
 }
 

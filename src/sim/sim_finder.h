@@ -74,6 +74,24 @@ struct ViewMenuContent {
   FolderArrangement arrangement;
 };
 
+// One item of the View menu as it shows when opened: a separator has no title; an item with a
+// submenu only opens it.
+struct ViewMenuItem {
+  std::optional<std::string> title;
+  std::optional<std::string> commandKey;
+  int modifiers = 0;
+  bool marked = false;
+  MenuCommand command;
+  bool hasSubmenu = false;
+  std::vector<ViewMenuItem> submenu;
+};
+
+// The View menu built from `content` in the wording of `titles`: the four views with the shown one
+// checked; then, with a window, Use Groups (or Group By with the group key checked, never in the
+// gallery view) and Sort By (Sort Groups By while grouped) with the sort key checked, where the
+// list view offers no "None".
+std::vector<ViewMenuItem> finderViewMenu(const FinderMenuTitles& titles, const ViewMenuContent& content);
+
 struct KeyPress {
   int keyCode = 0;
   bool command = false, shift = false, option = false, control = false;
@@ -117,6 +135,8 @@ class SimFinder {
   // Arrangement; a folder never arranged reads as the default arrangement.
   FolderArrangement arrangement(const std::string& path, FinderView view) const;
   void setArrangement(const std::string& path, FinderView view, FolderArrangement arrangement);
+  // Every folder and view ever arranged.
+  const std::map<std::pair<std::string, FinderView>, FolderArrangement>& arrangements() const { return arrangements_; }
   // What the Finder shows: no groups in the gallery view, list views always sorted.
   static FolderArrangement effective(FolderArrangement arrangement, FinderView view);
 
@@ -127,6 +147,8 @@ class SimFinder {
   std::vector<std::string> menuBarTitles() const;
   std::optional<std::size_t> openMenu() const { return openMenu_; }
   const ViewMenuContent& viewMenuContent() const { return viewMenu_; }
+  // What the View menu would be built from if it opened now.
+  ViewMenuContent currentViewMenuContent() const;
   // A click on a menu-bar title: its menu opens and stays open.
   void pressMenuBarItem(std::size_t index);
   // A click on a menu item: it acts and every open menu closes.

@@ -165,35 +165,17 @@ struct TreeBuilder {
     return sub;
   }
 
-  void addViewMenuItems(UINode& menu) {
-    const FinderMenuTitles& t = finder.titles();
-    const ViewMenuContent& shown = finder.viewMenuContent();
-    const std::string viewTitles[] = {t.asIcons, t.asList, t.asColumns, t.asGallery};
-    for (int v = 0; v < 4; ++v) {
-      bool marked = shown.hasWindow && static_cast<int>(shown.view) == v;
-      menuItem(menu, viewTitles[v], std::to_string(v + 1), 0, marked, {MenuCommand::Kind::setView, v});
-    }
-    menuItem(menu, applescript::MissingValue{}, std::nullopt, 0, false, {});
-    if (!shown.hasWindow) return;
-    const FolderArrangement& a = shown.arrangement;
-    bool canGroup = shown.view != FinderView::gallery;
-    if (canGroup && !a.grouped) {
-      menuItem(menu, t.useGroups, std::string("0"), 4, false, {MenuCommand::Kind::useGroups, 0});
-    }
-    if (canGroup && a.grouped) {
-      UINode& group = submenuItem(menu, t.groupBy);
-      for (std::size_t k = 0; k < kArrangeKeyCount; ++k) {
-        menuItem(group, t.keys[k], std::to_string(k), 4, a.groupKey == static_cast<ArrangeKey>(k),
-                 {MenuCommand::Kind::groupBy, static_cast<int>(k)});
+  void addViewMenuItems(UINode& menu) { addItems(menu, finderViewMenu(finder.titles(), finder.viewMenuContent())); }
+
+  static void addItems(UINode& menu, const std::vector<ViewMenuItem>& items) {
+    for (const auto& item : items) {
+      if (item.hasSubmenu) {
+        addItems(submenuItem(menu, *item.title), item.submenu);
+        continue;
       }
+      const Value title = item.title ? Value(*item.title) : Value(applescript::MissingValue{});
+      menuItem(menu, title, item.commandKey, item.modifiers, item.marked, item.command);
     }
-    UINode& sort = submenuItem(menu, a.grouped ? t.sortGroupsBy : t.sortBy);
-    bool offersNone = shown.view != FinderView::list;
-    for (std::size_t k = offersNone ? 0 : 1; k < kArrangeKeyCount; ++k) {
-      menuItem(sort, t.keys[k], std::to_string(k), 6, a.sortKey == static_cast<ArrangeKey>(k),
-               {MenuCommand::Kind::sortBy, static_cast<int>(k)});
-    }
-    menuItem(menu, applescript::MissingValue{}, std::nullopt, 0, false, {});
   }
 };
 
