@@ -10,7 +10,7 @@ if(APPLE)
 endif()
 # 7.85 brought the protocol lists that keep every request and redirect on HTTPS.
 find_package(CURL 7.85 REQUIRED)
-find_package(Qt6 6.4 REQUIRED COMPONENTS Widgets Svg)
+find_package(Qt6 6.4 REQUIRED COMPONENTS Widgets Svg Network)
 if(TIDYFRAME_BUILD_TESTS)
   find_package(Qt6 6.4 REQUIRED COMPONENTS Test)
 endif()

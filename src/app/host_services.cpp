@@ -1,9 +1,7 @@
 #include "app/host_services.h"
 
-#include "app/storage_location.h"
-
 namespace tidyframe {
 
-HostServices::HostServices(Date now) : defaults(userDefaultsFile(), now) {}
+HostServices::HostServices(const std::filesystem::path& defaultsFile, Date now) : defaults(defaultsFile, now) {}
 
 }  // namespace tidyframe

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <filesystem>
+
 #include "base/date.h"
 #include "net/curl_https_client.h"
 #include "posix/os_release_system_information.h"
@@ -11,8 +13,8 @@ namespace tidyframe {
 // service is the simulated Mac's: the user defaults file in the configuration folder, HTTPS
 // over libcurl and the system's name from os-release. The application makes one at launch.
 struct HostServices {
-  // `now` names a defaults file that had to be kept aside.
-  explicit HostServices(Date now);
+  // Reads the defaults from `defaultsFile`; `now` names a copy of it that had to be kept aside.
+  HostServices(const std::filesystem::path& defaultsFile, Date now);
 
   JsonUserDefaults defaults;
   CurlHttpsClient https;

@@ -32,12 +32,16 @@ std::filesystem::path userDatabaseHome() {
   return found->pw_dir;
 }
 
+}  // namespace
+
 std::filesystem::path homeFolder() {
   if (const auto home = environment("HOME"); home && home->starts_with('/')) return *home;
   if (auto home = userDatabaseHome(); !home.empty()) return home;
   std::error_code ignored;
   return std::filesystem::temp_directory_path(ignored);
 }
+
+namespace {
 
 constexpr StoragePlatform platform() {
 #ifdef __APPLE__

@@ -4,6 +4,9 @@
 
 namespace tidyframe {
 
+// The user's home: $HOME when absolute, else the user database's, else the temporary folder.
+std::filesystem::path homeFolder();
+
 // The user's storage folder for this platform, from $HOME (else the user database) and
 // $XDG_DATA_HOME.
 std::filesystem::path storageDirectory();

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <QApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QStyleFactory>
+#include <QTest>
+
+#include "app/desktop_application.h"
+#include "app/scratch_folder.h"
+#include "i18n/l.h"
+#include "sim/sim_home.h"
+#include "storage/storage.h"
+#include "ui/panel_window.h"
+
+namespace tidyframe {
+namespace {
+
+// The engine's default arrangement, which Documents gets from no rule of its own.
+constexpr FolderArrangement byDefault{true, ArrangeKey::kind, ArrangeKey::name};
+// Two polls and the query's own time.
+constexpr int arrangeMilliseconds = 6000;
+
+// The application on a real X display (Xvfb), on real threads, with its storage folder, its
+// defaults and its single-instance name in a scratch folder.
+class DesktopApplicationTest : public testing::Test {
+ protected:
+  std::unique_ptr<DesktopApplication> launch() {
+    return std::make_unique<DesktopApplication>(
+        l, DesktopOptions{storage(), folder.path() / "defaults.json", folder.path(), nullptr, [this] { finished = true; }});
+  }
+  std::filesystem::path storage() const { return folder.path() / "data" / "Tidyframe"; }
+  FolderArrangement shown(DesktopApplication& app, const std::string& path) {
+    const auto world = app.mac().lockWorld();
+    return SimFinder::effective(app.mac().finder().arrangement(path, FinderView::icon), FinderView::icon);
+  }
+  // A later launch of the program on the same storage folder.
+  int launchAgain() {
+    QProcess second;
+    auto environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", QString::fromStdString((folder.path() / "data").string()));
+    environment.insert("HOME", QString::fromStdString(folder.path().string()));
+    second.setProcessEnvironment(environment);
+    second.start(TIDYFRAME_BINARY, {});
+    if (!QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 10000)) {
+      second.kill();
+      second.waitForFinished();
+      return -1;
+    }
+    return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
+  }
+
+  ScratchFolder folder{"tidyframe-desktop-"};
+  L l{{TIDYFRAME_RESOURCE_DIR "/i18n"}, nullptr};
+  bool finished = false;
+};
+
+TEST_F(DesktopApplicationTest, ArrangesWhatThePersonOpensHandsOverAndKeepsEverythingAcrossARestart) {
+  auto app = launch();
+  AppModel& engine = *app->shell().model();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return engine.accessibilityGranted().get() && engine.legacyReady(); }, 5000));
+  engine.start();
+  app->finderWindow().openFolder(SimHome::documents);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return shown(*app, SimHome::documents) == byDefault; }, arrangeMilliseconds))
+      << "the engine arranges the folder opened in the window within its polls";
+
+  app->shell().popover()->hide();
+  EXPECT_EQ(launchAgain(), 0) << "a second launch hands over and leaves";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return app->shell().popoverShown(); }, 2000)) << "the first one shows its panel";
+  if (qEnvironmentVariableIsSet("TIDYFRAME_UPDATE_SCREENSHOTS")) {
+    QTest::qWait(500);
+    QApplication::primaryScreen()->grabWindow(0).save(TIDYFRAME_SOURCE_DIR "/docs/linux-application.png");
+  }
+
+  ::raise(SIGTERM);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return finished; }, 10000)) << "SIGTERM quits as the menu does";
+  const auto activities = app->shell().model()->activities().get();
+  EXPECT_FALSE(activities.empty());
+  EXPECT_EQ(Storage::read<std::vector<ActivityEntry>>(storage() / Storage::activityFile), activities)
+      << "every save is written before the program may end";
+  app.reset();
+
+  finished = false;
+  app = launch();
+  EXPECT_EQ(shown(*app, SimHome::documents), byDefault) << "the Finder keeps its arrangement across a restart";
+  {
+    const auto world = app->mac().lockWorld();
+    ASSERT_NE(app->mac().finder().frontBrowser(), nullptr);
+    EXPECT_EQ(app->mac().finder().frontBrowser()->path, SimHome::documents) << "and shows the folder it showed";
+  }
+  EXPECT_TRUE(app->shell().model()->preferences()->engineEnabled) << "the rules and switches are kept";
+  app->shell().quit();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return finished; }, 10000));
+}
+
+}  // namespace
+}  // namespace tidyframe
+
+// Qt on the display xvfb-run gives, in the application's style.
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+  QApplication application(argc, argv);
+  QApplication::setStyle(QStyleFactory::create("Fusion"));
+  QApplication::setQuitOnLastWindowClosed(false);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
