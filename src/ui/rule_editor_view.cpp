@@ -8,6 +8,7 @@
 
 #include "engine/app_model.h"
 #include "i18n/l.h"
+#include "i18n/context_keys.h"
 #include "model/mounted_volume.h"
 #include "platform/alerts.h"
 #include "ui/palette.h"
@@ -65,7 +66,7 @@ RuleEditorView::RuleEditorView(AppModel& model, PanelServices& services, QWidget
   column->addWidget(name_);
   auto* modeCard = new Card(this);
   modeCard->content().addWidget(modeRow_);
-  // Under its title rather than beside it: "专属规则" is long in several languages.
+  // Under its title rather than beside it: the custom-rule choice is long in several languages.
   modeCard->content().addWidget(mode_);
   column->addWidget(modeCard);
   pickerCard_->content().addWidget(pickers_);
@@ -135,7 +136,7 @@ void RuleEditorView::refresh(const L& l) {
   nameCaption_->setText(qtText(l.t("位置名称")));
   name_->setPlaceholderText(qtText(l.t("规则名称")));
   modeRow_->setTexts(qtText(l.t("显示方式")));
-  mode_->setItemText(0, qtText(l.t("专属规则")));
+  mode_->setItemText(0, qtText(l.t(arrangementCustomRuleChoice)));
   mode_->setItemText(1, qtText(l.t("保持 Finder 原有设置")));
   mode_->setCurrentIndex(rule_.excluded ? 1 : 0);
   pickerCard_->setVisible(!rule_.excluded);
