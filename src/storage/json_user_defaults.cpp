@@ -15,7 +15,8 @@ struct DefaultsDocument {
   Json values;
 };
 
-Json toJson(const DefaultsDocument& document) { return document.values; }
+// Only there to make the file a document the storage loads; the file is written from the values.
+[[maybe_unused]] Json toJson(const DefaultsDocument& document) { return document.values; }
 
 std::optional<DefaultsDocument> fromJson(JsonReader& reader, std::type_identity<DefaultsDocument>) {
   if (reader.peek() != JsonReader::Kind::object) return std::nullopt;
