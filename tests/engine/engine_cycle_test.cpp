@@ -170,9 +170,10 @@ TEST_F(Cycle, ArrangementErrorIsNotRetriedForThirtySeconds) {
   launch();
   advance(6);
   ASSERT_TRUE(model->message().get());
-  const int arrangements = sim.mac.scriptsCompiled();
+  const int arrangements = sim.mac.scriptsCompiled(), events = allEvents();
   advance(20);
   EXPECT_EQ(sim.mac.scriptsCompiled(), arrangements) << "retried within 30 seconds";
+  EXPECT_EQ(allEvents(), events) << "the unchanged window was queried during the pause";
   advance(16);
   EXPECT_GT(sim.mac.scriptsCompiled(), arrangements) << "not retried after 30 seconds";
 }

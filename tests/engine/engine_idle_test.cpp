@@ -91,21 +91,5 @@ TEST_F(Idle, NoNewWorkOnceQuittingBegan) {
   model.reset();
 }
 
-TEST_F(Idle, AnArrangementErrorIsNotAskedAgainBeforeThePauseEnds) {
-  auto preferences = engineOn();
-  preferences.sorting = Sorting::tags;
-  writeSettings(preferences);
-  FinderMenuStyle style;
-  style.language = FinderMenuLanguage::dutch;
-  sim.finder().setMenuStyle(style);
-  openFolder(pictures);
-  launch();
-  advance(6);
-  ASSERT_TRUE(model->message().get());
-  const int before = allEvents();
-  advance(20);
-  EXPECT_EQ(allEvents(), before) << "the unchanged window was queried during the pause";
-}
-
 }  // namespace
 }  // namespace tidyframe
