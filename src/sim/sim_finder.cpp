@@ -316,13 +316,32 @@ void SimFinder::pressKey(const KeyPress& key) {
   keyPresses_.push_back(recorded);
   if (recorded.reachedFinder && key.keyCode == kPeriodKey && key.command && key.shift && !key.option && !key.control) {
     showsAllFiles_ = !showsAllFiles_;
+    storedShowsAllFiles_ = storedShowsAllFiles();  // an earlier write may have landed meanwhile
+    pendingWrite_.reset();
+    if (clock_) {
+      pendingWrite_.emplace(clock_->now() + preferenceLag_, showsAllFiles_);
+    } else {
+      storedShowsAllFiles_ = showsAllFiles_;
+    }
   }
   changed();
 }
 
 void SimFinder::setShowsAllFiles(bool shows) {
   showsAllFiles_ = shows;
+  storedShowsAllFiles_ = shows;
+  pendingWrite_.reset();
   changed();
+}
+
+void SimFinder::setPreferenceLag(const Dispatch& clock, double lag) {
+  clock_ = &clock;
+  preferenceLag_ = lag;
+}
+
+bool SimFinder::storedShowsAllFiles() const {
+  if (pendingWrite_ && clock_->now() >= pendingWrite_->first) return pendingWrite_->second;
+  return storedShowsAllFiles_;
 }
 
 }  // namespace tidyframe

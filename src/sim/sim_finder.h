@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/dispatch.h"
 #include "sim/finder_menu_titles.h"
 
 namespace tidyframe {
@@ -161,10 +162,14 @@ class SimFinder {
   void userOpensMenu(std::size_t index);
   void userClicksElsewhere();
 
-  // Keyboard: Command-Shift-period toggles hidden files while the Finder is frontmost.
+  // Keyboard: Command-Shift-period toggles hidden files while the Finder is frontmost. Its
+  // windows change at once; the "show all files" preference follows `lag` seconds on `clock`
+  // later (at once without a clock). Setting the state directly settles both.
   void pressKey(const KeyPress& key);
   bool showsAllFiles() const { return showsAllFiles_; }
   void setShowsAllFiles(bool shows);
+  void setPreferenceLag(const Dispatch& clock, double lag);
+  bool storedShowsAllFiles() const;
 
   // What scripts did: titles clicked (menu-bar titles included) and keys pressed, in order.
   const std::vector<std::string>& menuClicks() const { return menuClicks_; }
@@ -186,6 +191,11 @@ class SimFinder {
   bool frontmost_ = true;
   bool textFieldFocused_ = false;
   bool showsAllFiles_ = false;
+  bool storedShowsAllFiles_ = false;
+  // The preference write a key press left pending, and when it lands.
+  std::optional<std::pair<Date, bool>> pendingWrite_;
+  const Dispatch* clock_ = nullptr;
+  double preferenceLag_ = 0;
   int nextId_ = 4001;
   std::vector<SimFinderWindow> windows_;
   std::map<std::pair<std::string, FinderView>, FolderArrangement> arrangements_;

@@ -31,7 +31,10 @@ bool touchesInterface(const AppleEvent& event) {
 
 }  // namespace
 
-SimMac::SimMac(Dispatch& dispatch, DispatchQueue& world) : dispatch_(dispatch), world_(world) {}
+SimMac::SimMac(Dispatch& dispatch, DispatchQueue& world, SimInferredTimings timings)
+    : dispatch_(dispatch), world_(world), timings_(timings), systemEventsLastEvent_(dispatch.now()) {
+  finder_.setPreferenceLag(dispatch_, timings_.showAllFilesLag);
+}
 
 SimMac::~SimMac() = default;
 
@@ -70,6 +73,12 @@ void SimMac::at(double secondsFromNow, std::function<void(SimFinder&)> change) {
   world_.asyncAfter(secondsFromNow, [self, change = std::move(change)] {
     if (auto alive = self.lock()) change((*alive)->finder_);
   });
+}
+
+bool SimMac::isRunning(const std::string& application) const {
+  if (application == "Finder") return finder_.running();
+  if (application == "System Events") return dispatch_.now() - systemEventsLastEvent_ < timings_.systemEventsIdleQuit;
+  return false;
 }
 
 int SimMac::appleEvents(const std::string& application) const {
@@ -118,6 +127,8 @@ double SimMac::latencyFor(const AppleEvent& event) {
 Value SimMac::send(const AppleEvent& event, double timeout) {
   const std::string& app = event.target.application;
   ++appleEvents_[app];
+  // Any event launches System Events again, permitted or not.
+  if (app == "System Events") systemEventsLastEvent_ = dispatch_.now();
   checkPermissions(event);
   double latency = latencyFor(event);
   if (latency > timeout) {

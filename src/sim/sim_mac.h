@@ -20,6 +20,17 @@ namespace tidyframe {
 
 enum class AutomationConsent { allowed, refused, notAsked };
 
+// What a Mac does where the notes say nothing and nobody has watched one yet: inferred, not
+// observed, and gathered here so that a person with a Mac can correct it in one place.
+struct SimInferredTimings {
+  // System Events quits after this many seconds without an Apple event and is launched again
+  // by the next one; meanwhile the permission query finds no process (-600).
+  double systemEventsIdleQuit = 180;
+  // The Finder writes its "show all files" preference up to this many seconds after the key
+  // press that changed its windows.
+  double showAllFilesLag = 1;
+};
+
 // The simulated Mac as scripts meet it: the Finder and System Events, the permissions that guard
 // them, how long they take to answer, and counters of what scripts did. It is the interpreter's
 // Apple-event target: every event is counted, checked against the permissions, delayed by the
@@ -40,7 +51,7 @@ class SimMac final : public applescript::AppleEventTarget {
     std::string specifierContains;  // empty: any target
   };
 
-  SimMac(Dispatch& dispatch, DispatchQueue& world);
+  SimMac(Dispatch& dispatch, DispatchQueue& world, SimInferredTimings timings = {});
   ~SimMac() override;
   SimMac(const SimMac&) = delete;
   SimMac& operator=(const SimMac&) = delete;
@@ -66,6 +77,9 @@ class SimMac final : public applescript::AppleEventTarget {
   AutomationConsent automation(const std::string& application) const;
   void answerPromptsWith(AutomationConsent consent) { promptAnswer_ = consent; }
   int automationPrompts() const { return automationPrompts_; }
+  // Whether the application has a process now: the Finder unless it quit, System Events while
+  // events keep it from quitting.
+  bool isRunning(const std::string& application) const;
 
   // Faults. The latency every event takes (0 unless set); the next event that matches answers
   // after `seconds`; every event an application receives during a stretch answers when the
@@ -99,6 +113,8 @@ class SimMac final : public applescript::AppleEventTarget {
 
   Dispatch& dispatch_;
   DispatchQueue& world_;
+  const SimInferredTimings timings_;
+  Date systemEventsLastEvent_;
   SimFinder finder_;
   FinderScripting finderScripting_{finder_};
   SystemEventsScripting systemEvents_{finder_};

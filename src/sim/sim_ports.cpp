@@ -88,13 +88,17 @@ class SimAccessibilityElement final : public AccessibilityElement {
  public:
   enum class Role { application, window, splitGroup, sidebar, contentArea, view };
 
+  // The window id of every element of another process.
+  static constexpr int notTheFinder = -1;
+
   SimAccessibilityElement(SimAccessibility& owner, Role role, int windowId)
       : owner_(owner), role_(role), windowId_(windowId) {}
 
   std::expected<AccessibilityValue, std::int32_t> attribute(std::string_view name) const override {
     ++owner_.reads_;
     auto& finder = owner_.mac_.finder();
-    if (owner_.unresponsive_) return std::unexpected(accessibility_error::cannotComplete);
+    // Only the Finder's process is modelled; any other answers as a process that is gone.
+    if (owner_.unresponsive_ || windowId_ == notTheFinder) return std::unexpected(accessibility_error::cannotComplete);
     if (!owner_.mac_.accessibilityTrusted()) return std::unexpected(accessibility_error::apiDisabled);
     if (!finder.running()) return std::unexpected(accessibility_error::cannotComplete);
     if (role_ == Role::application) return applicationAttribute(name);
@@ -167,7 +171,7 @@ bool SimAccessibility::isProcessTrustedPrompting() {
 }
 
 AccessibilityElementRef SimAccessibility::applicationElement(std::int32_t pid, double) {
-  const int windowId = pid == finderPid_ ? 0 : -1;
+  const int windowId = pid == finderPid_ ? 0 : SimAccessibilityElement::notTheFinder;
   return std::make_shared<SimAccessibilityElement>(*this, SimAccessibilityElement::Role::application, windowId);
 }
 
@@ -176,7 +180,7 @@ std::int32_t SimAppleEventPermissions::status(std::string_view bundleIdentifier)
   const std::string application = bundleIdentifier == "com.apple.finder"         ? "Finder"
                                   : bundleIdentifier == "com.apple.systemevents" ? "System Events"
                                                                                  : std::string(bundleIdentifier);
-  if (application == "Finder" && !mac_.finder().running()) return -600;
+  if ((application == "Finder" || application == "System Events") && !mac_.isRunning(application)) return -600;
   switch (mac_.automation(application)) {
     case AutomationConsent::allowed: return 0;
     case AutomationConsent::refused: return -1743;
@@ -212,7 +216,7 @@ void SimPreferenceStore::synchronize(std::string_view) { ++synchronizations_; }
 std::optional<PreferenceValue> SimPreferenceStore::copyValue(std::string_view key, std::string_view applicationID) {
   if (key != "AppleShowAllFiles" || applicationID != "com.apple.finder") return std::nullopt;
   if (stored_) return stored_;
-  if (finder_.showsAllFiles()) return PreferenceValue(1.0);
+  if (finder_.storedShowsAllFiles()) return PreferenceValue(1.0);
   return std::nullopt;
 }
 

@@ -32,7 +32,8 @@ class SimAppleScriptHost final : public AppleScriptHost {
 };
 
 // The accessibility tree of the modeled Finder: the focused window with its document URL and a
-// view element nested in containers as the Finder nests them, a stable hash per window.
+// view element nested in containers as the Finder nests them, a stable hash per window. Only
+// the Finder's process id answers; the elements of any other fail to read (cannotComplete).
 class SimAccessibility final : public Accessibility {
  public:
   SimAccessibility(SimMac& mac, int finderPid) : mac_(mac), finderPid_(finderPid) {}
@@ -86,8 +87,9 @@ class SimInputState final : public InputState {
   std::uint32_t buttons_ = 0;
 };
 
-// The Finder's stored preferences: "AppleShowAllFiles" reads 1 while the modeled Finder shows
-// dot files and is absent otherwise, unless a test stored a value of its own.
+// The Finder's stored preferences: "AppleShowAllFiles" reads 1 while the modeled Finder's
+// preference says dot files show (it lags behind its windows) and is absent otherwise, unless a
+// test stored a value of its own.
 class SimPreferenceStore final : public PreferenceStore {
  public:
   explicit SimPreferenceStore(SimFinder& finder) : finder_(finder) {}

@@ -7,7 +7,11 @@
 #include <utility>
 #include <vector>
 
+#include "finder/finder_visibility_preference.h"
+#include "finder/finder_window_probe.h"
+#include "sim/sim_ports.h"
 #include "sim/sim_scenario.h"
+#include "sim/sim_session.h"
 
 namespace tidyframe {
 namespace {
@@ -269,9 +273,14 @@ TEST_F(ScriptAnswers, QueryAnswersTheFrontWindowOrSkips) {
 TEST_F(ScriptAnswers, KeepHiddenPressesTheShortcutAndActivateBringsTheFinderForwardOrRelaunchesIt) {
   open(kDocs);
   finder.setShowsAllFiles(true);
+  SimPreferenceStore store(finder);
+  const FinderVisibilityPreference preference(store);
   EXPECT_EQ(run(FinderScripts::keepHidden()), Strings{"ok"});
   EXPECT_FALSE(finder.showsAllFiles());
   EXPECT_EQ(mac.keyPresses(), 1);
+  EXPECT_TRUE(preference.showsHiddenFiles()) << "the preference is written a moment after the windows change";
+  dispatch.advance(1);
+  EXPECT_FALSE(preference.showsHiddenFiles());
   finder.setFrontmost(false);
   EXPECT_TRUE(mac.run(FinderScripts::activate()).has_value());
   EXPECT_TRUE(finder.frontmost());
@@ -293,6 +302,20 @@ TEST_F(ScriptAnswers, AutomationCheckAddressesBothTargets) {
   mac.setAutomation("System Events", AutomationConsent::allowed);
   mac.setAccessibilityTrusted(false);
   EXPECT_TRUE(mac.run(FinderScripts::automationCheck()).has_value());
+  SimAppleEventPermissions permissions(mac);
+  dispatch.advance(180);
+  EXPECT_EQ(permissions.status("com.apple.systemevents"), -600) << "System Events quits after three idle minutes";
+  EXPECT_TRUE(mac.run(FinderScripts::automationCheck()).has_value()) << "and the next tell launches it";
+  EXPECT_EQ(permissions.status("com.apple.systemevents"), 0);
+}
+
+TEST_F(ScriptAnswers, OnlyTheFindersProcessAnswersAccessibility) {
+  open(kDocs);
+  SimAccessibility accessibility(mac, SimWorkspace::finderPid);
+  const SimInputState input(dispatch);
+  const FinderWindowProbe probe(accessibility, input);
+  EXPECT_EQ(probe.snapshot(SimWorkspace::finderPid).kind, FinderWindowProbe::Snapshot::Kind::document);
+  EXPECT_EQ(probe.snapshot(SimWorkspace::otherPid).kind, FinderWindowProbe::Snapshot::Kind::unavailable);
 }
 
 TEST_F(ScriptAnswers, BusyFinderTimesTheQueryOut) {

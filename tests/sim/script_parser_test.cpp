@@ -61,6 +61,10 @@ TEST(ScriptParser, BrokenTextsFailToCompile) {
       {"return 1 is 2 is 3\n", -2740, "comparisons do not chain"},
       {"return @\n", -2740, "character no token begins with"},
       {"set x to 1 as frobnicate\n", -2741, "unknown class after as"},
+      {"tell application \"System Events\" to get id of front Finder window\n", -2741,
+       "a Finder term inside another application's block"},
+      {"tell application \"Finder\" to key code 47\n", -2740, "a System Events command inside the Finder's block"},
+      {"return first menu item\n", -2741, "a System Events term outside any block"},
   };
   for (const auto& c : cases) {
     auto compiled = compileScript(c.text);
@@ -80,6 +84,7 @@ TEST(ScriptParser, AcceptsTheLanguageFormsTheScriptsRelyOn) {
       {"try\nerror number 5\nend try\n", "error with only a number"},
       {"-- comment\n# another\n(* block (* nested *) *)\nreturn 1 ¬\n + 2\n", "comments and continuation"},
       {"TELL APPLICATION \"Finder\" TO GET NAME\n", "keywords ignore case"},
+      {"set target to 1\nreturn target\n", "outside the Finder's block its terms are plain names"},
   };
   for (const auto& [text, reason] : cases) {
     auto compiled = compileScript(text);

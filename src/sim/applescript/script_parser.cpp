@@ -11,92 +11,100 @@ namespace tidyframe::applescript {
 
 namespace {
 
+// Where a term is defined: AppleScript itself (or both applications alike), or the dictionary of
+// one application, which compiles it only inside a tell block addressed to that application.
+enum class Dictionary { core, finder, systemEvents, none };
+
 struct Term {
   enum class Kind { singular, plural, property, constant, command };
   Kind kind;
   std::string canonical;
+  Dictionary dictionary;
 };
 
 struct TermEntry {
   std::string_view words;
   Term::Kind kind;
   std::string_view canonical;
+  Dictionary dictionary = Dictionary::core;
 };
 
 using K = Term::Kind;
+constexpr Dictionary F = Dictionary::finder;
+constexpr Dictionary S = Dictionary::systemEvents;
 
 // The dictionary terms the scripts use, singular and plural class names mapped to the class
-// name the modeled applications answer to.
+// name the modeled applications answer to. Terms only one application defines name it.
 constexpr TermEntry kTerms[] = {
     {"application", K::singular, "application"},
     {"applications", K::plural, "application"},
-    {"process", K::singular, "application process"},
-    {"processes", K::plural, "application process"},
-    {"application process", K::singular, "application process"},
-    {"application processes", K::plural, "application process"},
+    {"process", K::singular, "application process", S},
+    {"processes", K::plural, "application process", S},
+    {"application process", K::singular, "application process", S},
+    {"application processes", K::plural, "application process", S},
     {"window", K::singular, "window"},
     {"windows", K::plural, "window"},
-    {"finder window", K::singular, "Finder window"},
-    {"finder windows", K::plural, "Finder window"},
-    {"sheet", K::singular, "sheet"},
-    {"sheets", K::plural, "sheet"},
-    {"menu bar", K::singular, "menu bar"},
-    {"menu bars", K::plural, "menu bar"},
-    {"menu bar item", K::singular, "menu bar item"},
-    {"menu bar items", K::plural, "menu bar item"},
-    {"menu", K::singular, "menu"},
-    {"menus", K::plural, "menu"},
-    {"menu item", K::singular, "menu item"},
-    {"menu items", K::plural, "menu item"},
-    {"attribute", K::singular, "attribute"},
-    {"attributes", K::plural, "attribute"},
-    {"action", K::singular, "action"},
-    {"actions", K::plural, "action"},
-    {"ui element", K::singular, "UI element"},
-    {"ui elements", K::plural, "UI element"},
+    {"finder window", K::singular, "Finder window", F},
+    {"finder windows", K::plural, "Finder window", F},
+    {"sheet", K::singular, "sheet", S},
+    {"sheets", K::plural, "sheet", S},
+    {"menu bar", K::singular, "menu bar", S},
+    {"menu bars", K::plural, "menu bar", S},
+    {"menu bar item", K::singular, "menu bar item", S},
+    {"menu bar items", K::plural, "menu bar item", S},
+    {"menu", K::singular, "menu", S},
+    {"menus", K::plural, "menu", S},
+    {"menu item", K::singular, "menu item", S},
+    {"menu items", K::plural, "menu item", S},
+    {"attribute", K::singular, "attribute", S},
+    {"attributes", K::plural, "attribute", S},
+    {"action", K::singular, "action", S},
+    {"actions", K::plural, "action", S},
+    {"ui element", K::singular, "UI element", S},
+    {"ui elements", K::plural, "UI element", S},
     {"item", K::singular, "item"},
     {"items", K::plural, "item"},
     {"folder", K::singular, "folder"},
     {"folders", K::plural, "folder"},
-    {"text field", K::singular, "text field"},
-    {"text fields", K::plural, "text field"},
-    {"button", K::singular, "button"},
-    {"buttons", K::plural, "button"},
-    {"toolbar", K::singular, "toolbar"},
-    {"toolbars", K::plural, "toolbar"},
-    {"splitter group", K::singular, "splitter group"},
-    {"splitter groups", K::plural, "splitter group"},
-    {"scroll area", K::singular, "scroll area"},
-    {"scroll areas", K::plural, "scroll area"},
+    {"text field", K::singular, "text field", S},
+    {"text fields", K::plural, "text field", S},
+    {"button", K::singular, "button", S},
+    {"buttons", K::plural, "button", S},
+    {"toolbar", K::singular, "toolbar", S},
+    {"toolbars", K::plural, "toolbar", S},
+    {"splitter group", K::singular, "splitter group", S},
+    {"splitter groups", K::plural, "splitter group", S},
+    {"scroll area", K::singular, "scroll area", S},
+    {"scroll areas", K::plural, "scroll area", S},
     {"name", K::property, "name"},
     {"frontmost", K::property, "frontmost"},
-    {"value", K::property, "value"},
-    {"subrole", K::property, "subrole"},
-    {"role", K::property, "role"},
+    {"value", K::property, "value", S},
+    {"subrole", K::property, "subrole", S},
+    {"role", K::property, "role", S},
     {"id", K::property, "id"},
-    {"target", K::property, "target"},
+    {"target", K::property, "target", F},
     {"url", K::property, "URL"},
-    {"current view", K::property, "current view"},
+    {"current view", K::property, "current view", F},
     {"contents", K::property, "contents"},
-    {"title", K::property, "title"},
+    {"title", K::property, "title", S},
     {"description", K::property, "description"},
-    {"enabled", K::property, "enabled"},
+    {"enabled", K::property, "enabled", S},
     {"visible", K::property, "visible"},
     {"length", K::property, "length"},
-    {"command down", K::constant, "command down"},
-    {"shift down", K::constant, "shift down"},
-    {"option down", K::constant, "option down"},
-    {"control down", K::constant, "control down"},
-    {"icon view", K::constant, "icon view"},
-    {"list view", K::constant, "list view"},
-    {"column view", K::constant, "column view"},
-    {"gallery view", K::constant, "gallery view"},
-    {"flow view", K::constant, "flow view"},
+    {"command down", K::constant, "command down", S},
+    {"shift down", K::constant, "shift down", S},
+    {"option down", K::constant, "option down", S},
+    {"control down", K::constant, "control down", S},
+    {"icon view", K::constant, "icon view", F},
+    {"list view", K::constant, "list view", F},
+    {"column view", K::constant, "column view", F},
+    {"gallery view", K::constant, "gallery view", F},
+    {"flow view", K::constant, "flow view", F},
     {"delay", K::command, "delay"},
-    {"click", K::command, "click"},
-    {"perform", K::command, "perform"},
-    {"key code", K::command, "key code"},
-    {"keystroke", K::command, "keystroke"},
+    {"click", K::command, "click", S},
+    {"perform", K::command, "perform", S},
+    {"key code", K::command, "key code", S},
+    {"keystroke", K::command, "keystroke", S},
     {"activate", K::command, "activate"},
     {"get", K::command, "get"},
 };
@@ -193,7 +201,7 @@ class Parser {
     for (std::size_t n = 0; n < 3 && peek(ahead + n).kind == Token::Kind::word; ++n) {
       phrase += (n ? " " : "") + peek(ahead + n).text;
       auto found = terms.find(phrase);
-      if (found != terms.end()) best = {{found->second, n + 1}};
+      if (found != terms.end() && inScope(found->second)) best = {{found->second, n + 1}};
       if (n == 0 && !terms.contains(phrase) && !startsLongerTerm(phrase)) break;
     }
     return best;
@@ -202,10 +210,30 @@ class Parser {
   static const std::map<std::string, Term, std::less<>>& termTable() {
     static const std::map<std::string, Term, std::less<>> table = [] {
       std::map<std::string, Term, std::less<>> built;
-      for (const auto& entry : kTerms) built.emplace(std::string(entry.words), Term{entry.kind, std::string(entry.canonical)});
+      for (const auto& entry : kTerms) {
+        built.emplace(std::string(entry.words), Term{entry.kind, std::string(entry.canonical), entry.dictionary});
+      }
       return built;
     }();
     return table;
+  }
+
+  // Outside the tell blocks of its application a term is no term: its words are identifiers.
+  bool inScope(const Term& term) const {
+    return term.dictionary == Dictionary::core || (!dictionaries_.empty() && dictionaries_.back() == term.dictionary);
+  }
+
+  // The dictionary a tell block compiles its terms with: that of an application named by a
+  // literal, none for any other application, the enclosing one for any other target.
+  Dictionary dictionaryOf(const Expr& target) const {
+    if (target.kind != Expr::Kind::application) return dictionaries_.empty() ? Dictionary::none : dictionaries_.back();
+    if (!target.a || target.a->kind != Expr::Kind::literal || !target.a->literal.is<std::string>()) {
+      return Dictionary::none;
+    }
+    const auto& name = target.a->literal.as<std::string>();
+    if (name == "Finder") return Dictionary::finder;
+    if (name == "System Events") return Dictionary::systemEvents;
+    return Dictionary::none;
   }
 
   static bool startsLongerTerm(const std::string& word) {
@@ -302,13 +330,15 @@ class Parser {
     Stmt s = make(Stmt::Kind::tell);
     expectWord("tell");
     s.a = parseExpression();
+    dictionaries_.push_back(dictionaryOf(*s.a));
     if (acceptWord("to")) {
       s.body.push_back(parseStatement());
-      return s;
+    } else {
+      expectStatementEnd();
+      s.body = parseBlock();
+      expectEnd("tell");
     }
-    expectStatementEnd();
-    s.body = parseBlock();
-    expectEnd("tell");
+    dictionaries_.pop_back();
     return s;
   }
 
@@ -804,6 +834,8 @@ class Parser {
   std::size_t pos_ = 0;
   int depth_ = 0;
   int statementDepth_ = 0;
+  // The dictionaries of the tell blocks around the statement being read, innermost last.
+  std::vector<Dictionary> dictionaries_;
 };
 
 }  // namespace
