@@ -254,8 +254,8 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   // Set by applyNow: the next queried folder is arranged even if the archive confirms it.
   bool ignoreConfirmationOnce_ = false;
   std::optional<std::string> failureKey_;
-  // Old titles of a split arrangement (a skip or an error after clicks), by folder path and
-  // window id joined by a line feed, until the next finished reply for that window.
+  // Old titles of a split arrangement (a skip, an error or a dropped reply after clicks), by
+  // folder path and window id joined by a line feed, until the next finished reply there.
   std::map<std::string, std::pair<std::optional<std::string>, std::optional<std::string>>> pendingTitles_;
   Date lastFailureDate_ = Date::distantPast();
   Date lastPermissionRefresh_ = Date::distantPast();

@@ -66,6 +66,9 @@ struct AppModel::ApplyRequest {
   std::optional<std::string> signature;
   std::uint64_t revision;
   bool hide;
+  // The Finder's "show all files" preference lags behind a key press, so dot files are looked
+  // at only when the repair's pacing would look too; the arrangement then counts as a check.
+  bool checksHiddenFiles;
 };
 
 void AppModel::diagnose(const std::string& line) const {
@@ -224,14 +227,16 @@ bool AppModel::isConfirmed(const FinderLocation& location, const EffectiveRule& 
 
 void AppModel::arrange(const FinderLocation& location, const EffectiveRule& rule, const std::string& key,
                        const std::optional<std::string>& signature) {
+  const bool hide = preferences_->hideOnNavigation;
+  const bool checksHiddenFiles = hide && hiddenRepair_.isDue(services_.dispatch.now());
   ApplyRequest request{location, rule, FinderViewSupport::grouping(rule.grouping, location.view), key, signature,
-                       ruleRevision_, preferences_->hideOnNavigation};
+                       ruleRevision_, hide, checksHiddenFiles};
   auto& services = services_;
   runOn(
       *scriptQueue_,
       [&services, request]() -> std::optional<ScriptResult> {
         if (services.probe.userIsInteracting()) return std::nullopt;
-        const bool hideRequest = request.hide && services.visibility.showsHiddenFiles();
+        const bool hideRequest = request.checksHiddenFiles && services.visibility.showsHiddenFiles();
         const auto groups = titles(menuNames(request.viewGrouping));
         const auto sorts = titles(menuNames(request.rule.sorting));
         return services.scripts.run(FinderScripts::apply(request.location.urlString, request.location.windowID, groups,
@@ -239,7 +244,9 @@ void AppModel::arrange(const FinderLocation& location, const EffectiveRule& rule
       },
       [request](AppModel& self, std::optional<ScriptResult> result) {
         self.busy_.set(false);
-        if (result) self.finishApply(request, *result);
+        if (!result) return;
+        if (request.checksHiddenFiles) self.hiddenRepair_.didCheck(self.services_.dispatch.now());
+        self.finishApply(request, *result);
       });
 }
 
@@ -254,8 +261,10 @@ void AppModel::finishApply(const ApplyRequest& request, const ScriptResult& resu
     rememberOriginal(request, *result, std::nullopt);
     saveArchive();
   }
-  if (status == "skip" || status == "error") keepPendingTitles(request, *result);
-  if (!preferences_->engineEnabled || shuttingDown_ || request.revision != ruleRevision_) return;
+  // A reply dropped after its clicks leaves the Finder half arranged, as a skip does.
+  const bool dropped = !preferences_->engineEnabled || shuttingDown_ || request.revision != ruleRevision_;
+  if (status == "skip" || status == "error" || (dropped && carriesOriginal)) keepPendingTitles(request, *result);
+  if (dropped) return;
   if (!result) {
     diagnose("apply failed " + describe(result.error()));
     failureKey_ = request.key;
@@ -273,9 +282,9 @@ void AppModel::finishApply(const ApplyRequest& request, const ScriptResult& resu
   if (status == "ok" || status == "unchanged") confirmApplied(request, *result);
 }
 
-// A skip or an error carrying the old titles may have come after clicks. Until the next
-// finished reply for that folder and window, the titles of the first such reply stand for the
-// Finder's arrangement, so the entry logged for undo never names a half-applied one.
+// A skip, an error or a dropped reply carrying the old titles may have come after clicks. Until
+// the next finished reply for that folder and window, the titles of the first such reply stand
+// for the Finder's arrangement, so the entry logged for undo never names a half-applied one.
 void AppModel::keepPendingTitles(const ApplyRequest& request, const ScriptReply& reply) {
   const auto group = reply.text(2);
   const auto sort = reply.text(3);

@@ -152,7 +152,10 @@ std::optional<OriginalFinderLayout> FinderLayoutArchive::original(std::string_vi
     return found->second;
   };
   if (auto exact = find(key(path, view, volumeID))) return exact;
-  if (auto everyViewOnVolume = find(key(path, everyView, volumeID))) return everyViewOnVolume;
+  // Without a volume this key is the one naming no volume, which the /Volumes check guards.
+  if (volumeID) {
+    if (auto everyViewOnVolume = find(key(path, everyView, volumeID))) return everyViewOnVolume;
+  }
   if (RuleResolver::contains(externalVolumes, path)) return std::nullopt;
   return find(key(path, everyView, std::nullopt));
 }

@@ -66,12 +66,26 @@ TEST_F(Failures, AutomationRefusedDuringAScriptClearsThePermission) {
   EXPECT_EQ(model->message().get(), "请在系统设置 → 隐私与安全性 → 自动化中允许 Finder 和 System Events。");
 }
 
-TEST_F(Failures, UnknownAutomationWithTheEngineOffSendsNoProbe) {
-  sim.mac.setAutomation("Finder", AutomationConsent::notAsked);
+// System Events quits when idle, and the permission query then can only say "unknown".
+TEST_F(Failures, UnknownAutomationIsProbedOnlyWithTheEngineOnAndNeverClearsAGrant) {
+  const int window = openFolder(pictures);
+  advance(200);
   launch();
-  advance(10);
-  EXPECT_EQ(allEvents(), 0);
-  EXPECT_EQ(sim.mac.automationPrompts(), 0);
+  advance(6);
+  EXPECT_EQ(allEvents(), 0) << "the engine is off: no probe";
+  EXPECT_FALSE(model->automationGranted().get());
+  shutDown();
+  writeSettings(engineOn());
+  launch();
+  advance(6);
+  EXPECT_TRUE(model->automationGranted().get()) << "the probe script launched System Events again";
+  EXPECT_TRUE(shown(pictures).grouped);
+  const int events = allEvents();
+  advance(200);
+  EXPECT_EQ(allEvents(), events) << "an idle window's permission refreshes sent a probe";
+  sim.finder().navigate(window, documents);
+  advance(6);
+  EXPECT_TRUE(shown(documents).grouped);
 }
 
 TEST_F(Failures, StartWithoutAccessibilityShowsTheSetupGuideAndSendsNothing) {

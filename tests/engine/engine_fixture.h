@@ -123,6 +123,15 @@ class EngineTest : public ::testing::Test {
     return found;
   }
 
+  // Arrangement scripts that answered, from the engine's own diagnostic lines.
+  int arrangements() const {
+    int count = 0;
+    for (std::size_t at = diagnostics.str().find("\napply "); at != std::string::npos;
+         at = diagnostics.str().find("\napply ", at + 1)) {
+      ++count;
+    }
+    return count;
+  }
   int finderEvents() const { return sim.mac.appleEvents("Finder"); }
   int allEvents() const { return sim.mac.appleEvents(); }
 

@@ -69,6 +69,29 @@ TEST_F(HiddenFiles, ThirtySecondsAfterAFailure) {
   EXPECT_EQ(newPresses(), 1);
 }
 
+// The Finder writes its preference up to a second after a key press, so a press that lands just
+// before the next poll must not be answered by another.
+TEST_F(HiddenFiles, NeverPressedTwiceWhileThePreferenceCatchesUp) {
+  for (const bool navigate : {false, true}) {
+    SCOPED_TRACE(navigate ? "the next folder's arrangement" : "the next poll's repair");
+    std::filesystem::remove_all(storageFolder());
+    auto preferences = engineOn();
+    preferences.hideOnNavigation = true;
+    writeSettings(preferences);
+    sim.finder().setShowsAllFiles(true);
+    const int window = openFolder(pictures);
+    // The arrangement's key press lands between two polls, less than a second before the next.
+    sim.mac.slowEvent({"System Events", "key code", ""}, 1.0);
+    if (navigate) sim.mac.at(3.95, [window](SimFinder& finder) { finder.navigate(window, documents); });
+    const int before = sim.mac.keyPresses();
+    launch();
+    advance(8);
+    EXPECT_EQ(sim.mac.keyPresses(), before + 1) << diagnostics.str();
+    EXPECT_FALSE(sim.finder().showsAllFiles());
+    shutDown();
+  }
+}
+
 TEST_F(HiddenFiles, SwitchingTheSettingOnActsAtOnce) {
   arrangedFolderWithDotFiles(false);
   advance(7);

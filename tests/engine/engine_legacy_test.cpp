@@ -228,6 +228,46 @@ TEST_F(Legacy, QuittingWaitsForATakeOver) {
   model.reset();
 }
 
+TEST_F(Legacy, AFailedHandBackSaysWhyAndLeavesGroupingPaused) {
+  struct Case {
+    const char* reason;
+    bool takenOver;
+    std::function<void()> fault;
+    const char* message;
+    bool running;
+  };
+  const Case cases[] = {
+      {"nothing was ever taken over", false, [] {}, "Finder 操作未完成", false},
+      {"the earlier job will not load", true,
+       [this] { sim.launchd.failNextBootstrap("local.plumbline", 5, "Bootstrap failed: 5: Input/output error"); },
+       "旧版恢复未完成：Bootstrap failed: 5: Input/output error", false},
+      {"the own login item will not unregister, the hand-back goes on", true,
+       [this] { sim.loginItem.failNext("Operation not permitted"); }, "新版登录启动未能停用：Operation not permitted",
+       true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    std::filesystem::remove_all(home());
+    std::filesystem::remove_all(storageFolder());
+    if (c.takenOver) installAgent("local.plumbline", true);
+    writeSettings(engineOn());
+    launch();
+    if (c.takenOver) startAnswering(Alerts::firstButton);
+    c.fault();
+    sim.alerts.answerAlert(Alerts::firstButton);
+    model->restoreLegacy(true);
+    advance(3);
+    EXPECT_EQ(model->message().get(), c.message);
+    EXPECT_EQ(model->legacyRunning().get(), c.running);
+    EXPECT_FALSE(model->busy().get());
+    EXPECT_FALSE(model->preferences()->engineEnabled);
+    shutDown();
+    if (sim.launchd.isLoaded("local.plumbline")) {
+      sim.launchd.command("/bin/launchctl", {"bootout", "gui/501/local.plumbline"}, 10);
+    }
+  }
+}
+
 TEST_F(Legacy, LoginItemErrorsAreShown) {
   launch();
   sim.loginItem.failNext("Operation not permitted");

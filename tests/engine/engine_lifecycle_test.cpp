@@ -131,6 +131,39 @@ TEST_F(Lifecycle, ExternalDiskWithoutVolumeIdIsArrangedOnEveryVisitButOncePerVis
   EXPECT_EQ(cardEntries, 2);
 }
 
+// The Finder keeps a card's arrangement on the card, so a card is confirmed per device.
+TEST_F(Lifecycle, ACardWithAVolumeIdIsConfirmedPerDevice) {
+  writeSettings(engineOn());
+  launch();
+  const std::string otherCard = "0FF1CE00-0000-4000-8000-000000000000";
+  const FolderArrangement kindByName{true, ArrangeKey::kind, ArrangeKey::name};
+  struct Visit {
+    const char* reason;
+    std::string uuid;
+    bool arranged;
+  };
+  const Visit visits[] = {
+      {"the first visit", cardUuid, true},
+      {"the same card mounted again", cardUuid, false},
+      {"another card at the same path", otherCard, true},
+      {"the first card once more", cardUuid, false},
+  };
+  for (const auto& visit : visits) {
+    SCOPED_TRACE(visit.reason);
+    sim.volumes.mount({card, {std::string("SD"), visit.uuid, false, true, false, 32000000000, 1000000000}, false});
+    sim.volumes.addFolder(cardPhotos);
+    sim.workspace.postDidMount();
+    const int window = openFolder(cardPhotos, FinderView::icon, visit.arranged ? FolderArrangement{} : kindByName);
+    const int before = arrangements();
+    advance(6);
+    EXPECT_EQ(arrangements() - before, visit.arranged ? 1 : 0) << diagnostics.str();
+    EXPECT_EQ(shown(cardPhotos), kindByName);
+    sim.finder().closeWindow(window);
+    sim.volumes.unmount(card);
+    sim.workspace.postDidUnmount();
+  }
+}
+
 TEST_F(Lifecycle, QuittingWaitsForTheRunningScriptAndEverySave) {
   writeSettings(engineOn());
   openFolder(pictures);

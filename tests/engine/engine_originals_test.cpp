@@ -55,7 +55,7 @@ TEST_F(Originals, TheFirstKnownOriginalOfAFolderWins) {
   }
 }
 
-TEST_F(Originals, ADocumentThatCannotBeKeptAsideIsNeverSavedOver) {
+TEST_F(Originals, SaveErrorsNameTheirDocumentAndAnUnreadableOneIsNeverSavedOver) {
   bool copyFails = true;
   copyAside = [&](const std::filesystem::path& from, const std::filesystem::path& to) {
     std::error_code error;
@@ -77,7 +77,7 @@ TEST_F(Originals, ADocumentThatCannotBeKeptAsideIsNeverSavedOver) {
        },
        "设置保存失败："},
       {"activity.json", [this] { model->log("entry", "detail", std::nullopt, true); }, "运行记录保存失败："},
-      {"finder-layouts.json", [this, folders = std::vector<std::string>{documents, reports}]() mutable {
+      {"finder-layouts.json", [this, folders = std::vector<std::string>{SimHome::downloads, documents, reports}]() mutable {
          openFolder(folders.back());
          folders.pop_back();
        }, "设置保存失败："},
@@ -101,6 +101,11 @@ TEST_F(Originals, ADocumentThatCannotBeKeptAsideIsNeverSavedOver) {
     EXPECT_NE(contents(storageFolder() / c.file), damaged);
     ASSERT_EQ(keptAside(storageFolder()).size(), 1u);
     EXPECT_EQ(contents(keptAside(storageFolder()).front()), damaged);
+    std::filesystem::remove(storageFolder() / c.file);
+    std::filesystem::create_directories(storageFolder() / c.file / "in the way");
+    c.save();
+    advance(6);
+    EXPECT_EQ(model->message().get(), c.message + std::string("Is a directory")) << "the writer's own error";
     shutDown();
   }
 }
@@ -147,6 +152,30 @@ TEST_F(Originals, ASplitArrangementKeepsTheFindersTitles) {
     EXPECT_EQ(entry.previousSort, "Date Added");
     shutDown();
   }
+}
+
+// A rule changed while the arrangement ran: its reply is dropped, yet what it read is the
+// Finder's, for restore and for the entry the next arrangement logs.
+TEST_F(Originals, ADroppedArrangementStillKeepsTheFindersTitles) {
+  writeSettings(engineOn());
+  openFolder(pictures, FinderView::icon, {false, ArrangeKey::kind, ArrangeKey::size});
+  sim.mac.setEventLatency(0.01);
+  launch();
+  auto changeRule = model->busy().subscribe([this](bool busy) {
+    if (!busy || model->preferences()->grouping == Grouping::size) return;
+    dispatch.main().asyncAfter(0.05, [this] {
+      auto preferences = model->preferences().get();
+      preferences.grouping = Grouping::size;
+      model->setPreferences(preferences);
+    });
+  });
+  advance(10);
+  ASSERT_TRUE(original(pictures));
+  EXPECT_EQ(original(pictures)->sort, "Size");
+  ASSERT_EQ(model->activities()->size(), 1u) << diagnostics.str();
+  EXPECT_EQ(model->activities()->front().title, "已应用文件大小分组");
+  EXPECT_EQ(model->activities()->front().previousGroup, "None");
+  EXPECT_EQ(model->activities()->front().previousSort, "Size");
 }
 
 }  // namespace

@@ -25,7 +25,8 @@ class Restore : public EngineTest {
     ASSERT_TRUE(Storage::save(archive, storageFolder() / "finder-layouts.json"));
   }
   void mountCard(const std::string& uuid) {
-    sim.volumes.mount({card, {std::string("SD"), uuid, false, true, false, 32000000000, 1000000000}, false});
+    const auto id = uuid.empty() ? std::nullopt : std::optional(uuid);
+    sim.volumes.mount({card, {std::string("SD"), id, false, true, false, 32000000000, 1000000000}, false});
     sim.volumes.addFolder(cardPhotos);
   }
   // The user chooses restore and answers the alert; the second phase has run afterwards.
@@ -45,32 +46,34 @@ TEST_F(Restore, TheRecordOfThisFolderViewAndDeviceIsPutBack) {
   struct Case {
     const char* reason;
     std::string folder;
-    std::optional<std::string> card;
+    const char* card;  // the volume id of the card mounted, empty for none; no card when null
     Records records;
     FolderArrangement after;
     std::string message;
   };
   const Case cases[] = {
-      {"this view's record wins over one of every view", pictures, std::nullopt,
+      {"this view's record wins over one of every view", pictures, nullptr,
        {{pictures, "icon view", rootUuid, "None", "Size"}, {pictures, "*", {}, "Kind", "Name"}}, ungroupedBySize,
        restored},
-      {"a record of another view is not used", pictures, std::nullopt, {{pictures, "list view", rootUuid, "None", "Size"}},
+      {"a record of another view is not used", pictures, nullptr, {{pictures, "list view", rootUuid, "None", "Size"}},
        kindByName, noRecord},
-      {"two cards at one mount point keep their own records", cardPhotos, cardUuid,
+      {"two cards at one mount point keep their own records", cardPhotos, cardUuid.c_str(),
        {{cardPhotos, "icon view", otherCard, "Kind", "Name"}, {cardPhotos, "icon view", cardUuid, "None", "Size"}},
        ungroupedBySize, restored},
-      {"a record naming no device is never used under /Volumes", cardPhotos, cardUuid,
+      {"a record naming no device is never used under /Volumes", cardPhotos, cardUuid.c_str(),
        {{cardPhotos, "*", {}, "None", "Size"}}, kindByName, noRecord},
-      {"the recorded arrangement already shown counts as restored", pictures, std::nullopt,
+      {"not even for a card without a volume id", cardPhotos, "", {{cardPhotos, "*", {}, "None", "Size"}}, kindByName,
+       noRecord},
+      {"the recorded arrangement already shown counts as restored", pictures, nullptr,
        {{pictures, "icon view", rootUuid, "Kind", "Name"}}, kindByName, restored},
-      {"titles recorded by a German Finder", pictures, std::nullopt, {{pictures, "*", {}, "Ohne", "Größe"}},
+      {"titles recorded by a German Finder", pictures, nullptr, {{pictures, "*", {}, "Ohne", "Größe"}},
        ungroupedBySize, restored},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
     std::filesystem::remove_all(storageFolder());
     writeArchive(c.records);
-    if (c.card) mountCard(*c.card);
+    if (c.card) mountCard(c.card);
     const int window = openFolder(c.folder, FinderView::icon, kindByName);
     launch();
     restoreAnswering(true);

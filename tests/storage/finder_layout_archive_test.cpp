@@ -68,7 +68,8 @@ TEST(FinderLayoutArchiveTest, OriginalPrecedence) {
       {"nor is a record naming no volume below /Volumes", "/Volumes/Card/DCIM", "list view", "card-A", std::nullopt},
       {"/Volumes itself counts", "/Volumes", "icon view", "disk", std::nullopt},
       {"a mere prefix of /Volumes does not", "/VolumesOther", "icon view", "disk", "Size"},
-      {"without a volume the legacy record is found everywhere", "/Volumes/Card/DCIM", "list view", std::nullopt,
+      {"nor for a card without a volume id", "/Volumes/Card/DCIM", "list view", std::nullopt, std::nullopt},
+      {"without a volume the legacy record is found elsewhere", "/Users/demo/Photos", "list view", std::nullopt,
        "Kind"},
       {"the exact record of the card", "/Volumes/Card/DCIM/", "icon view", "card-A", "None"},
   };
