@@ -66,10 +66,10 @@ class FirstPaint final : public QObject {
 
 DesktopApplication::DesktopApplication(L& l, DesktopOptions options)
     : options_(std::move(options)),
-      engineHost_(dispatch_, sim_, l, options_.storageFolder, options_.home, options_.diagnostics),
+      engineHost_(dispatch_, sim_, l, options_.storageFolder, options_.home, options_.diagnostics, {}, &alerts_),
       machine_(options_.defaultsFile, dispatch_.now()),
       shell_(ShellServices{engineHost_.services(),
-                           UpdateServices{dispatch_, l, sim_.alerts, sim_.guarded.workspace, machine_.defaults,
+                           UpdateServices{dispatch_, l, alerts_, sim_.guarded.workspace, machine_.defaults,
                                           machine_.https},
                            machine_.defaults, [this] { finish(); }, QSystemTrayIcon::isSystemTrayAvailable(),
                            machine_.system.operatingSystem()}),

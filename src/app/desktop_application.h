@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "app/app_delegate.h"
+#include "app/desktop_alerts.h"
 #include "app/host_services.h"
 #include "app/quit_signals.h"
 #include "app/simulated_engine_host.h"
@@ -33,7 +34,7 @@ struct DesktopOptions {
 // The application on a desktop that has no Finder: the status icon and the panel over the
 // simulated Mac on real threads, and the Simulated Finder window to use that Mac with. The
 // simulated Finder's state is kept in the storage folder, so a later launch shows what this
-// one left. Without a status area the panel opens at once as an ordinary window. A later launch
+// one left. Alerts and file panels are Qt's dialogs. Without a status area the panel opens at once as an ordinary window. A later launch
 // on the same storage folder hands over to this one, which shows its panel; SIGINT and SIGTERM
 // quit as the panel's Quit does. Needs a QApplication; borrows the lookup. Main thread.
 class DesktopApplication {
@@ -57,6 +58,8 @@ class DesktopApplication {
   MainQueuePump pump_{dispatch_};
   std::shared_ptr<DispatchQueue> worldQueue_ = dispatch_.makeSerialQueue("sim.world");
   SimulatedMac sim_{dispatch_, *worldQueue_};
+  // Folders are chosen from those the Simulated Finder window can open.
+  DesktopAlerts alerts_{sim_, options_.home, [this] { return finderWindow_.openableFolders(); }};
   SimulatedEngineHost engineHost_;
   HostServices machine_;
   AppDelegate shell_;

@@ -14,12 +14,12 @@ namespace tidyframe {
 // folder the engine shows is the simulated user's. The engine reaches the model through the
 // Mac's guarded ports, so it may run on real threads. Borrows the dispatch, the simulated Mac
 // and the lookup, which must outlive it. `copyAside`, when given, replaces the storage's copy
-// step, so tests can make it fail.
+// step, so tests can make it fail; `alerts`, when given, replaces the Mac's scripted ones.
 class SimulatedEngineHost {
  public:
   SimulatedEngineHost(Dispatch& dispatch, SimulatedMac& mac, L& l, const std::filesystem::path& storageFolder,
                       const std::filesystem::path& home, std::ostream* diagnostics = nullptr,
-                      Storage::CopyStep copyAside = {});
+                      Storage::CopyStep copyAside = {}, Alerts* alerts = nullptr);
 
   EngineServices services() { return host_.services(); }
   // The update checker's services over the same simulated Mac.
@@ -33,6 +33,7 @@ class SimulatedEngineHost {
   Dispatch& dispatch_;
   SimulatedMac& mac_;
   L& l_;
+  Alerts& alerts_;
   PortableFolderURLText folderURLs_;
   EngineHost host_;
 };
