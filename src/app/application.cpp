@@ -3,13 +3,13 @@
 #include <iostream>
 
 #include <QApplication>
-#include <QStyleFactory>
 
 #include "app/desktop_application.h"
 #include "app/environment_languages.h"
 #include "app/single_instance.h"
 #include "app/storage_location.h"
 #include "i18n/l.h"
+#include "ui/panel_style.h"
 
 namespace tidyframe {
 
@@ -20,7 +20,7 @@ int runApplication(int argc, char** argv, bool diagnostics, const std::vector<st
     std::cout << "tidyframe is already running; it shows its panel" << std::endl;
     return 0;
   }
-  QApplication::setStyle(QStyleFactory::create("Fusion"));
+  QApplication::setStyle(new PanelStyle);
   QApplication::setQuitOnLastWindowClosed(false);
   L l(tableRoots, std::make_shared<EnvironmentLanguages>());
   DesktopApplication desktop(l, {storage, userDefaultsFile(), homeFolder(), diagnostics ? &std::cout : nullptr,

@@ -16,6 +16,8 @@ namespace tidyframe {
 
 namespace {
 
+constexpr int minimumPickerWidth = 60;
+
 QColor faded(QColor color, double alpha) {
   color.setAlphaF(static_cast<float>(alpha));
   return color;
@@ -235,7 +237,12 @@ GroupPickers::GroupPickers(QWidget* parent)
   column->addWidget(groupingRow_);
   column->addWidget(new Divider(55, this));
   column->addWidget(sortingRow_);
-  for (auto* box : {grouping_, sorting_}) box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  // As wide as the longest choice where there is room, narrower where the row title is long:
+  // the list that opens is wide enough for every choice anyway.
+  for (auto* box : {grouping_, sorting_}) {
+    box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    box->setMinimumWidth(minimumPickerWidth);
+  }
 }
 
 void GroupPickers::setValues(Grouping grouping, Sorting sorting, const L& l) {

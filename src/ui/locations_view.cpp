@@ -57,6 +57,9 @@ LocationRow::LocationRow(QWidget* parent)
   row->addWidget(button_);
   symbol_->setFixedSize(22, 22);
   name_->setMinimumWidth(0);
+  // The lines under the name wrap: beside a switch and a button a translation seldom fits.
+  detail_->setWordWrap(true);
+  status_->setWordWrap(true);
   detail_->setForegroundRole(QPalette::PlaceholderText);
   status_->setForegroundRole(QPalette::PlaceholderText);
   tag_->setForegroundRole(QPalette::PlaceholderText);

@@ -12,6 +12,7 @@
 #include "model/mounted_volume.h"
 #include "platform/alerts.h"
 #include "ui/palette.h"
+#include "ui/widget_layout.h"
 
 namespace tidyframe {
 
@@ -48,7 +49,9 @@ RuleEditorView::RuleEditorView(AppModel& model, PanelServices& services, QWidget
       linkText_(wrappedLabel(link_, 10)),
       delete_(new QPushButton(this)),
       cancel_(new QPushButton(this)),
-      save_(new QPushButton(this)) {
+      save_(new QPushButton(this)),
+      deleteLine_(new QHBoxLayout),
+      buttonRow_(new QHBoxLayout) {
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(16, 14, 16, 12);
   column->setSpacing(9);
@@ -83,12 +86,11 @@ RuleEditorView::RuleEditorView(AppModel& model, PanelServices& services, QWidget
   linkRow->addWidget(linkText_, 1);
   column->addWidget(link_);
   column->addWidget(new Divider(0, this));
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(delete_);
-  buttons->addStretch(1);
-  buttons->addWidget(cancel_);
-  buttons->addWidget(save_);
-  column->addLayout(buttons);
+  column->addLayout(deleteLine_);
+  buttonRow_->addStretch(1);
+  buttonRow_->addWidget(cancel_);
+  buttonRow_->addWidget(save_);
+  column->addLayout(buttonRow_);
   column->addStretch(1);
   path_->setFont(panelFont(*this, 11));
   path_->setForegroundRole(QPalette::PlaceholderText);
@@ -157,6 +159,24 @@ void RuleEditorView::refresh(const L& l) {
   delete_->setPalette(destructive);
   cancel_->setText(qtText(l.t("取消")));
   save_->setText(qtText(l.t("保存规则")));
+  placeDeleteButton();
+}
+
+// Beside the other two where all three fit the panel's width, on a line of its own above them
+// where the language's words are too long.
+void RuleEditorView::placeDeleteButton() {
+  constexpr int leastGap = 12;
+  const QMargins margins = layout()->contentsMargins();
+  const int available = WidgetLayout::width - margins.left() - margins.right();
+  const int needed = delete_->sizeHint().width() + cancel_->sizeHint().width() + save_->sizeHint().width() +
+                     2 * buttonRow_->spacing() + leastGap;
+  if (needed <= available) {
+    deleteLine_->removeWidget(delete_);
+    if (buttonRow_->indexOf(delete_) < 0) buttonRow_->insertWidget(0, delete_);
+  } else {
+    buttonRow_->removeWidget(delete_);
+    if (deleteLine_->indexOf(delete_) < 0) deleteLine_->addWidget(delete_, 0, Qt::AlignLeading);
+  }
 }
 
 void RuleEditorView::save() {

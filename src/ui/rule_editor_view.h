@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -39,6 +40,7 @@ class RuleEditorView final : public QWidget {
   void save();
   void remove();
   void close();
+  void placeDeleteButton();
 
   AppModel& model_;
   PanelServices& services_;
@@ -63,6 +65,8 @@ class RuleEditorView final : public QWidget {
   QPushButton* delete_;
   QPushButton* cancel_;
   QPushButton* save_;
+  QHBoxLayout* deleteLine_;
+  QHBoxLayout* buttonRow_;
 };
 
 }  // namespace tidyframe

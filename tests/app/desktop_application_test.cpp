@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QProcess>
 #include <QScreen>
-#include <QStyleFactory>
 #include <QTest>
 
 #include "app/desktop_application.h"
@@ -13,6 +12,7 @@
 #include "i18n/l.h"
 #include "sim/sim_home.h"
 #include "storage/storage.h"
+#include "ui/panel_style.h"
 #include "ui/panel_window.h"
 
 namespace tidyframe {
@@ -102,7 +102,7 @@ TEST_F(DesktopApplicationTest, ArrangesWhatThePersonOpensHandsOverAndKeepsEveryt
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
   QApplication application(argc, argv);
-  QApplication::setStyle(QStyleFactory::create("Fusion"));
+  QApplication::setStyle(new tidyframe::PanelStyle);
   QApplication::setQuitOnLastWindowClosed(false);
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -45,7 +45,6 @@ class ScreenshotTest : public PanelTest {
   static void expectAsReviewed(QWidget& widget, const QString& name) {
     const QDir references(TIDYFRAME_SOURCE_DIR "/tests/ui/screenshots");
     QDir().mkpath("screenshots");
-    QApplication::processEvents();
     const QImage shot = widget.grab().toImage();
     ASSERT_TRUE(shot.save("screenshots/" + name));
     if (qEnvironmentVariableIntValue("TIDYFRAME_UPDATE_SCREENSHOTS") == 1) {
@@ -83,9 +82,20 @@ class ScreenshotTest : public PanelTest {
         {"menu", [this]() -> QWidget& {
            SettingsMenu& menu = panel->settingsMenu();
            menu.popup(panel->mapToGlobal(QPoint(0, 0)));
+           // Wider than the small offscreen screen in some languages, which would cut it.
+           menu.resize(menu.sizeHint());
            return menu;
          }},
     };
+  }
+
+  // Shows `state` in the panel's size once every layout has settled: a language change
+  // rebuilds choices and sizes over several rounds of posted events.
+  QWidget& show(const State& state) {
+    QWidget& shown = state.show();
+    panel->setFixedSize(WidgetLayout::width, static_cast<int>(WidgetLayout::height(PanelState::of(*model))));
+    for (int round = 0; round < 3; ++round) QApplication::processEvents();
+    return shown;
   }
 
   void furnishRules(const char* language) {
@@ -121,12 +131,15 @@ class ScreenshotTest : public PanelTest {
 };
 
 // No label or button anywhere shows less than its whole text: Qt elides or cuts a text that
-// is wider than its widget, and a translation is often longer than the Chinese.
+// is wider than its widget, a container cuts a widget wider than itself, and a translation is
+// often longer than the Chinese. A widget scrolled out of sight is not looked at.
 std::vector<std::string> clippedTexts(QWidget& root) {
   std::vector<std::string> clipped;
   const auto check = [&clipped](const QWidget& widget, const QString& text, int available) {
-    if (!widget.isVisibleTo(widget.window()) || text.isEmpty()) return;
-    if (widget.fontMetrics().horizontalAdvance(text) > available) clipped.push_back(text.toStdString());
+    const QRegion shown = widget.visibleRegion();
+    if (!widget.isVisibleTo(widget.window()) || text.isEmpty() || shown.isEmpty()) return;
+    const bool cutOff = shown.boundingRect().width() < widget.width();
+    if (cutOff || widget.fontMetrics().horizontalAdvance(text) > available) clipped.push_back(text.toStdString());
   };
   for (QLabel* label : root.findChildren<QLabel*>()) {
     if (!label->wordWrap() && label->pixmap().isNull()) check(*label, label->text(), label->contentsRect().width());
@@ -146,15 +159,17 @@ TEST_F(ScreenshotTest, EveryPageLooksAsReviewedInFourLanguages) {
   for (const char* language : {"en", "zh-Hans", "ar", "de"}) {
     furnishRules(language);
     for (const State& state : states()) {
-      QWidget& shown = state.show();
-      panel->setFixedSize(WidgetLayout::width, static_cast<int>(WidgetLayout::height(PanelState::of(*model))));
-      expectAsReviewed(shown, QString("%1-%2.png").arg(state.name, language));
+      expectAsReviewed(show(state), QString("%1-%2.png").arg(state.name, language));
       panel->settingsMenu().hide();
     }
   }
 }
 
+// TIDYFRAME_REVIEW_SCREENSHOTS=1 writes each page in every language beside the test program,
+// to be looked at; they are not compared with anything.
 TEST_F(ScreenshotTest, NoTextIsClippedInAnyLanguage) {
+  const bool review = qEnvironmentVariableIntValue("TIDYFRAME_REVIEW_SCREENSHOTS") == 1;
+  if (review) QDir().mkpath("screenshots/review");
   sim.mac.setAccessibilityTrusted(false);
   SimHome::insertCard(sim.volumes, card);
   openPanel();
@@ -162,9 +177,8 @@ TEST_F(ScreenshotTest, NoTextIsClippedInAnyLanguage) {
     if (language == AppLanguage::system) continue;
     furnishRules(std::string(code).c_str());
     for (const State& state : states()) {
-      QWidget& shown = state.show();
-      panel->setFixedSize(WidgetLayout::width, static_cast<int>(WidgetLayout::height(PanelState::of(*model))));
-      QApplication::processEvents();
+      QWidget& shown = show(state);
+      if (review) shown.grab().save(QString("screenshots/review/%1-%2.png").arg(state.name, QString::fromUtf8(code.data(), static_cast<qsizetype>(code.size()))));
       EXPECT_EQ(clippedTexts(shown), std::vector<std::string>{}) << state.name << " in " << code;
       panel->settingsMenu().hide();
     }
@@ -172,15 +186,11 @@ TEST_F(ScreenshotTest, NoTextIsClippedInAnyLanguage) {
 }
 
 // The overview as a new user without Accessibility sees it: the permission button, a message
-// in the banner, twelve rules. Each shot is written beside the test program for review and
-// compared with the reviewed one in the source tree; TIDYFRAME_UPDATE_SCREENSHOTS=1 replaces
-// the references after a deliberate change.
-TEST_F(PanelTest, OverviewLooksAsReviewedInEachLanguageAndAppearance) {
-  const QDir references(TIDYFRAME_SOURCE_DIR "/tests/ui/screenshots");
-  const bool update = qEnvironmentVariableIntValue("TIDYFRAME_UPDATE_SCREENSHOTS") == 1;
-  QDir().mkpath("screenshots");
+// in the banner, twelve rules.
+TEST_F(ScreenshotTest, OverviewLooksAsReviewedInEachLanguageAndAppearance) {
   sim.mac.setAccessibilityTrusted(false);
   openPanel();
+  const State overview{"overview", [this]() -> QWidget& { return *panel; }};
   for (const char* language : {"en", "zh-Hans", "ar"}) {
     for (const char* appearance : {"light", "dark"}) {
       Preferences preferences = model->preferences().get();
@@ -189,18 +199,7 @@ TEST_F(PanelTest, OverviewLooksAsReviewedInEachLanguageAndAppearance) {
       preferences.rules.resize(12);
       model->setPreferences(preferences);
       model->setMessage(lookup->t("请为 Tidyframe开启辅助功能权限。"));
-      panel->setFixedSize(WidgetLayout::width, static_cast<int>(WidgetLayout::height(PanelState::of(*model))));
-      QApplication::processEvents();
-      const QString name = QString("overview-%1-%2.png").arg(language, appearance);
-      const QImage shot = panel->grab().toImage();
-      ASSERT_TRUE(shot.save("screenshots/" + name));
-      if (update) {
-        ASSERT_TRUE(shot.save(references.filePath(name)));
-      }
-      const QImage reference(references.filePath(name));
-      ASSERT_FALSE(reference.isNull()) << name.toStdString() << " has no reviewed reference";
-      EXPECT_LE(shareOfDifferentPixels(shot, reference), differingShare)
-          << name.toStdString() << " changed; review build/.../screenshots/" << name.toStdString();
+      expectAsReviewed(show(overview), QString("overview-%1-%2.png").arg(language, appearance));
     }
   }
 }
