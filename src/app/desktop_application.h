@@ -34,9 +34,10 @@ struct DesktopOptions {
 // The application on a desktop that has no Finder: the status icon and the panel over the
 // simulated Mac on real threads, and the Simulated Finder window to use that Mac with. The
 // simulated Finder's state is kept in the storage folder, so a later launch shows what this
-// one left. Alerts and file panels are Qt's dialogs. Without a status area the panel opens at once as an ordinary window. A later launch
-// on the same storage folder hands over to this one, which shows its panel; SIGINT and SIGTERM
-// quit as the panel's Quit does. Needs a QApplication; borrows the lookup. Main thread.
+// one left. Alerts and file panels are Qt's dialogs. Without a status area the panel opens at
+// once as an ordinary window. A later launch on the same storage folder hands over to this
+// one, which shows its panel; SIGINT and SIGTERM quit as the panel's Quit does. Needs a
+// QApplication; borrows the lookup. Main thread.
 class DesktopApplication {
  public:
   DesktopApplication(L& l, DesktopOptions options);

@@ -62,6 +62,7 @@ class SymbolView final : public QWidget {
  public:
   SymbolView(std::string symbol, int points, QWidget* parent = nullptr);
   void setSymbol(std::string symbol);
+  const std::string& symbol() const { return symbol_; }
   void setColor(QColor color);
 
  protected:

@@ -17,20 +17,7 @@ namespace {
 
 // Answers the next modal dialog as a person would, once it is up.
 void answerNextDialog(std::function<void(QWidget&)> answer) {
-  QTimer::singleShot(0, [answer = std::move(answer)] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    ASSERT_NE(dialog, nullptr);
-    answer(*dialog);
-  });
-}
-
-void chooseInTree(QWidget& dialog, const std::string& path) {
-  auto* tree = dialog.findChild<QTreeWidget*>();
-  const auto found = tree->findItems(QString::fromStdString(std::filesystem::path(path).filename().string()),
-                                     Qt::MatchExactly | Qt::MatchRecursive);
-  ASSERT_EQ(found.size(), 1);
-  tree->setCurrentItem(found.front());
-  QTest::keyClick(tree, Qt::Key_Return);
+  QTimer::singleShot(0, [answer = std::move(answer)] { answer(*QApplication::activeModalWidget()); });
 }
 
 TEST(DesktopAlertsTest, DialogsAnswerAsTheUserChoseAndTakeTheFrontFromTheFinder) {
@@ -41,7 +28,22 @@ TEST(DesktopAlertsTest, DialogsAnswerAsTheUserChoseAndTakeTheFrontFromTheFinder)
   DesktopAlerts alerts(mac, folder.path(), [] { return SimHome::folders(); });
   const AlertRequest three{"Replace?", "", {"Replace", "Keep both", "Cancel"}};
   const auto modal = [&](const AlertRequest& request) { return std::to_string(alerts.runModal(request)); };
-  const auto pressOn = [](Qt::Key key) { return [key](QWidget& box) { QTest::keyClick(&box, key); }; };
+  const auto press = [](Qt::Key key) { return [key](QWidget& dialog) { QTest::keyClick(&dialog, key); }; };
+  const auto click = [](const char* title) {
+    return [title](QWidget& box) {
+      for (auto* button : box.findChildren<QAbstractButton*>()) {
+        if (button->text() == title) button->click();
+      }
+    };
+  };
+  const auto choose = [](const char* name) {
+    return [name](QWidget& dialog) {
+      auto* tree = dialog.findChild<QTreeWidget*>();
+      tree->setCurrentItem(tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive).value(0));
+      QTest::keyClick(tree, Qt::Key_Return);
+    };
+  };
+  const auto mine = QString::fromStdString((folder.path() / "mine").string());
   struct Row {
     const char* reason;
     std::function<std::optional<std::string>()> ask;
@@ -49,38 +51,28 @@ TEST(DesktopAlertsTest, DialogsAnswerAsTheUserChoseAndTakeTheFrontFromTheFinder)
     std::optional<std::string> expected;
   };
   const Row rows[] = {
-      {"Return answers the first button", [&] { return modal(three); }, pressOn(Qt::Key_Return), "1000"},
-      {"Escape answers the last", [&] { return modal(three); }, pressOn(Qt::Key_Escape), "1002"},
-      {"a middle button answers its place", [&] { return modal(three); },
-       [](QWidget& box) {
-         for (QAbstractButton* button : box.findChildren<QAbstractButton*>()) {
-           if (button->text() == "Keep both") button->click();
-         }
-       },
-       "1001"},
+      {"Return answers the first button", [&] { return modal(three); }, press(Qt::Key_Return), "1000"},
+      {"Escape answers the last", [&] { return modal(three); }, press(Qt::Key_Escape), "1002"},
+      {"a middle button answers its place", [&] { return modal(three); }, click("Keep both"), "1001"},
       {"no buttons: the platform's OK answers first", [&] { return modal({"Done", "", {}}); },
-       pressOn(Qt::Key_Return), "1000"},
+       press(Qt::Key_Return), "1000"},
       {"a folder of the simulated Mac, not of this disk",
-       [&] { return alerts.runOpenPanel(FilePanelRequest::folder("Choose", "Choose Folder")); },
-       [](QWidget& dialog) { chooseInTree(dialog, SimHome::invoices); }, SimHome::invoices},
+       [&] { return alerts.runOpenPanel(FilePanelRequest::folder("Choose", "Choose Folder")); }, choose("Invoices"),
+       SimHome::invoices},
       {"a cancelled folder choice", [&] { return alerts.runOpenPanel(FilePanelRequest::folder("", "")); },
-       pressOn(Qt::Key_Escape), std::nullopt},
+       press(Qt::Key_Escape), std::nullopt},
       {"a saved file gets its type's suffix",
        [&] { return alerts.runSavePanel(FilePanelRequest::save("Rules.json", {"json"})); },
        [&](QWidget& dialog) {
-         qobject_cast<QFileDialog*>(&dialog)->selectFile(QString::fromStdString((folder.path() / "mine").string()));
+         qobject_cast<QFileDialog*>(&dialog)->selectFile(mine);
          qobject_cast<QDialog*>(&dialog)->accept();
        },
-       (folder.path() / "mine.json").string()},
+       (mine + ".json").toStdString()},
   };
   for (const auto& row : rows) {
-    {
-      const auto lock = mac.lockWorld();
-      mac.finder().setFrontmost(true);
-    }
+    mac.finder().setFrontmost(true);
     answerNextDialog(row.answer);
     EXPECT_EQ(row.ask(), row.expected) << row.reason;
-    const auto lock = mac.lockWorld();
     EXPECT_FALSE(mac.finder().frontmost()) << row.reason << ": the dialog came to the front";
   }
 }

@@ -126,7 +126,9 @@ TEST_F(LocationsTest, SetupGuideShowsEachPermissionAndClosesOnEscape) {
   advance(4);
   model->setShowSetup(true);
   SetupView& guide = panel->setup();
+  EXPECT_EQ(guide.accessibilitySymbol().symbol(), "checkmark.circle");
   EXPECT_TRUE(guide.accessibilityButton().isHidden()) << "granted: a check mark, no button";
+  EXPECT_EQ(guide.automationSymbol().symbol(), "2.circle");
   EXPECT_FALSE(guide.automationButton().isHidden());
   EXPECT_EQ(guide.automationButton().text().toStdString(), "查看权限");
   QTest::keyClick(&guide.startButton(), Qt::Key_Escape);

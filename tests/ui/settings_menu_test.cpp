@@ -6,6 +6,7 @@
 
 #include "ui/panel_fixture.h"
 #include "ui/settings_menu.h"
+#include "ui/setup_view.h"
 
 namespace tidyframe {
 namespace {
@@ -60,7 +61,22 @@ TEST_F(SettingsMenuTest, ChoicesStoreRawValuesAndItemsReachTheirCommands) {
     choose(row.item);
     EXPECT_TRUE(row.happened()) << row.reason;
   }
-  EXPECT_TRUE(menu().item("还原当前文件夹排列…")->isEnabled()) << "offered while no script runs";
+}
+
+TEST_F(SettingsMenuTest, RestoreAndTheGuidesStartWaitWhileAScriptRuns) {
+  Preferences preferences = inChinese();
+  preferences.engineEnabled = true;
+  openPanel(preferences);
+  model->setShowSetup(true);
+  QPushButton& start = panel->setup().startButton();
+  openFolder(pictures);
+  for (int step = 0; step < 500 && !model->busy().get(); ++step) advance(0.01);
+  ASSERT_TRUE(model->busy().get()) << "the arrangement script runs";
+  EXPECT_FALSE(menu().item("还原当前文件夹排列…")->isEnabled());
+  EXPECT_FALSE(start.isEnabled());
+  advance(5);
+  EXPECT_TRUE(menu().item("还原当前文件夹排列…")->isEnabled());
+  EXPECT_TRUE(start.isEnabled());
 }
 
 TEST_F(SettingsMenuTest, ArabicMirrorsThePanelAndTheMenuInItsOwnWords) {

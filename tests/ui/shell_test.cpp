@@ -4,7 +4,11 @@
 #include "app/program.h"
 #include "engine/engine_fixture.h"
 #include "storage/storage.h"
+#include "ui/locations_view.h"
 #include "ui/panel_window.h"
+#include "ui/root_view.h"
+#include "ui/rule_editor_view.h"
+#include "ui/settings_menu.h"
 
 namespace tidyframe {
 namespace {
@@ -151,6 +155,71 @@ TEST_F(ShellTest, WithoutAStatusBarThePanelIsAWindowWhoseClosingQuits) {
   advance(3);
   EXPECT_TRUE(terminated);
   shell.reset();
+}
+
+// A person at the panel over the simulated Mac: rules made through the widgets, or imported
+// from a file whose count is confirmed first, reach the front Finder window once the panel has
+// closed and applied.
+TEST_F(ShellTest, ThroughThePanelRulesReachTheFrontWindowAfterTheCloseAndApply) {
+  sim.defaults.setBool(AppDelegate::shownKey, true);
+  writeSettings(engineOn());
+  SimHome::insertCard(sim.volumes, card);
+  Preferences file;
+  file.rules.resize(1);
+  file.rules[0].path = SimHome::downloads;
+  file.rules[0].grouping = Grouping::tags;
+  ASSERT_TRUE(Storage::save(toJson(file), root / "rules.json"));
+  startShell();
+  RootView& panel = *shell->popover()->panel();
+  // Groups by the choice at `index` and saves, as the person in the rule editor would.
+  const auto saveGroupedBy = [&](int index) {
+    GroupPickers& pickers = panel.ruleEditor().pickers();
+    pickers.groupingBox().setCurrentIndex(index);
+    emit pickers.groupingBox().activated(index);
+    QTest::mouseClick(&panel.ruleEditor().saveButton(), Qt::LeftButton);
+  };
+  struct Row {
+    const char* reason;
+    std::string frontFolder;
+    std::function<void()> act;
+    FolderArrangement expected;
+  };
+  const Row rows[] = {
+      {"a folder chosen in the folder panel", documents,
+       [&] {
+         sim.alerts.answerPanel(documents);
+         panel.locations().addMenu().actions().front()->trigger();
+         saveGroupedBy(6);
+       },
+       {true, ArrangeKey::size, ArrangeKey::name}},
+      {"the card's own rule, made from its device row", cardPhotos,
+       [&] {
+         QTest::mouseClick(&panel.locations().rows().back()->button(), Qt::LeftButton);
+         saveGroupedBy(2);
+       },
+       {true, ArrangeKey::modified, ArrangeKey::name}},
+      {"an imported rules file", SimHome::downloads,
+       [&] {
+         sim.alerts.answerPanel((root / "rules.json").string());
+         sim.alerts.answerAlert(Alerts::firstButton);
+         panel.settingsMenu().rebuild();
+         panel.settingsMenu().item("导入")->trigger();
+       },
+       {true, ArrangeKey::tags, ArrangeKey::name}},
+  };
+  for (const auto& row : rows) {
+    openFolder(row.frontFolder);
+    shell->showWindow(true);
+    engine().setSelectedPage(Page::rules);
+    row.act();
+    advance(0.44);
+    EXPECT_TRUE(panelShown()) << row.reason << ": the panel waits 0.45 s";
+    advance(3);
+    EXPECT_FALSE(panelShown()) << row.reason;
+    EXPECT_EQ(shown(row.frontFolder), row.expected) << row.reason;
+  }
+  EXPECT_EQ(sim.alerts.alerts().back().informative,
+            "Location rules to import: 1. Your current settings are backed up first.");
 }
 
 TEST(ProgramTest, SelfTestStartsNoShell) {
