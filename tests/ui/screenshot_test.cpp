@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 
 #include "ui/panel_fixture.h"
 #include "i18n/app_language.h"
@@ -149,6 +150,10 @@ std::vector<std::string> clippedTexts(QWidget& root) {
     check(*button, button->text(), button->width() - 8 - icon);
   }
   for (QComboBox* box : root.findChildren<QComboBox*>()) check(*box, box->currentText(), box->width() - 28);
+  // A placeholder is elided too; each symbol inside the field takes room from it.
+  for (QLineEdit* field : root.findChildren<QLineEdit*>()) {
+    if (field->text().isEmpty()) check(*field, field->placeholderText(), field->width() - 12 - 24 * field->actions().size());
+  }
   return clipped;
 }
 
