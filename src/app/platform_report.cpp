@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "finder/finder_scripts.h"
+#include "platform/apple_event_permissions.h"
 
 namespace tidyframe {
 
@@ -54,9 +55,9 @@ PortReport scripts(AppleScriptHost& host) {
 std::string_view meaning(std::int32_t status) {
   switch (status) {
     case 0: return "allowed";
-    case -1743: return "refused";
-    case -1744: return "not asked yet";
-    case -600: return "not running";
+    case apple_event_error::notPermitted: return "refused";
+    case apple_event_error::wouldRequireUserConsent: return "not asked yet";
+    case apple_event_error::targetNotRunning: return "not running";
     default: return "unexpected";
   }
 }

@@ -8,6 +8,7 @@
 #include "i18n/l.h"
 #include "model/settings_document.h"
 #include "platform/accessibility.h"
+#include "platform/apple_event_permissions.h"
 #include "storage/persistence_writer.h"
 #include "storage/storage.h"
 
@@ -223,7 +224,8 @@ void AppModel::verifyAutomation() {
           self.automationGranted_.setIfChanged(true);
           return;
         }
-        if (result.error().code != -1743 && result.error().code != -1744) return;
+        const auto code = result.error().code;
+        if (code != apple_event_error::notPermitted && code != apple_event_error::wouldRequireUserConsent) return;
         self.automationGranted_.setIfChanged(false);
         self.handle(result.error());
       });

@@ -8,6 +8,8 @@
 #include "finder/finder_visibility_preference.h"
 #include "finder/finder_window_probe.h"
 #include "i18n/l.h"
+#include "platform/accessibility.h"
+#include "platform/apple_event_permissions.h"
 #include "model/finder_view_support.h"
 
 namespace tidyframe {
@@ -41,7 +43,7 @@ std::string describe(const ScriptFailure& failure) {
 // Recents, AirDrop or a search: the Finder cannot name the window's target (-1728), or names
 // one that is no local file URL (a network location). Nothing to arrange and nothing wrong.
 bool showsNoFolder(const ScriptResult& reply) {
-  if (!reply) return reply.error().code == -1728;
+  if (!reply) return reply.error().code == apple_event_error::noSuchObject;
   if (reply->count() < 2 || reply->text(1) == "skip") return false;
   const auto url = reply->text(1);
   return !url || !filePath(*url);
@@ -176,7 +178,7 @@ void AppModel::processQuery(const std::expected<std::optional<FinderLocation>, S
   // applyNow's override is for the folder in front now, whatever this query found.
   const bool forced = std::exchange(ignoreConfirmationOnce_, false);
   const L& l = services_.l;
-  if (!result && result.error().code == -1712) {
+  if (!result && result.error().code == apple_event_error::timedOut) {
     pause();
     message_.set(l.t("Finder 操作未完成") + " · " + l.t("自动分组已暂停"));
     return;
@@ -327,12 +329,12 @@ void AppModel::rememberOriginal(const ApplyRequest& request, const ScriptReply& 
 std::string AppModel::failureText(const ScriptFailure& failure) const {
   const L& l = services_.l;
   switch (failure.code) {
-    case -25211:
-    case -1719:
+    case accessibility_error::apiDisabled:
+    case apple_event_error::assistiveAccessRefused:
       return l.t("请为 Tidyframe开启辅助功能权限。");
-    case -1743:
+    case apple_event_error::notPermitted:
       return l.t("请在系统设置 → 隐私与安全性 → 自动化中允许 Finder 和 System Events。");
-    case -1712:
+    case apple_event_error::timedOut:
       return l.t("Finder 操作未完成");
     default:
       return l.t(failure.message);
@@ -340,7 +342,7 @@ std::string AppModel::failureText(const ScriptFailure& failure) const {
 }
 
 void AppModel::handle(const ScriptFailure& failure) {
-  if (failure.code == -1743) automationGranted_.setIfChanged(false);
+  if (failure.code == apple_event_error::notPermitted) automationGranted_.setIfChanged(false);
   const std::string text = failureText(failure);
   message_.set(text);
   const Date now = services_.dispatch.now();

@@ -6,7 +6,9 @@
 #include "finder/finder_visibility_preference.h"
 #include "finder/finder_window_probe.h"
 #include "i18n/l.h"
+#include "platform/accessibility.h"
 #include "platform/alerts.h"
+#include "platform/apple_event_permissions.h"
 #include "platform/folder_bookmarks.h"
 #include "storage/persistence_writer.h"
 #include "storage/storage.h"
@@ -43,7 +45,7 @@ void AppModel::repairHiddenFilesIfNeeded() {
         if (!result || *result) return;
         self.hiddenRepair_.failed(self.services_.dispatch.now());
         const auto code = result->error().code;
-        if (code == -1743 || code == -25211) self.handle(result->error());
+        if (code == apple_event_error::notPermitted || code == accessibility_error::apiDisabled) self.handle(result->error());
       });
 }
 

@@ -6,17 +6,10 @@
 
 namespace tidyframe {
 
-namespace {
-
-constexpr std::int32_t eventNotPermitted = -1743;
-constexpr std::int32_t wouldRequireUserConsent = -1744;
-
-}  // namespace
-
 AutomationPermissionState resolveAutomationPermission(std::span<const std::int32_t> statuses) {
   const auto holds = [statuses](std::int32_t code) { return std::ranges::find(statuses, code) != statuses.end(); };
-  if (holds(eventNotPermitted)) return AutomationPermissionState::denied;
-  if (holds(wouldRequireUserConsent)) return AutomationPermissionState::denied;
+  if (holds(apple_event_error::notPermitted)) return AutomationPermissionState::denied;
+  if (holds(apple_event_error::wouldRequireUserConsent)) return AutomationPermissionState::denied;
   const bool allZero = std::ranges::all_of(statuses, [](std::int32_t status) { return status == 0; });
   return allZero ? AutomationPermissionState::allowed : AutomationPermissionState::unknown;
 }

@@ -5,6 +5,17 @@
 
 namespace tidyframe {
 
+// Apple-event error numbers the engine tells apart, in scripts' replies and permission probes.
+namespace apple_event_error {
+inline constexpr std::int32_t targetNotRunning = -600;
+inline constexpr std::int32_t timedOut = -1712;
+// System Events' answer when this application may not use the accessibility interface.
+inline constexpr std::int32_t assistiveAccessRefused = -1719;
+inline constexpr std::int32_t noSuchObject = -1728;
+inline constexpr std::int32_t notPermitted = -1743;
+inline constexpr std::int32_t wouldRequireUserConsent = -1744;
+}  // namespace apple_event_error
+
 // Whether this application may send Apple events to another one (the Automation permission).
 // Blocking and possibly slow; called on the engine's environment queue, never on the main one.
 class AppleEventPermissions {
