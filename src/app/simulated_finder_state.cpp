@@ -41,8 +41,8 @@ Json arrangements(const SimFinder& finder) {
 void restoreArrangement(SimFinder& finder, const Json& entry) {
   if (!entry.is_object() || !isFolderPath(entry.value("path", Json()))) return;
   const auto view = viewNamed(entry.value("view", Json()));
-  const auto group = indexIn(entry.value("group", Json()), kArrangeKeyCount);
-  const auto sort = indexIn(entry.value("sort", Json()), kArrangeKeyCount);
+  const auto group = indexIn(entry.value("group", Json()), arrangeKeyCount);
+  const auto sort = indexIn(entry.value("sort", Json()), arrangeKeyCount);
   const Json grouped = entry.value("grouped", Json());
   if (!view || !group || !sort || !grouped.is_boolean()) return;
   finder.setArrangement(entry["path"].get<std::string>(), *view,
@@ -93,9 +93,9 @@ bool restore(SimulatedMac& mac, const Json& state) {
   }
   for (const auto& entry : state.value("arrangements", Json::array())) restoreArrangement(finder, entry);
   finder.setShowsAllFiles(state.value("showsAllFiles", Json()).is_boolean() && state["showsAllFiles"].get<bool>());
-  if (const auto language = indexIn(state.value("language", Json()), kAllFinderMenuLanguages.size())) {
+  if (const auto language = indexIn(state.value("language", Json()), allFinderMenuLanguages.size())) {
     FinderMenuStyle style;
-    style.language = kAllFinderMenuLanguages[static_cast<std::size_t>(*language)];
+    style.language = allFinderMenuLanguages[static_cast<std::size_t>(*language)];
     finder.setMenuStyle(style);
   }
   return true;

@@ -25,7 +25,7 @@ constexpr int refreshMilliseconds = 150;
 constexpr int periodKey = 47;
 constexpr int commandRole = Qt::UserRole;
 
-constexpr std::array<const char*, kAllFinderMenuLanguages.size()> languageNames{
+constexpr std::array<const char*, allFinderMenuLanguages.size()> languageNames{
     "English", "Simplified Chinese", "Traditional Chinese", "Japanese", "Korean", "German", "French",
     "Spanish", "Portuguese", "Italian", "Russian", "Arabic", "Hindi", "Dutch (unknown to Tidyframe)"};
 constexpr std::array<const char*, 4> viewNames{"Icons", "List", "Columns", "Gallery"};
@@ -104,7 +104,7 @@ QWidget* SimulatedFinderWindow::buildControls() {
   languages_ = new QComboBox(box);
   for (const char* language : languageNames) languages_->addItem(language);
   connect(languages_, &QComboBox::activated, this,
-          [this](int index) { setLanguage(kAllFinderMenuLanguages[static_cast<std::size_t>(index)]); });
+          [this](int index) { setLanguage(allFinderMenuLanguages[static_cast<std::size_t>(index)]); });
   form->addRow("Finder language", languages_);
   return box;
 }

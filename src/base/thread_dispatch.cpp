@@ -17,8 +17,7 @@ SteadyTime dueAfter(double seconds) {
 
 // A timed task list guarded by a mutex. A worker queue runs it on its own thread; the main
 // queue is run by the main thread through runMainLoop() or drainMain().
-class ThreadDispatch::TimedQueue final : public DispatchQueue,
-                                         public std::enable_shared_from_this<TimedQueue> {
+class ThreadDispatch::TimedQueue final : public DispatchQueue {
  public:
   explicit TimedQueue(std::string label) : label_(std::move(label)) {}
   ~TimedQueue() override { stopWorker(); }

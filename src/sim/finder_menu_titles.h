@@ -14,7 +14,7 @@ enum class FinderMenuLanguage {
   portuguese, italian, russian, arabic, hindi, dutch
 };
 
-inline constexpr std::array<FinderMenuLanguage, 14> kAllFinderMenuLanguages = {
+inline constexpr std::array<FinderMenuLanguage, 14> allFinderMenuLanguages = {
     FinderMenuLanguage::english,    FinderMenuLanguage::simplifiedChinese, FinderMenuLanguage::traditionalChinese,
     FinderMenuLanguage::japanese,   FinderMenuLanguage::korean,            FinderMenuLanguage::german,
     FinderMenuLanguage::french,     FinderMenuLanguage::spanish,           FinderMenuLanguage::portuguese,
@@ -24,14 +24,14 @@ inline constexpr std::array<FinderMenuLanguage, 14> kAllFinderMenuLanguages = {
 // What the Finder can group or sort a folder by, in the order of its Group By and Sort By menus.
 enum class ArrangeKey { none, name, kind, application, lastOpened, added, modified, created, size, tags };
 
-inline constexpr std::size_t kArrangeKeyCount = 10;
+inline constexpr std::size_t arrangeKeyCount = 10;
 
 // Titles of the Finder's menus in one language, as that Finder shows them.
 struct FinderMenuTitles {
   std::string file, edit, view, go, window, help;
   std::string asIcons, asList, asColumns, asGallery;
   std::string useGroups, groupBy, sortBy, sortGroupsBy;
-  std::array<std::string, kArrangeKeyCount> keys;  // by ArrangeKey
+  std::array<std::string, arrangeKeyCount> keys;  // by ArrangeKey
 
   const std::string& key(ArrangeKey k) const { return keys[static_cast<std::size_t>(k)]; }
 };

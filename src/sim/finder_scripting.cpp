@@ -16,14 +16,14 @@ using applescript::Value;
 
 namespace {
 
-constexpr const char* kFinder = "Finder";
+constexpr const char* finderName = "Finder";
 
 class FolderObject final : public ScriptObject {
  public:
   explicit FolderObject(std::string path) : path_(std::move(path)) {}
 
   Specifier specifier() const override {
-    return Specifier{kFinder, {SpecStep::element("folder", SpecStep::Form::name, path_)}};
+    return Specifier{finderName, {SpecStep::element("folder", SpecStep::Form::name, path_)}};
   }
   std::vector<ScriptObjectPtr> elements(std::string_view) const override { return {}; }
   std::optional<PropertyValue> property(std::string_view name) const override {
@@ -48,7 +48,7 @@ class FinderWindowObject final : public ScriptObject {
   explicit FinderWindowObject(SimFinderWindow window) : window_(std::move(window)) {}
 
   Specifier specifier() const override {
-    return Specifier{kFinder, {SpecStep::element("Finder window", SpecStep::Form::id, window_.id)}};
+    return Specifier{finderName, {SpecStep::element("Finder window", SpecStep::Form::id, window_.id)}};
   }
   std::vector<ScriptObjectPtr> elements(std::string_view) const override { return {}; }
   std::optional<PropertyValue> property(std::string_view name) const override {
@@ -67,7 +67,7 @@ class FinderObject final : public ScriptObject {
  public:
   explicit FinderObject(const SimFinder& finder) : finder_(finder) {}
 
-  Specifier specifier() const override { return Specifier{kFinder, {}}; }
+  Specifier specifier() const override { return Specifier{finderName, {}}; }
   std::vector<ScriptObjectPtr> elements(std::string_view cls) const override {
     std::vector<ScriptObjectPtr> out;
     if (cls != "Finder window" && cls != "window") return out;
@@ -77,7 +77,7 @@ class FinderObject final : public ScriptObject {
     return out;
   }
   std::optional<PropertyValue> property(std::string_view name) const override {
-    if (name == "name") return Value(std::string(kFinder));
+    if (name == "name") return Value(std::string(finderName));
     if (name == "frontmost") return Value(finder_.frontmost());
     return std::nullopt;
   }

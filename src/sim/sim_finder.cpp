@@ -31,7 +31,7 @@ bool keptInUrl(unsigned char c) {
   return std::string_view("-._~!$&'()*+,=:@/").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
-constexpr int kPeriodKey = 47;
+constexpr int periodKeyCode = 47;
 
 ViewMenuItem menuItem(std::string title, std::string key, int modifiers, bool marked, MenuCommand command) {
   return ViewMenuItem{std::move(title), std::move(key), modifiers, marked, command, false, {}};
@@ -57,7 +57,7 @@ std::vector<ViewMenuItem> finderViewMenu(const FinderMenuTitles& t, const ViewMe
   if (canGroup && !a.grouped) menu.push_back(menuItem(t.useGroups, "0", 4, false, {MenuCommand::Kind::useGroups, 0}));
   if (canGroup && a.grouped) {
     std::vector<ViewMenuItem> group;
-    for (std::size_t k = 0; k < kArrangeKeyCount; ++k) {
+    for (std::size_t k = 0; k < arrangeKeyCount; ++k) {
       group.push_back(menuItem(t.keys[k], std::to_string(k), 4, a.groupKey == static_cast<ArrangeKey>(k),
                                {MenuCommand::Kind::groupBy, static_cast<int>(k)}));
     }
@@ -65,7 +65,7 @@ std::vector<ViewMenuItem> finderViewMenu(const FinderMenuTitles& t, const ViewMe
   }
   std::vector<ViewMenuItem> sort;
   const bool offersNone = shown.view != FinderView::list;
-  for (std::size_t k = offersNone ? 0 : 1; k < kArrangeKeyCount; ++k) {
+  for (std::size_t k = offersNone ? 0 : 1; k < arrangeKeyCount; ++k) {
     sort.push_back(menuItem(t.keys[k], std::to_string(k), 6, a.sortKey == static_cast<ArrangeKey>(k),
                             {MenuCommand::Kind::sortBy, static_cast<int>(k)}));
   }
@@ -95,7 +95,7 @@ std::string_view finderViewIdentifier(FinderView view) {
 }
 
 std::string finderFolderUrl(std::string_view path) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
+  static constexpr char hexDigits[] = "0123456789ABCDEF";
   std::string url = "file://";
   if (path.empty() || path.front() != '/') url += '/';
   for (char ch : path) {
@@ -104,8 +104,8 @@ std::string finderFolderUrl(std::string_view path) {
       url += ch;
     } else {
       url += '%';
-      url += kHex[c >> 4];
-      url += kHex[c & 0xF];
+      url += hexDigits[c >> 4];
+      url += hexDigits[c & 0xF];
     }
   }
   if (url.back() != '/') url += '/';
@@ -314,7 +314,7 @@ void SimFinder::pressKey(const KeyPress& key) {
   KeyPress recorded = key;
   recorded.reachedFinder = frontmost();
   keyPresses_.push_back(recorded);
-  if (recorded.reachedFinder && key.keyCode == kPeriodKey && key.command && key.shift && !key.option && !key.control) {
+  if (recorded.reachedFinder && key.keyCode == periodKeyCode && key.command && key.shift && !key.option && !key.control) {
     showsAllFiles_ = !showsAllFiles_;
     storedShowsAllFiles_ = storedShowsAllFiles();  // an earlier write may have landed meanwhile
     pendingWrite_.reset();

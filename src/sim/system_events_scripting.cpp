@@ -45,7 +45,7 @@ struct UINode {
 
 namespace {
 
-constexpr const char* kSystemEvents = "System Events";
+constexpr const char* systemEventsName = "System Events";
 
 std::shared_ptr<UINode> node(std::string cls, Value name, std::string role) {
   auto n = std::make_shared<UINode>();
@@ -118,8 +118,8 @@ struct TreeBuilder {
     win.attributes.emplace_back("AXDocument", finderFolderUrl(w.path));
     UINode& split = win.add(node("splitter group", applescript::MissingValue{}, "AXSplitGroup"));
     UINode& scroll = split.add(node("scroll area", applescript::MissingValue{}, "AXScrollArea"));
-    static constexpr const char* kRoles[] = {"AXList", "AXOutline", "AXBrowser", "AXGroup"};
-    UINode& view = scroll.add(node("UI element", applescript::MissingValue{}, kRoles[static_cast<int>(w.view)]));
+    static constexpr const char* listRoles[] = {"AXList", "AXOutline", "AXBrowser", "AXGroup"};
+    UINode& view = scroll.add(node("UI element", applescript::MissingValue{}, listRoles[static_cast<int>(w.view)]));
     view.attributes.emplace_back("AXIdentifier", std::string(finderViewIdentifier(w.view)));
     UINode& toolbar = win.add(node("toolbar", applescript::MissingValue{}, "AXToolbar"));
     UINode& field = toolbar.add(node("text field", applescript::MissingValue{}, "AXTextField"));
@@ -204,7 +204,7 @@ SpecStep stepFor(const UINode& n) {
 Specifier specifierOf(const UINode& n) {
   std::vector<SpecStep> steps;
   for (const UINode* at = &n; at; at = at->parent) steps.insert(steps.begin(), stepFor(*at));
-  return Specifier{kSystemEvents, std::move(steps)};
+  return Specifier{systemEventsName, std::move(steps)};
 }
 
 class ElementObject;
@@ -310,11 +310,11 @@ class ElementObject final : public ScriptObject {
   std::optional<PropertyValue> property(std::string_view name) const override {
     if (name == "name") return node_->name;
     if (name == "class") return Value(applescript::Constant{node_->cls});
-    static constexpr std::pair<std::string_view, std::string_view> kByAttribute[] = {
+    static constexpr std::pair<std::string_view, std::string_view> attributeKeys[] = {
         {"role", "AXRole"},   {"subrole", "AXSubrole"},         {"title", "AXTitle"},
         {"value", "AXValue"}, {"description", "AXDescription"}, {"enabled", "AXEnabled"},
         {"frontmost", "AXFrontmost"}};
-    for (const auto& [prop, key] : kByAttribute) {
+    for (const auto& [prop, key] : attributeKeys) {
       if (prop != name) continue;
       if (prop == "frontmost" && node_->parent) return std::nullopt;
       const Value* v = node_->attribute(key);
@@ -339,13 +339,13 @@ class SystemEventsObject final : public ScriptObject {
  public:
   explicit SystemEventsObject(std::shared_ptr<UINode> process) : process_(std::move(process)) {}
 
-  Specifier specifier() const override { return Specifier{kSystemEvents, {}}; }
+  Specifier specifier() const override { return Specifier{systemEventsName, {}}; }
   std::vector<ScriptObjectPtr> elements(std::string_view cls) const override {
     if (!process_ || (cls != "application process" && cls != "UI element")) return {};
     return {objectFor(process_, process_.get())};
   }
   std::optional<PropertyValue> property(std::string_view name) const override {
-    if (name == "name") return Value(std::string(kSystemEvents));
+    if (name == "name") return Value(std::string(systemEventsName));
     return std::nullopt;
   }
 

@@ -57,7 +57,7 @@ TEST(PlatformReport, OneLinePerPortInOrderAndNothingChanges) {
 }
 
 TEST(PlatformReport, EachPortReportsWhatTheSystemAnswers) {
-  testing::FakeScriptHost refusing;
+  test_support::FakeScriptHost refusing;
   refusing.refuseCreation = true;
   struct Case {
     std::function<void(Platform&)> arrange;

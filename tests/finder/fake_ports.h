@@ -11,7 +11,7 @@
 #include "platform/system_log.h"
 #include "platform/volume_catalog.h"
 
-namespace tidyframe::testing {
+namespace tidyframe::test_support {
 
 using ScriptOutcome = std::expected<ScriptReply, ScriptError>;
 
@@ -86,4 +86,4 @@ class FakeCatalog final : public VolumeCatalog {
   }
 };
 
-}  // namespace tidyframe::testing
+}  // namespace tidyframe::test_support

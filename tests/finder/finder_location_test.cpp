@@ -8,7 +8,7 @@
 namespace tidyframe {
 namespace {
 
-using testing::replyOf;
+using test_support::replyOf;
 
 FileResourceValues item(std::optional<std::string> uuid, std::optional<bool> internal, bool isDirectory = true,
                         bool isPackage = false) {
@@ -17,7 +17,7 @@ FileResourceValues item(std::optional<std::string> uuid, std::optional<bool> int
 }
 
 TEST(FinderLocationTest, QueryRepliesBecomeLocations) {
-  testing::FakeCatalog catalog;
+  test_support::FakeCatalog catalog;
   catalog.items = {
       {"/Users/demo/My Folder", item("D1", true)},
       {"/Volumes/SD/DCIM", item("A", false)},

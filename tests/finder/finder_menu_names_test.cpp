@@ -9,7 +9,7 @@
 namespace tidyframe {
 namespace {
 
-using testing::choiceLiterals;
+using test_support::choiceLiterals;
 
 TEST(FinderMenuNamesTest, EveryListHoldsTheFinderTitlesInStoredOrder) {
   const auto literals = choiceLiterals();

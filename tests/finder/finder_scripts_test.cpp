@@ -11,8 +11,8 @@
 namespace tidyframe {
 namespace {
 
-using testing::choiceLiterals;
-using testing::fixtureText;
+using test_support::choiceLiterals;
+using test_support::fixtureText;
 
 std::string replacedAll(std::string text, const std::string& from, const std::string& to) {
   for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-namespace tidyframe::testing {
+namespace tidyframe::test_support {
 
 // The bytes of a file under tests/finder/fixtures, exactly as stored.
 inline std::string fixtureText(const std::string& name) {
@@ -28,4 +28,4 @@ inline std::map<std::string, std::string> choiceLiterals() {
   return literals;
 }
 
-}  // namespace tidyframe::testing
+}  // namespace tidyframe::test_support

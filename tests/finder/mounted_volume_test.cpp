@@ -16,7 +16,7 @@ VolumeResourceValues external(const char* name, const char* uuid = nullptr) {
 }
 
 TEST(MountedVolumeTest, DiscoveryListsExternalVolumesInTheFindersNameOrder) {
-  testing::FakeCatalog volumes;
+  test_support::FakeCatalog volumes;
   auto image = external("Installer", "C0FFEE");
   image.isRemovable = true;
   image.isReadOnly = true;
@@ -57,7 +57,7 @@ TEST(MountedVolumeTest, DiscoveryListsExternalVolumesInTheFindersNameOrder) {
       << "unreported values have their defaults";
   EXPECT_EQ(listed[5], (MountedVolume{"Installer", "/Volumes/Installer", "C0FFEE", true, true, true, 64'000'000'000,
                                       12'500'000'000}));
-  EXPECT_TRUE(MountedVolume::discover(*std::make_unique<testing::FakeCatalog>(), icu::Locale("en")).empty());
+  EXPECT_TRUE(MountedVolume::discover(*std::make_unique<test_support::FakeCatalog>(), icu::Locale("en")).empty());
 }
 
 TEST(FormattedBytesTest, PowersOfAThousandInTheInterfaceLanguage) {

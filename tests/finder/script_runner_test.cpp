@@ -9,7 +9,7 @@
 namespace tidyframe {
 namespace {
 
-using testing::replyOf;
+using test_support::replyOf;
 
 std::string arrangement(Grouping grouping) {
   const auto groups = menuNames(grouping);
@@ -22,8 +22,8 @@ class ScriptRunnerTest : public ::testing::Test {
  protected:
   ScriptRunnerTest() { l.setLanguage("zh-Hans"); }
 
-  testing::FakeScriptHost host;
-  testing::RecordingLog log;
+  test_support::FakeScriptHost host;
+  test_support::RecordingLog log;
   L l{{}, nullptr};
   ScriptRunner runner{host, log, l};
 };

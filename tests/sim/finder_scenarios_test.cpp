@@ -200,7 +200,7 @@ TEST(ArrangementScenario, UnresponsivePastTheMenuCloseLeavesTheMenuOpenUntilTheF
 }
 
 TEST(ArrangementScenario, EveryLanguageTheVocabularyKnowsIsArrangedBothWays) {
-  for (auto language : kAllFinderMenuLanguages) {
+  for (auto language : allFinderMenuLanguages) {
     if (language == FinderMenuLanguage::dutch) continue;  // the language no list knows
     for (auto view : {FinderView::icon, FinderView::list}) {
       SimWorld w;

@@ -7,7 +7,7 @@ namespace tidyframe::applescript {
 
 namespace {
 
-constexpr int kMaxHandlerDepth = 200;
+constexpr int maxHandlerDepth = 200;
 
 Value deref(Value v) {
   while (v.is<ListItemRef>()) {
@@ -460,7 +460,7 @@ Value ScriptInterpreter::call(const Expr& expr, Frame& frame) {
   if (handler.parameters.size() != expr.items.size()) {
     throw ScriptException(-1721, "{" + std::to_string(expr.items.size()) + " parameters} doesn’t match the parameters of " + handler.name + ".");
   }
-  if (frame.depth >= kMaxHandlerDepth) throw ScriptException(-2706, "Stack overflow.");
+  if (frame.depth >= maxHandlerDepth) throw ScriptException(-2706, "Stack overflow.");
   Frame inner;
   inner.depth = frame.depth + 1;
   for (std::size_t i = 0; i < expr.items.size(); ++i) {

@@ -10,7 +10,7 @@ namespace tidyframe::applescript {
 namespace {
 
 // Multi-byte symbols first so that the longest spelling wins.
-constexpr std::array<std::string_view, 17> kSymbols = {"≠", "≤", "≥", "¬", "(", ")", "{", "}", ",",
+constexpr std::array<std::string_view, 17> symbolSpellings = {"≠", "≤", "≥", "¬", "(", ")", "{", "}", ",",
                                                        "&", "+", "-", "*", "/", "=", "<", ">"};
 
 bool isWordStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
@@ -175,7 +175,7 @@ class Lexer {
   }
 
   void symbol() {
-    for (auto s : kSymbols) {
+    for (auto s : symbolSpellings) {
       if (startsWith(s)) {
         pos_ += s.size();
         push(Token::Kind::symbol, std::string(s));

@@ -35,7 +35,7 @@ constexpr Dictionary S = Dictionary::systemEvents;
 
 // The dictionary terms the scripts use, singular and plural class names mapped to the class
 // name the modeled applications answer to. Terms only one application defines name it.
-constexpr TermEntry kTerms[] = {
+constexpr TermEntry termEntries[] = {
     {"application", K::singular, "application"},
     {"applications", K::plural, "application"},
     {"process", K::singular, "application process", S},
@@ -110,7 +110,7 @@ constexpr TermEntry kTerms[] = {
 };
 
 // Words that belong to the language itself; none of them can name a variable.
-const std::set<std::string, std::less<>> kReserved = {
+const std::set<std::string, std::less<>> reservedWords = {
     "tell", "to", "end", "if", "then", "else", "repeat", "with", "in", "from", "by", "exit",
     "return", "try", "on", "error", "number", "set", "of", "whose", "where", "first", "last",
     "front", "back", "every", "and", "or", "not", "is", "isn't", "equal", "equals", "contains",
@@ -119,7 +119,7 @@ const std::set<std::string, std::less<>> kReserved = {
     "exists", "text", "string", "integer", "real", "list", "boolean", "considering", "ignoring",
     "global", "local", "property", "script"};
 
-const std::set<std::string, std::less<>> kTypes = {"text", "string", "integer", "real", "number",
+const std::set<std::string, std::less<>> typeNames = {"text", "string", "integer", "real", "number",
                                                    "list", "boolean"};
 
 class Parser {
@@ -210,7 +210,7 @@ class Parser {
   static const std::map<std::string, Term, std::less<>>& termTable() {
     static const std::map<std::string, Term, std::less<>> table = [] {
       std::map<std::string, Term, std::less<>> built;
-      for (const auto& entry : kTerms) {
+      for (const auto& entry : termEntries) {
         built.emplace(std::string(entry.words), Term{entry.kind, std::string(entry.canonical), entry.dictionary});
       }
       return built;
@@ -243,7 +243,7 @@ class Parser {
 
   std::string variableName() {
     const Token& t = peek();
-    if (t.kind != Token::Kind::word || kReserved.contains(t.text) || termAt()) expected("variable name");
+    if (t.kind != Token::Kind::word || reservedWords.contains(t.text) || termAt()) expected("variable name");
     return next().text;
   }
 
@@ -296,7 +296,7 @@ class Parser {
   }
 
   Stmt parseStatement() {
-    if (++statementDepth_ > kMaxNesting) throw ScriptException(-2741, "Expected “end” but found " + tokenDescription(peek()) + ": nested too deeply.");
+    if (++statementDepth_ > maxNesting) throw ScriptException(-2741, "Expected “end” but found " + tokenDescription(peek()) + ": nested too deeply.");
     Stmt s = parseStatementBody();
     --statementDepth_;
     return s;
@@ -479,7 +479,7 @@ class Parser {
   class Nesting {
    public:
     explicit Nesting(Parser& parser) : parser_(parser) {
-      if (++parser_.depth_ > kMaxNesting) {
+      if (++parser_.depth_ > maxNesting) {
         throw ScriptException(-2741, "Expected expression but found " + tokenDescription(parser_.peek()) +
                                          ": nested too deeply.");
       }
@@ -579,7 +579,7 @@ class Parser {
     ExprPtr left = parseConcat();
     while (acceptWord("as")) {
       const Token& t = peek();
-      if (t.kind != Token::Kind::word || !kTypes.contains(t.text)) expected("class name");
+      if (t.kind != Token::Kind::word || !typeNames.contains(t.text)) expected("class name");
       auto e = makeExpr(Expr::Kind::coerce);
       e->name = next().text;
       e->a = std::move(left);
@@ -751,8 +751,8 @@ class Parser {
     if (w == "first" || w == "front") return parseElementAfterOrdinal(SpecStep::Form::index, Value{1});
     if (w == "last" || w == "back") return parseElementAfterOrdinal(SpecStep::Form::index, Value{-1});
     if (auto term = termAt()) return parseTerm(term->first, term->second);
-    if (isSymbol("(", 1) && !kReserved.contains(w)) return parseCall();
-    if (kReserved.contains(w)) expected("expression");
+    if (isSymbol("(", 1) && !reservedWords.contains(w)) return parseCall();
+    if (reservedWords.contains(w)) expected("expression");
     auto e = makeExpr(Expr::Kind::variable);
     e->name = next().text;
     return e;
@@ -828,7 +828,7 @@ class Parser {
     return e;
   }
 
-  static constexpr int kMaxNesting = 600;
+  static constexpr int maxNesting = 600;
 
   std::vector<Token> tokens_;
   std::size_t pos_ = 0;
