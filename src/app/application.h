@@ -1,9 +1,17 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <vector>
 
+class QApplication;
+
 namespace tidyframe {
+
+// Qt's application object as the panel wants it: the Fusion style, kept running with no window
+// open. Nothing when an instance already running on `storageFolder` took over (it shows its
+// panel then). `argc` must outlive the answer, as Qt keeps it.
+std::unique_ptr<QApplication> startQt(int& argc, char** argv, const std::filesystem::path& storageFolder);
 
 // Runs the status icon and the panel over the simulated Mac on real threads, with the
 // engine's documents in the user's storage folder and the update checker on the real network

@@ -3,6 +3,7 @@
 #include "app/program.h"
 
 #ifdef TIDYFRAME_NATIVE_MAC
+#include "app/native_application.h"
 #include "app/platform_report.h"
 #include "base/thread_dispatch.h"
 #include "mac/native_mac.h"
@@ -26,7 +27,8 @@ bool checkNativeMac(std::ostream& out) {
 
 int main(int argc, char** argv) {
 #ifdef TIDYFRAME_NATIVE_MAC
-  return tidyframe::runProgram(argc, argv, std::cout, tidyframe::checkNativeMac);
+  const tidyframe::NativeEntry native{tidyframe::checkNativeMac, tidyframe::runNativeApplication};
+  return tidyframe::runProgram(argc, argv, std::cout, &native);
 #else
   return tidyframe::runProgram(argc, argv, std::cout);
 #endif

@@ -15,7 +15,7 @@
 
 namespace tidyframe {
 
-int runProgram(int argc, char** argv, std::ostream& out, const std::function<bool(std::ostream&)>& nativeCheck) {
+int runProgram(int argc, char** argv, std::ostream& out, const NativeEntry* native) {
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
   const auto command = parseCommandLine(arguments);
   if (!command) {
@@ -31,13 +31,15 @@ int runProgram(int argc, char** argv, std::ostream& out, const std::function<boo
     return 0;
   }
   const auto roots = stringTableRoots();
+  if (command->simulated) native = nullptr;
   if (command->mode == CommandLine::Mode::selfTest) {
     const L l(roots, std::make_shared<EnvironmentLanguages>());
     bool passed = runSelfChecks(selfChecks(l, roots), out);
-    if (nativeCheck && !command->simulated) passed = nativeCheck(out) && passed;
+    if (native) passed = native->check(out) && passed;
     return passed ? 0 : 1;
   }
   if (command->mode == CommandLine::Mode::demo) return runDemo(out, command->diagnostics, roots) ? 0 : 1;
+  if (native) return native->run(argc, argv, command->diagnostics, roots);
   return runApplication(argc, argv, command->diagnostics, roots);
 }
 

@@ -222,14 +222,40 @@ TEST_F(ShellTest, ThroughThePanelRulesReachTheFrontWindowAfterTheCloseAndApply) 
             "Location rules to import: 1. Your current settings are backed up first.");
 }
 
-TEST(ProgramTest, SelfTestStartsNoShell) {
+// Runs the program with `options`, recording which of a Mac's native entries it used.
+int runWithNative(std::vector<std::string> options, std::string& used, std::ostream& out) {
+  const NativeEntry native{[&used](std::ostream&) {
+                             used += "check ";
+                             return false;
+                           },
+                           [&used](int, char**, bool diagnostics, const std::vector<std::filesystem::path>&) {
+                             used += diagnostics ? "run-diagnostics " : "run ";
+                             return 7;
+                           }};
+  options.insert(options.begin(), "tidyframe");
+  std::vector<char*> argv;
+  for (auto& option : options) argv.push_back(option.data());
+  return runProgram(static_cast<int>(argv.size()), argv.data(), out, &native);
+}
+
+TEST(ProgramTest, TheSelfTestStartsNoShellAndAMacUsesItsNativeServicesUnlessTold) {
+  const struct {
+    std::vector<std::string> options;
+    int status;
+    std::string used;
+    const char* why;
+  } rows[] = {
+      {{"--diagnostics"}, 7, "run-diagnostics ", "the application runs over the native services"},
+      {{"--self-test"}, 1, "check ", "a native service that does not answer fails the self-check"},
+      {{"--self-test", "--simulated"}, 0, "", "the simulated Mac alone, as off macOS"},
+  };
   const auto windows = QApplication::topLevelWidgets().size();
-  std::ostringstream out;
-  char name[] = "tidyframe";
-  char selfTest[] = "--self-test";
-  char* argv[] = {name, selfTest};
-  EXPECT_EQ(runProgram(2, argv, out), 0) << out.str();
-  EXPECT_NE(out.str().find("self-test"), std::string::npos);
+  for (const auto& row : rows) {
+    std::string used;
+    std::ostringstream out;
+    EXPECT_EQ(runWithNative(row.options, used, out), row.status) << row.why << "\n" << out.str();
+    EXPECT_EQ(used, row.used) << row.why;
+  }
   EXPECT_EQ(QApplication::topLevelWidgets().size(), windows) << "no panel and no window were made";
 }
 
