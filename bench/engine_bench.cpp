@@ -1,5 +1,7 @@
 #include <benchmark/benchmark.h>
 
+#include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -20,10 +22,13 @@ const std::string& pictures = SimHome::pictures;
 
 // A user's Mac in virtual time: the engine on, Pictures open in the front Finder window and
 // already arranged and confirmed, and `logged` older entries in the activity log (at most 500
-// are kept, as after a long session).
+// are kept, as after a long session). `prepare` may change the settings and the Mac before the
+// engine starts.
 class ArrangedFolder {
  public:
-  explicit ArrangedFolder(std::size_t logged) {
+  using Preparation = std::function<void(Preferences&, SimulatedMac&)>;
+
+  explicit ArrangedFolder(std::size_t logged, const Preparation& prepare = {}) {
     SimHome::furnish(sim.volumes);
     Preferences preferences;
     preferences.engineEnabled = true;
@@ -33,11 +38,12 @@ class ArrangedFolder {
     entry.detail = "全局默认 · 按名称排序";
     entry.path = pictures;
     const std::vector<ActivityEntry> log(logged, entry);
+    sim.finder().openWindow(pictures);
+    if (prepare) prepare(preferences, sim);
     const Storage storage(folder.path() / "storage");
     if (!Storage::save(toJson(preferences), storage.preferencesURL()) || !Storage::save(log, storage.activityURL())) {
       return;
     }
-    sim.finder().openWindow(pictures);
     host = std::make_unique<SimulatedEngineHost>(dispatch, sim, l, storage.directory(), folder.path() / "home");
     model = AppModel::create(host->services());
     dispatch.advance(6);
@@ -114,6 +120,57 @@ void BM_QueryResolveApplyRound(benchmark::State& state) {
       benchmark::Counter(scene.sim.mac.menuClicks() - clicks, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_QueryResolveApplyRound)->Unit(benchmark::kMicrosecond);
+
+// Apple events sent in one minute while the front window does not change, in each state the
+// engine can idle in. Measured in virtual time on the simulated Mac, after the state settled;
+// the counters are the result, the run time only says what a minute of it costs to simulate.
+struct IdleScene {
+  const char* name;
+  std::function<void(Preferences&, SimulatedMac&)> prepare;
+};
+
+const IdleScene idleScenes[] = {
+    {"confirmed", [](Preferences&, SimulatedMac&) {}},
+    {"excluded",
+     [](Preferences& p, SimulatedMac&) {
+       LocationRule rule;
+       rule.name = "Pictures";
+       rule.path = pictures;
+       rule.excluded = true;
+       p.rules = {rule};
+     }},
+    {"error pause",
+     [](Preferences& p, SimulatedMac& mac) {
+       // A Dutch Finder whose Sort By menu has no item the tags sorting knows.
+       p.sorting = Sorting::tags;
+       FinderMenuStyle style;
+       style.language = FinderMenuLanguage::dutch;
+       mac.finder().setMenuStyle(style);
+     }},
+    {"empty answer (a package)",
+     [](Preferences&, SimulatedMac& mac) { mac.finder().navigate(mac.finder().windows().front().id, SimHome::package); }},
+    {"text field has focus", [](Preferences&, SimulatedMac& mac) { mac.finder().focusTextField(true); }},
+    {"window showing no folder (Recents)",
+     [](Preferences&, SimulatedMac& mac) { mac.finder().navigate(mac.finder().windows().front().id, "Recents"); }},
+};
+
+void BM_IdleAppleEventsPerMinute(benchmark::State& state) {
+  const auto& scene = idleScenes[state.range(0)];
+  for (auto _ : state) {
+    ArrangedFolder folder(0, scene.prepare);
+    folder.dispatch.advance(60);
+    const int finder = folder.sim.mac.appleEvents("Finder");
+    const int systemEvents = folder.sim.mac.appleEvents("System Events");
+    folder.dispatch.advance(60);
+    state.counters["Finder"] = folder.sim.mac.appleEvents("Finder") - finder;
+    state.counters["SystemEvents"] = folder.sim.mac.appleEvents("System Events") - systemEvents;
+  }
+  state.SetLabel(scene.name);
+}
+BENCHMARK(BM_IdleAppleEventsPerMinute)
+    ->DenseRange(0, static_cast<int>(std::size(idleScenes)) - 1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tidyframe
