@@ -6,13 +6,6 @@ namespace {
 
 class Commands : public EngineTest {
  protected:
-  static LocationRule folderRule(const std::string& path, Grouping grouping = Grouping::kind) {
-    LocationRule rule;
-    rule.name = lastPathComponent(path);
-    rule.path = path;
-    rule.grouping = grouping;
-    return rule;
-  }
   static LocationRule deviceRule() {
     LocationRule rule;
     rule.name = "SD";
@@ -86,14 +79,13 @@ TEST_F(Commands, SavingAndDeletingRules) {
 }
 
 TEST_F(Commands, ARuleSavedForTheOpenFolderTakesEffectAtTheNextTick) {
-  writeSettings(engineOn());
-  openFolder(pictures);
-  launch();
-  advance(6);
+  arrangeOnLaunch(pictures);
   ASSERT_EQ(shown(pictures).groupKey, ArrangeKey::kind);
   model->saveRule(folderRule(pictures, Grouping::size));
+  EXPECT_EQ(delegate.ruleChanges, 1) << "the shell closes the panel and applies";
   advance(3);
   EXPECT_EQ(shown(pictures).groupKey, ArrangeKey::size);
+  EXPECT_EQ(latest().title, "已应用文件大小分组");
 }
 
 TEST_F(Commands, ExportWritesThePortableForm) {
@@ -102,13 +94,13 @@ TEST_F(Commands, ExportWritesThePortableForm) {
   preferences.rules[0].bookmark = Bytes{1, 2, 3};
   writeSettings(preferences);
   launch();
-  const auto target = root / "out" / "rules.json";
+  const auto target = root() / "out" / "rules.json";
   sim.alerts.answerPanel(target.string());
   model->exportPreferences();
   EXPECT_EQ(sim.alerts.panels().back(), FilePanelRequest::save("Tidyframe规则.json", {"json"}));
   EXPECT_EQ(Storage::read<Preferences>(target), PreferenceImport::portable(preferences));
   EXPECT_EQ(model->preferences().get(), preferences) << "the live settings keep bookmarks and the switch";
-  sim.alerts.answerPanel((root / "out" / "rules.json" / "x.json").string());
+  sim.alerts.answerPanel((root() / "out" / "rules.json" / "x.json").string());
   model->exportPreferences();
   EXPECT_TRUE(model->message().get()->starts_with("导出失败：")) << "a parent that is a file cannot hold it";
 }
@@ -142,7 +134,7 @@ TEST_F(Commands, ImportReplacesTheSettingsOnlyWhenEverythingHolds) {
     Preferences file;
     for (const auto& path : c.paths) file.rules.push_back(folderRule(path));
     if (c.duplicateIds) file.rules[1].id = file.rules[0].id;
-    const auto source = root / "import.json";
+    const auto source = root() / "import.json";
     ASSERT_TRUE(Storage::save(file, source));
     launch();
     sim.alerts.answerPanel(source.string());
@@ -170,10 +162,10 @@ TEST_F(Commands, ImportConfirmationSpeaksTheInterfaceLanguage) {
   Preferences file;
   file.language = "en";
   for (int i = 0; i < 1200; i += 100) file.rules.push_back(folderRule("/r/" + std::to_string(i)));
-  ASSERT_TRUE(Storage::save(file, root / "import.json"));
+  ASSERT_TRUE(Storage::save(file, root() / "import.json"));
   lookup = &tables;
   launch();
-  sim.alerts.answerPanel((root / "import.json").string());
+  sim.alerts.answerPanel((root() / "import.json").string());
   model->importPreferences();
   EXPECT_EQ(sim.alerts.alerts().back().informative,
             "Location rules to import: 12. Your current settings are backed up first.");

@@ -8,50 +8,73 @@ using Cycle = EngineTest;
 constexpr FolderArrangement kindByName{true, ArrangeKey::kind, ArrangeKey::name};
 constexpr FolderArrangement untouched{};
 
-TEST_F(Cycle, FirstFolderAfterLaunchIsQueriedAndArranged) {
-  writeSettings(engineOn());
-  openFolder(pictures);
-  launch();
-  advance(6);
-  EXPECT_EQ(shown(pictures), kindByName);
-  ASSERT_EQ(model->activities()->size(), 1u) << diagnostics.str();
-  const auto& entry = model->activities()->front();
-  EXPECT_EQ(entry.title, "已应用文件种类分组");
+// One folder in front at launch: what the Finder shows afterwards and what the engine says.
+TEST_F(Cycle, TheFirstFolderAfterLaunch) {
+  struct Case {
+    const char* reason;
+    std::function<void(Preferences&)> settings;
+    FinderView view;
+    FolderArrangement before, after;
+    std::optional<std::string> title, message;
+    std::string source;
+  };
+  const Case cases[] = {
+      {"arranged by the global default", [](Preferences&) {}, FinderView::icon, untouched, kindByName,
+       "已应用文件种类分组", std::nullopt, "全局默认"},
+      {"an excluded folder is left alone but shows why",
+       [](Preferences& p) { p.rules = {folderRule(pictures, Grouping::size, true)}; }, FinderView::icon, untouched,
+       untouched, std::nullopt, "old notice", "此位置已排除"},
+      {"the gallery view only sorts", [](Preferences& p) { p.sorting = Sorting::modified; }, FinderView::gallery,
+       untouched, {false, ArrangeKey::kind, ArrangeKey::modified}, "已应用修改日期排序", "此 Finder 视图仅支持排序",
+       "全局默认"},
+      {"already arranged: confirmed and the notice cleared, nothing logged", [](Preferences&) {}, FinderView::icon,
+       kindByName, kindByName, std::nullopt, std::nullopt, "全局默认"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    auto preferences = engineOn();
+    c.settings(preferences);
+    writeSettings(preferences);
+    openFolder(pictures, c.view, c.before);
+    launch();
+    model->setMessage("old notice");
+    advance(6);
+    EXPECT_EQ(shown(pictures, c.view), c.after);
+    EXPECT_EQ(model->message().get(), c.message);
+    EXPECT_EQ(model->currentPath().get(), pictures);
+    EXPECT_EQ(model->currentSource().get(), c.source);
+    EXPECT_EQ(model->activities()->empty() ? std::nullopt : std::optional(latest().title), c.title);
+    EXPECT_EQ(model->layouts().confirmed.size(), c.after == untouched ? 0u : 1u);
+    forgetAll();
+  }
+}
+
+TEST_F(Cycle, TheEntryOfAnArrangementCarriesWhatItReplaced) {
+  arrangeOnLaunch(pictures);
+  const auto& entry = latest();
   EXPECT_EQ(entry.detail, "全局默认 · 按名称排序");
   EXPECT_EQ(entry.path, pictures);
   EXPECT_TRUE(entry.success);
   EXPECT_EQ(entry.previousGroup, "None");
   EXPECT_EQ(entry.previousSort, "Name");
   EXPECT_EQ(entry.windowID, "4001");
-  EXPECT_EQ(model->currentPath().get(), pictures);
-  EXPECT_EQ(model->currentSource().get(), "全局默认");
-  EXPECT_FALSE(model->message().get());
+  EXPECT_EQ(model->layouts().confirmed.begin()->second, "kind:name:false");
 }
 
 TEST_F(Cycle, StayingInAFolderSendsNoAppleEventEvenAfterARelaunch) {
-  writeSettings(engineOn());
-  openFolder(pictures);
-  launch();
-  advance(6);
-  const int afterArranging = allEvents();
-  advance(60);
-  EXPECT_EQ(allEvents(), afterArranging) << "an unchanged window was asked again";
-
-  relaunch();
-  advance(6);
-  const int systemEventsBefore = sim.mac.appleEvents("System Events");
-  const int afterRelaunch = allEvents();
-  advance(60);
-  EXPECT_EQ(allEvents(), afterRelaunch);
-  EXPECT_EQ(sim.mac.appleEvents("System Events"), systemEventsBefore);
+  arrangeOnLaunch(pictures);
+  for (const char* when : {"after arranging", "after a relaunch"}) {
+    const int events = allEvents();
+    advance(60);
+    EXPECT_EQ(allEvents(), events) << when;
+    relaunch();
+    advance(6);
+  }
   EXPECT_EQ(model->activities()->size(), 1u) << "the confirmed folder was arranged again after the relaunch";
 }
 
 TEST_F(Cycle, NavigatingSwitchingViewOrWindowQueriesAgain) {
-  writeSettings(engineOn());
-  const int window = openFolder(pictures);
-  launch();
-  advance(6);
+  const int window = arrangeOnLaunch(pictures);
   struct Step {
     const char* reason;
     std::function<void()> change;
@@ -74,10 +97,8 @@ TEST_F(Cycle, NavigatingSwitchingViewOrWindowQueriesAgain) {
 }
 
 TEST_F(Cycle, EmptyFinderAnswerMarksNothing) {
-  writeSettings(engineOn());
-  openFolder(package);
-  launch();
-  advance(10);
+  arrangeOnLaunch(package);
+  advance(4);
   EXPECT_FALSE(model->currentPath().get()) << "a package is no folder to arrange";
   EXPECT_EQ(sim.mac.menuClicks(), 0);
   const int before = finderEvents();
@@ -85,70 +106,8 @@ TEST_F(Cycle, EmptyFinderAnswerMarksNothing) {
   EXPECT_GT(finderEvents(), before) << "not marked: the next tick asks again";
 }
 
-TEST_F(Cycle, ExcludedFolderIsNeverArrangedButShowsItsSource) {
-  auto preferences = engineOn();
-  LocationRule rule;
-  rule.name = "Pictures";
-  rule.path = pictures;
-  rule.includeChildren = true;
-  rule.excluded = true;
-  preferences.rules = {rule};
-  writeSettings(preferences);
-  openFolder(pictures);
-  launch();
-  advance(10);
-  EXPECT_EQ(shown(pictures), untouched);
-  EXPECT_EQ(model->currentSource().get(), "此位置已排除");
-  EXPECT_TRUE(model->activities()->empty());
-}
-
-TEST_F(Cycle, GalleryViewGetsTheSortOnly) {
-  auto preferences = engineOn();
-  preferences.sorting = Sorting::modified;
-  writeSettings(preferences);
-  openFolder(pictures, FinderView::gallery);
-  launch();
-  advance(6);
-  EXPECT_EQ(shown(pictures, FinderView::gallery).sortKey, ArrangeKey::modified);
-  EXPECT_FALSE(shown(pictures, FinderView::gallery).grouped);
-  EXPECT_EQ(model->message().get(), "此 Finder 视图仅支持排序");
-  ASSERT_FALSE(model->activities()->empty());
-  EXPECT_EQ(model->activities()->front().title, "已应用修改日期排序");
-}
-
-TEST_F(Cycle, UnchangedReplyConfirmsAndClearsTheMessageWithoutALogEntry) {
-  writeSettings(engineOn());
-  openFolder(pictures, FinderView::icon, kindByName);
-  launch();
-  model->setMessage("old notice");
-  advance(6);
-  EXPECT_FALSE(model->message().get());
-  EXPECT_TRUE(model->activities()->empty());
-  const auto& confirmed = model->layouts().confirmed;
-  ASSERT_EQ(confirmed.size(), 1u);
-  EXPECT_TRUE(confirmed.begin()->first.starts_with(std::string(pictures) + "\nicon view\n"));
-  EXPECT_EQ(confirmed.begin()->second, "kind:name:false");
-}
-
-TEST_F(Cycle, RuleChangeRearrangesTheOpenFolder) {
-  writeSettings(engineOn());
-  openFolder(pictures);
-  launch();
-  advance(6);
-  auto preferences = model->preferences().get();
-  preferences.grouping = Grouping::size;
-  model->setPreferences(preferences);
-  EXPECT_EQ(delegate.ruleChanges, 1);
-  advance(6);
-  EXPECT_EQ(shown(pictures), (FolderArrangement{true, ArrangeKey::size, ArrangeKey::name}));
-  EXPECT_EQ(model->activities()->front().title, "已应用文件大小分组");
-}
-
 TEST_F(Cycle, ApplyNowRearrangesAConfirmedFolder) {
-  writeSettings(engineOn());
-  openFolder(pictures);
-  launch();
-  advance(6);
+  arrangeOnLaunch(pictures);
   sim.finder().setArrangement(pictures, FinderView::icon, untouched);
   advance(10);
   EXPECT_EQ(shown(pictures), untouched) << "without a change the engine leaves the window alone";
@@ -162,20 +121,17 @@ TEST_F(Cycle, ApplyNowRearrangesAConfirmedFolder) {
 TEST_F(Cycle, ArrangementErrorIsNotRetriedForThirtySeconds) {
   auto preferences = engineOn();
   preferences.sorting = Sorting::tags;
-  writeSettings(preferences);
   FinderMenuStyle style;
   style.language = FinderMenuLanguage::dutch;
   sim.finder().setMenuStyle(style);
-  openFolder(pictures);
-  launch();
-  advance(6);
+  arrangeOnLaunch(pictures, preferences);
   ASSERT_TRUE(model->message().get());
-  const int arrangements = sim.mac.scriptsCompiled(), events = allEvents();
+  const int arranged = arrangements(), events = allEvents();
   advance(20);
-  EXPECT_EQ(sim.mac.scriptsCompiled(), arrangements) << "retried within 30 seconds";
+  EXPECT_EQ(arrangements(), arranged) << "retried within 30 seconds";
   EXPECT_EQ(allEvents(), events) << "the unchanged window was queried during the pause";
   advance(16);
-  EXPECT_GT(sim.mac.scriptsCompiled(), arrangements) << "not retried after 30 seconds";
+  EXPECT_GT(arrangements(), arranged) << "not retried after 30 seconds";
 }
 
 }  // namespace

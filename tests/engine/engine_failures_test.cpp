@@ -25,45 +25,35 @@ TEST_F(Failures, TwoFailuresTenSecondsApartMakeOneLogEntryAndTwoMessages) {
 }
 
 TEST_F(Failures, QueryTimeOutPausesTheEngineAndSaysSo) {
-  writeSettings(engineOn());
-  openFolder(pictures);
   sim.mac.busy("Finder", 0, 400);
-  launch();
+  arrangeOnLaunch(pictures);
   advance(200);
   EXPECT_FALSE(model->preferences()->engineEnabled);
   EXPECT_EQ(model->message().get(), "Finder 操作未完成 · 自动分组已暂停");
   ASSERT_FALSE(model->activities()->empty());
-  EXPECT_EQ(model->activities()->front().title, "自动分组已暂停");
-  EXPECT_EQ(model->activities()->front().detail, "Finder 保留当前显示状态；可随时继续");
+  EXPECT_EQ(latest().title, "自动分组已暂停");
+  EXPECT_EQ(latest().detail, "Finder 保留当前显示状态；可随时继续");
 }
 
+// Refused while a script runs, the permission is cleared at once; polling stops until the
+// minute's permission refresh sees it granted again.
 TEST_F(Failures, RefusedAutomationStopsPollingUntilGrantedAgain) {
   writeSettings(engineOn());
   openFolder(pictures);
-  sim.mac.setAutomation("Finder", AutomationConsent::refused);
   launch();
-  advance(4);
-  EXPECT_FALSE(model->automationGranted().get());
-  const int compiled = sim.mac.scriptsCompiled();
-  advance(30);
-  EXPECT_EQ(sim.mac.scriptsCompiled(), compiled) << "polling went on without permission";
-  sim.mac.setAutomation("Finder", AutomationConsent::allowed);
-  advance(40);
-  EXPECT_TRUE(model->automationGranted().get()) << "the minute's permission refresh sees it again";
-  advance(6);
-  EXPECT_EQ(shown(pictures).grouped, true);
-}
-
-TEST_F(Failures, AutomationRefusedDuringAScriptClearsThePermission) {
-  writeSettings(engineOn());
-  openFolder(pictures);
-  launch();
-  advance(1);
   ASSERT_TRUE(model->automationGranted().get());
   sim.mac.setAutomation("Finder", AutomationConsent::refused);
-  advance(2);
+  advance(3);
   EXPECT_FALSE(model->automationGranted().get());
   EXPECT_EQ(model->message().get(), "请在系统设置 → 隐私与安全性 → 自动化中允许 Finder 和 System Events。");
+  const int events = allEvents();
+  advance(30);
+  EXPECT_EQ(allEvents(), events) << "polling went on without permission";
+  sim.mac.setAutomation("Finder", AutomationConsent::allowed);
+  advance(40);
+  EXPECT_TRUE(model->automationGranted().get());
+  advance(6);
+  EXPECT_TRUE(shown(pictures).grouped);
 }
 
 // System Events quits when idle, and the permission query then can only say "unknown".
@@ -88,24 +78,21 @@ TEST_F(Failures, UnknownAutomationIsProbedOnlyWithTheEngineOnAndNeverClearsAGran
   EXPECT_TRUE(shown(documents).grouped);
 }
 
-TEST_F(Failures, StartWithoutAccessibilityShowsTheSetupGuideAndSendsNothing) {
-  sim.mac.setAccessibilityTrusted(false);
-  launch();
-  model->start();
-  advance(5);
-  EXPECT_TRUE(model->showSetup().get());
-  EXPECT_EQ(allEvents(), 0);
-  EXPECT_FALSE(model->preferences()->engineEnabled);
-}
-
-TEST_F(Failures, StartWithPermissionsTurnsTheEngineOn) {
+TEST_F(Failures, StartTurnsTheEngineOnOnlyWithAccessibility) {
   openFolder(pictures);
-  launch();
-  model->start();
-  advance(8);
-  EXPECT_TRUE(model->preferences()->engineEnabled);
-  EXPECT_EQ(activityTitles().back(), "自动分组已开启");
-  EXPECT_TRUE(shown(pictures).grouped);
+  for (const bool trusted : {false, true}) {
+    SCOPED_TRACE(trusted ? "trusted" : "not trusted");
+    sim.mac.setAccessibilityTrusted(trusted);
+    launch();
+    model->start();
+    advance(8);
+    EXPECT_EQ(model->showSetup().get(), !trusted) << "the setup guide";
+    EXPECT_EQ(model->preferences()->engineEnabled, trusted);
+    EXPECT_EQ(allEvents() > 0, trusted);
+    EXPECT_EQ(shown(pictures).grouped, trusted);
+    EXPECT_EQ(trusted ? activityTitles().back() : "", trusted ? "自动分组已开启" : "");
+    shutDown();
+  }
 }
 
 TEST_F(Failures, RefreshesDoNotPileUp) {
@@ -123,44 +110,6 @@ TEST_F(Failures, RefreshesDoNotPileUp) {
   model->refreshVolumes();
   advance(1);
   EXPECT_EQ(sim.volumes.listings(), listings + 2) << "one running and exactly one more";
-}
-
-TEST_F(Failures, UserSwitchingAppsMidArrangementKeepsTheTrueOriginal) {
-  writeSettings(engineOn());
-  const FolderArrangement original{true, ArrangeKey::size, ArrangeKey::added};
-  openFolder(pictures, FinderView::icon, original);
-  sim.finder().loseFrontAfterMenuClicks(3);
-  launch();
-  advance(6);
-  const auto recorded = model->layouts().original(pictures, "icon view", model->layouts().originals.begin()->second.volumeID);
-  ASSERT_TRUE(recorded) << diagnostics.str();
-  EXPECT_EQ(recorded->group, "Size");
-  EXPECT_EQ(recorded->sort, "Date Added");
-  sim.finder().setFrontmost(true);
-  advance(10);
-  EXPECT_EQ(model->layouts().original(pictures, "icon view", recorded->volumeID)->group, "Size")
-      << "the engine's own arrangement must never become the original";
-}
-
-TEST_F(Failures, HideBlockSkippingAfterTheArrangementKeepsTheOriginal) {
-  auto preferences = engineOn();
-  preferences.hideOnNavigation = true;
-  writeSettings(preferences);
-  const FolderArrangement original{false, ArrangeKey::kind, ArrangeKey::size};
-  openFolder(pictures, FinderView::icon, original);
-  sim.finder().setShowsAllFiles(true);
-  // Every click of the arrangement lands; the Finder loses the front right after the last one.
-  sim.finder().loseFrontAfterMenuClicks(4);
-  launch();
-  advance(6);
-  EXPECT_TRUE(shown(pictures).grouped) << diagnostics.str();
-  EXPECT_TRUE(sim.finder().showsAllFiles()) << "the key press went to another application";
-  EXPECT_NE(diagnostics.str().find("apply {skip, None, Size}"), std::string::npos) << diagnostics.str();
-  const auto& originals = model->layouts().originals;
-  ASSERT_EQ(originals.size(), 1u);
-  EXPECT_EQ(originals.begin()->second.group, "None");
-  EXPECT_EQ(originals.begin()->second.sort, "Size");
-  EXPECT_TRUE(model->activities()->empty()) << "a skip is not an arrangement to log";
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/simulated_engine_host.h"
+#include "base/temporary_folder.h"
 #include "base/virtual_dispatch.h"
 #include "engine/app_model.h"
 #include "i18n/l.h"
@@ -41,21 +42,25 @@ class EngineTest : public ::testing::Test {
   inline static const std::string& cardUuid = SimHome::cardUuid;
 
   EngineTest() {
-    root = std::filesystem::temp_directory_path() /
-           ("tidyframe-engine-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(root);
     std::filesystem::create_directories(home());
     SimHome::furnish(sim.volumes);
     l.setLanguage("zh-Hans");
   }
 
+  // Every test ends with no timer left running and no half-written document.
   ~EngineTest() override {
     shutDown();
-    std::filesystem::remove_all(root);
+    dispatch.advance(600);
+    EXPECT_EQ(dispatch.pendingCount(), 0u) << "work is still scheduled after quitting";
+    if (!std::filesystem::is_directory(storageFolder())) return;
+    for (const auto& name : TemporaryFolder::namesIn(storageFolder())) {
+      EXPECT_FALSE(name.starts_with(".")) << "a temporary file was left: " << name;
+    }
   }
 
-  std::filesystem::path home() const { return root / "home"; }
-  std::filesystem::path storageFolder() const { return root / "storage"; }
+  const std::filesystem::path& root() const { return temporary.path(); }
+  std::filesystem::path home() const { return root() / "home"; }
+  std::filesystem::path storageFolder() const { return root() / "storage"; }
 
   // Writes the settings document the engine will read at launch.
   void writeSettings(const Preferences& preferences) {
@@ -67,10 +72,36 @@ class EngineTest : public ::testing::Test {
     std::ofstream(storageFolder() / name) << contents;
   }
 
-  static Preferences engineOn() {
+  static Preferences engineOn(bool hideDotFiles = false) {
     Preferences preferences;
     preferences.engineEnabled = true;
+    preferences.hideOnNavigation = hideDotFiles;
     return preferences;
+  }
+  static LocationRule folderRule(const std::string& path, Grouping grouping = Grouping::kind, bool excluded = false) {
+    LocationRule rule;
+    rule.name = lastPathComponent(path);
+    rule.path = path;
+    rule.includeChildren = true;
+    rule.grouping = grouping;
+    rule.excluded = excluded;
+    return rule;
+  }
+
+  // The settings written, `folder` open in front (with the Finder's own arrangement), the
+  // engine launched and given time to arrange it. Answers the window.
+  int arrangeOnLaunch(const std::string& folder, Preferences preferences = engineOn(),
+                      FolderArrangement arrangement = {}, FinderView view = FinderView::icon) {
+    writeSettings(preferences);
+    const int window = openFolder(folder, view, arrangement);
+    launch();
+    advance(6);
+    return window;
+  }
+  // The SD card mounted with this volume id (none: a card without one) and its photo folder.
+  void mountCard(std::optional<std::string> uuid) {
+    sim.volumes.mount({card, {std::string("SD"), std::move(uuid), false, true, false, 32000000000, 1000000000}, false});
+    sim.volumes.addFolder(cardPhotos);
   }
 
   void launch() {
@@ -95,6 +126,11 @@ class EngineTest : public ::testing::Test {
   void relaunch() {
     shutDown();
     launch();
+  }
+  // Quits and forgets every document, for the next row of a table.
+  void forgetAll() {
+    shutDown();
+    std::filesystem::remove_all(storageFolder());
   }
 
   void advance(double seconds) { dispatch.advance(seconds); }
@@ -135,13 +171,14 @@ class EngineTest : public ::testing::Test {
   int finderEvents() const { return sim.mac.appleEvents("Finder"); }
   int allEvents() const { return sim.mac.appleEvents(); }
 
+  const ActivityEntry& latest() const { return model->activities()->front(); }
   std::vector<std::string> activityTitles() const {
     std::vector<std::string> titles;
     for (const auto& entry : model->activities().get()) titles.push_back(entry.title);
     return titles;
   }
 
-  std::filesystem::path root;
+  TemporaryFolder temporary;
   VirtualDispatch dispatch{Date{786000000}};
   std::shared_ptr<DispatchQueue> world = dispatch.makeSerialQueue("sim.world");
   SimulatedMac sim{dispatch, *world};

@@ -7,12 +7,7 @@ namespace {
 class HiddenFiles : public EngineTest {
  protected:
   void arrangedFolderWithDotFiles(bool hideSetting = true) {
-    auto preferences = engineOn();
-    preferences.hideOnNavigation = hideSetting;
-    writeSettings(preferences);
-    openFolder(pictures);
-    launch();
-    advance(6);
+    arrangeOnLaunch(pictures, engineOn(hideSetting));
     presses = sim.mac.keyPresses();
     sim.finder().setShowsAllFiles(true);
   }
@@ -35,11 +30,16 @@ TEST_F(HiddenFiles, KeyPressOnceThenAtMostEveryEightSecondsWhileShown) {
   EXPECT_EQ(newPresses(), 2) << "a key press while dot files were already hidden";
 }
 
-TEST_F(HiddenFiles, NothingWithTheSettingOff) {
+TEST_F(HiddenFiles, NothingWithTheSettingOffAndAtOnceWhenSwitchedOn) {
   arrangedFolderWithDotFiles(false);
   advance(30);
   EXPECT_EQ(newPresses(), 0);
   EXPECT_TRUE(sim.finder().showsAllFiles());
+  auto preferences = model->preferences().get();
+  preferences.hideOnNavigation = true;
+  model->setPreferences(preferences);
+  advance(3);
+  EXPECT_FALSE(sim.finder().showsAllFiles()) << "the change re-arranges with a hide request or repairs at once";
 }
 
 TEST_F(HiddenFiles, NeverWhileTheUserTypesOrTheFinderIsBehind) {
@@ -74,32 +74,19 @@ TEST_F(HiddenFiles, ThirtySecondsAfterAFailure) {
 TEST_F(HiddenFiles, NeverPressedTwiceWhileThePreferenceCatchesUp) {
   for (const bool navigate : {false, true}) {
     SCOPED_TRACE(navigate ? "the next folder's arrangement" : "the next poll's repair");
-    std::filesystem::remove_all(storageFolder());
-    auto preferences = engineOn();
-    preferences.hideOnNavigation = true;
-    writeSettings(preferences);
     sim.finder().setShowsAllFiles(true);
     const int window = openFolder(pictures);
     // The arrangement's key press lands between two polls, less than a second before the next.
     sim.mac.slowEvent({"System Events", "key code", ""}, 1.0);
     if (navigate) sim.mac.at(3.95, [window](SimFinder& finder) { finder.navigate(window, documents); });
     const int before = sim.mac.keyPresses();
+    writeSettings(engineOn(true));
     launch();
     advance(8);
     EXPECT_EQ(sim.mac.keyPresses(), before + 1) << diagnostics.str();
     EXPECT_FALSE(sim.finder().showsAllFiles());
-    shutDown();
+    forgetAll();
   }
-}
-
-TEST_F(HiddenFiles, SwitchingTheSettingOnActsAtOnce) {
-  arrangedFolderWithDotFiles(false);
-  advance(7);
-  auto preferences = model->preferences().get();
-  preferences.hideOnNavigation = true;
-  model->setPreferences(preferences);
-  advance(8);
-  EXPECT_FALSE(sim.finder().showsAllFiles()) << "the change re-arranges with a hide request or repairs at once";
 }
 
 }  // namespace

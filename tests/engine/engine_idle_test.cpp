@@ -9,10 +9,7 @@ using Idle = EngineTest;
 constexpr FolderArrangement kindByName{true, ArrangeKey::kind, ArrangeKey::name};
 
 TEST_F(Idle, AWindowShowingNoFolderCostsOneQueryPerChange) {
-  writeSettings(engineOn());
-  const int window = openFolder(pictures);
-  launch();
-  advance(6);
+  const int window = arrangeOnLaunch(pictures);
   for (const char* place : {"Recents", "AirDrop", "Search", "Network"}) {
     SCOPED_TRACE(place);
     sim.finder().navigate(window, place);
@@ -25,36 +22,29 @@ TEST_F(Idle, AWindowShowingNoFolderCostsOneQueryPerChange) {
   EXPECT_EQ(activityTitles(), std::vector<std::string>{"已应用文件种类分组"}) << "no failure was logged";
 }
 
-// A card without a volume UUID is never confirmed, and the Finder forgets its arrangement.
+// A card without a volume UUID is never confirmed, and the Finder forgets its arrangement: it is
+// arranged on every return, whatever the way back, but once per visit.
 TEST_F(Idle, ACardWithoutVolumeIdIsArrangedOnEveryReturn) {
-  sim.volumes.mount({card, {std::string("SD"), std::nullopt, false, true, false, 32000000000, 1000000000}, false});
-  sim.volumes.addFolder(cardPhotos);
+  mountCard(std::nullopt);
   auto preferences = engineOn();
-  LocationRule excluded;
-  excluded.name = "Documents";
-  excluded.path = documents;
-  excluded.excluded = true;
-  preferences.rules = {excluded};
-  writeSettings(preferences);
-  const int window = openFolder(pictures);
-  launch();
-  advance(6);
+  preferences.rules = {folderRule(documents, Grouping::kind, true)};
+  const int window = arrangeOnLaunch(pictures, preferences);
   for (const std::string& through : {pictures, documents, std::string("Recents")}) {
     SCOPED_TRACE(through);
     sim.finder().setArrangement(cardPhotos, FinderView::icon, {});
     sim.finder().navigate(window, cardPhotos);
     advance(6);
     EXPECT_EQ(shown(cardPhotos), kindByName);
+    const int arranged = arrangements();
+    advance(20);
+    EXPECT_EQ(arrangements(), arranged) << "arranged twice within one visit";
     sim.finder().navigate(window, through);
     advance(6);
   }
 }
 
 TEST_F(Idle, ApplyNowEndsWithTheNextProcessedFolder) {
-  writeSettings(engineOn());
-  openFolder(pictures);
-  launch();
-  advance(6);
+  arrangeOnLaunch(pictures);
   struct Case {
     const char* reason;
     std::function<void()> before, after;

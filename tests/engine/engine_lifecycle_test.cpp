@@ -8,60 +8,13 @@ namespace {
 
 using Lifecycle = EngineTest;
 
-ActivityEntry arranged(std::string path, std::string group, std::string sort, double date) {
-  ActivityEntry entry;
-  entry.date = Date{date};
-  entry.title = "已应用文件种类分组";
-  entry.detail = "全局默认 · 按名称排序";
-  entry.path = std::move(path);
-  entry.success = true;
-  entry.previousGroup = std::move(group);
-  entry.previousSort = std::move(sort);
-  return entry;
-}
-
 TEST_F(Lifecycle, WithoutSettingsTheEngineStartsOffWithTheDefaults) {
   launch();
   EXPECT_EQ(model->preferences().get(), Preferences{});
   EXPECT_EQ(model->currentSource().get(), "等待打开 Finder 文件夹");
-  EXPECT_TRUE(model->legacyReady());
   advance(10);
   EXPECT_EQ(allEvents(), 0);
-}
-
-TEST_F(Lifecycle, UnreadableSettingsAreKeptAsideBeforeTheFirstSave) {
-  const std::string damaged = "{\"engineEnabled\" : true, \"rules\" : [ {\"id\" : 1} ] }";
-  writeFile("preferences.json", damaged);
-  launch();
-  EXPECT_FALSE(model->preferences()->engineEnabled);
-  auto preferences = model->preferences().get();
-  preferences.grouping = Grouping::size;
-  model->setPreferences(preferences);
-  advance(1);
-  const auto kept = keptAside(storageFolder());
-  ASSERT_EQ(kept.size(), 1u);
-  EXPECT_EQ(contents(kept.front()), damaged);
-  EXPECT_NE(contents(storageFolder() / "preferences.json"), damaged);
-}
-
-TEST_F(Lifecycle, ArchiveIsSeededFromOldLogEntriesOldestFirst) {
-  const std::vector<ActivityEntry> log{
-      arranged(documents, "Size", "Tags", 300),    // newest
-      arranged(documents, "None", "Name", 200),    // oldest for Documents: wins
-      arranged(pictures, "Kind", "Date Added", 100),
-  };
-  std::filesystem::create_directories(storageFolder());
-  ASSERT_TRUE(Storage::save(toJson(log), storageFolder() / "activity.json"));
-  FinderLayoutArchive existing;
-  existing.remember({pictures, "*", std::nullopt, "Tags", "Size"}, std::nullopt);
-  ASSERT_TRUE(Storage::save(toJson(existing), storageFolder() / "finder-layouts.json"));
-  launch();
-  const auto& layouts = model->layouts();
-  EXPECT_EQ(layouts.original(documents, "icon view", std::nullopt)->group, "None");
-  EXPECT_EQ(layouts.original(pictures, "list view", std::nullopt)->group, "Tags") << "existing records stay";
-  advance(1);
-  EXPECT_TRUE(Storage::read<FinderLayoutArchive>(storageFolder() / "finder-layouts.json").has_value())
-      << "the seeded archive is saved at launch";
+  EXPECT_TRUE(Storage::read<FinderLayoutArchive>(storageFolder() / "finder-layouts.json")) << "saved at launch";
 }
 
 TEST_F(Lifecycle, WhatChangesTheRuleRevision) {
@@ -96,39 +49,13 @@ TEST_F(Lifecycle, WhatChangesTheRuleRevision) {
 }
 
 TEST_F(Lifecycle, MountMakesTheEngineLookAtTheFrontWindowAgain) {
-  writeSettings(engineOn());
-  openFolder(pictures);
-  launch();
-  advance(6);
+  arrangeOnLaunch(pictures);
   const int before = finderEvents();
   advance(10);
   ASSERT_EQ(finderEvents(), before);
   sim.workspace.postDidMount();
   advance(3);
   EXPECT_GT(finderEvents(), before);
-}
-
-TEST_F(Lifecycle, ExternalDiskWithoutVolumeIdIsArrangedOnEveryVisitButOncePerVisit) {
-  sim.volumes.mount({card, {std::string("SD"), std::nullopt, false, true, false, 32000000000, 1000000000}, false});
-  sim.volumes.addFolder(cardPhotos);
-  writeSettings(engineOn());
-  const int window = openFolder(cardPhotos);
-  launch();
-  advance(6);
-  ASSERT_TRUE(shown(cardPhotos).grouped) << diagnostics.str();
-  const int firstVisit = sim.mac.scriptsCompiled();
-  advance(20);
-  EXPECT_EQ(sim.mac.scriptsCompiled(), firstVisit) << "arranged twice within one visit";
-  sim.finder().navigate(window, pictures);
-  advance(6);
-  sim.finder().setArrangement(cardPhotos, FinderView::icon, {});
-  sim.finder().navigate(window, cardPhotos);
-  advance(6);
-  EXPECT_TRUE(shown(cardPhotos).grouped) << "the second visit was not arranged again";
-  EXPECT_EQ(model->currentPath().get(), cardPhotos);
-  const auto cardEntries = std::count_if(model->activities()->begin(), model->activities()->end(),
-                                         [](const ActivityEntry& e) { return e.path == cardPhotos; });
-  EXPECT_EQ(cardEntries, 2);
 }
 
 // The Finder keeps a card's arrangement on the card, so a card is confirmed per device.
@@ -150,8 +77,7 @@ TEST_F(Lifecycle, ACardWithAVolumeIdIsConfirmedPerDevice) {
   };
   for (const auto& visit : visits) {
     SCOPED_TRACE(visit.reason);
-    sim.volumes.mount({card, {std::string("SD"), visit.uuid, false, true, false, 32000000000, 1000000000}, false});
-    sim.volumes.addFolder(cardPhotos);
+    mountCard(visit.uuid);
     sim.workspace.postDidMount();
     const int window = openFolder(cardPhotos, FinderView::icon, visit.arranged ? FolderArrangement{} : kindByName);
     const int before = arrangements();
@@ -195,14 +121,14 @@ TEST_F(Lifecycle, QuittingWaitsForTheRunningScriptAndEverySave) {
 }
 
 TEST_F(Lifecycle, LogKeepsTheNewestFiveHundred) {
-  std::vector<ActivityEntry> full;
-  for (int i = 0; i < 500; ++i) full.push_back(arranged("/f" + std::to_string(i), "None", "Name", 1000 - i));
+  std::vector<ActivityEntry> full(500);
+  for (int i = 0; i < 500; ++i) full[i].path = "/f" + std::to_string(i);
   std::filesystem::create_directories(storageFolder());
   ASSERT_TRUE(Storage::save(toJson(full), storageFolder() / "activity.json"));
   launch();
   model->log("newest", "detail", std::nullopt, true);
   ASSERT_EQ(model->activities()->size(), 500u);
-  EXPECT_EQ(model->activities()->front().title, "newest");
+  EXPECT_EQ(latest().title, "newest");
   EXPECT_EQ(model->activities()->back().path, "/f498");
   advance(1);
   EXPECT_EQ(Storage::read<std::vector<ActivityEntry>>(storageFolder() / "activity.json")->size(), 500u);
@@ -210,19 +136,30 @@ TEST_F(Lifecycle, LogKeepsTheNewestFiveHundred) {
 
 TEST_F(Lifecycle, ExportWritesTheLogWhereTheUserChose) {
   launch();
-  const auto target = root / "export.json";
-  sim.alerts.answerPanel(target.string());
-  model->exportActivity();
+  const auto target = root() / "export.json";
+  for (const auto& answer :
+       {std::optional(target.string()), std::optional<std::string>(), std::optional((target / "x").string())}) {
+    sim.alerts.answerPanel(answer);
+    model->exportActivity();
+  }
   EXPECT_EQ(sim.alerts.panels().front().proposedName, "Finder运行记录.json");
-  EXPECT_EQ(contents(target), "[\n\n]");
-  sim.alerts.answerPanel(std::nullopt);
-  model->exportActivity();
-  sim.alerts.answerPanel((root / "missing" / "\0x").string());
-  model->log("entry", "detail", std::nullopt, true);
-  sim.alerts.answerPanel("/proc/forbidden/export.json");
-  model->exportActivity();
-  ASSERT_TRUE(model->message().get());
-  EXPECT_TRUE(model->message().get()->starts_with("导出失败："));
+  EXPECT_EQ(contents(target), "[\n\n]") << "an empty log is an empty list";
+  EXPECT_EQ(model->message().get(), "导出失败：Not a directory") << "a folder that is a file cannot hold it";
+}
+
+// Blocks that come back after the engine is gone find nothing to act on.
+TEST_F(Lifecycle, AnEngineGoneWhileItsWorkRunsIsLeftAlone) {
+  writeSettings(engineOn());
+  openFolder(pictures);
+  sim.mac.setEventLatency(0.5);
+  launch();
+  advance(2.2);
+  model->refreshEnvironment(true);
+  model->verifyAutomation();
+  model.reset();
+  const int clicks = sim.mac.menuClicks();
+  advance(30);
+  EXPECT_EQ(sim.mac.menuClicks(), clicks) << "an arrangement started for an engine that is gone";
 }
 
 }  // namespace

@@ -5,19 +5,13 @@ namespace {
 
 using Locations = EngineTest;
 
-LocationRule bookmarked(const std::string& path, SimFolderBookmarks& bookmarks) {
-  LocationRule rule;
-  rule.name = path;
-  rule.path = path;
-  rule.includeChildren = true;
-  bookmarks.setReachable(path, true);
-  rule.bookmark = bookmarks.create(path);
-  return rule;
-}
-
 TEST_F(Locations, BookmarkedFoldersAreHeldOpenOnceEach) {
   auto preferences = engineOn();
-  preferences.rules = {bookmarked(pictures, sim.bookmarks), bookmarked(documents, sim.bookmarks)};
+  for (const auto& path : {pictures, documents}) {
+    sim.bookmarks.setReachable(path, true);
+    preferences.rules.push_back(folderRule(path));
+    preferences.rules.back().bookmark = sim.bookmarks.create(path);
+  }
   sim.bookmarks.setReachable(documents, false);
   writeSettings(preferences);
   launch();

@@ -35,23 +35,18 @@ TEST_F(Originals, TheFirstKnownOriginalOfAFolderWins) {
            R"(":{"path":")" + decomposed + R"(","view":"icon view","group":"Size","sort":"Tags","volumeID":")" +
            rootUuid + R"("}}})"},
   };
+  auto preferences = engineOn();
+  preferences.sorting = Sorting::size;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
-    std::filesystem::remove_all(storageFolder());
     if (*c.activity) writeFile("activity.json", c.activity);
     if (!c.archive.empty()) writeFile("finder-layouts.json", c.archive);
-    openFolder(c.path, FinderView::icon, arrangedByEarlierBuild);
-    auto preferences = engineOn();
-    preferences.sorting = Sorting::size;
-    writeSettings(preferences);
-    launch();
-    advance(6);
+    arrangeOnLaunch(c.path, preferences, arrangedByEarlierBuild);
     ASSERT_EQ(shown(c.path).sortKey, ArrangeKey::size) << diagnostics.str();
-    const auto recorded = original(c.path);
-    ASSERT_TRUE(recorded);
-    EXPECT_EQ(recorded->group, "Size");
-    EXPECT_EQ(recorded->sort, "Tags");
-    shutDown();
+    ASSERT_TRUE(original(c.path));
+    EXPECT_EQ(original(c.path)->group, "Size");
+    EXPECT_EQ(original(c.path)->sort, "Tags");
+    forgetAll();
   }
 }
 
@@ -85,7 +80,6 @@ TEST_F(Originals, SaveErrorsNameTheirDocumentAndAnUnreadableOneIsNeverSavedOver)
   const std::string damaged = R"({"damaged": )";
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
-    std::filesystem::remove_all(storageFolder());
     writeSettings(engineOn());
     writeFile(c.file, damaged);
     openFolder(pictures);
@@ -106,7 +100,7 @@ TEST_F(Originals, SaveErrorsNameTheirDocumentAndAnUnreadableOneIsNeverSavedOver)
     c.save();
     advance(6);
     EXPECT_EQ(model->message().get(), c.message + std::string("Is a directory")) << "the writer's own error";
-    shutDown();
+    forgetAll();
   }
 }
 
@@ -128,17 +122,18 @@ TEST_F(Originals, ASplitArrangementKeepsTheFindersTitles) {
          sim.mac.slowEvent({"System Events", "key code", ""}, 10);
        },
        [] {}},
+      {"the Finder lost the front after the last click, before the key press",
+       [this] {
+         sim.finder().setShowsAllFiles(true);
+         sim.finder().loseFrontAfterMenuClicks(4);
+       },
+       [this] { sim.finder().setFrontmost(true); }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
-    std::filesystem::remove_all(storageFolder());
-    auto preferences = engineOn();
-    preferences.hideOnNavigation = true;
-    writeSettings(preferences);
-    openFolder(pictures, FinderView::icon, finders);
     c.fault();
-    launch();
-    advance(10);
+    arrangeOnLaunch(pictures, engineOn(true), finders);
+    advance(4);
     ASSERT_TRUE(original(pictures));
     EXPECT_EQ(original(pictures)->group, "Size") << diagnostics.str();
     EXPECT_EQ(original(pictures)->sort, "Date Added");
@@ -146,11 +141,10 @@ TEST_F(Originals, ASplitArrangementKeepsTheFindersTitles) {
     advance(36);
     EXPECT_EQ(shown(pictures), arrangedByEarlierBuild);
     ASSERT_FALSE(model->activities()->empty());
-    const auto& entry = model->activities()->front();
-    EXPECT_EQ(entry.title, "已应用文件种类分组") << diagnostics.str();
-    EXPECT_EQ(entry.previousGroup, "Size");
-    EXPECT_EQ(entry.previousSort, "Date Added");
-    shutDown();
+    EXPECT_EQ(latest().title, "已应用文件种类分组") << diagnostics.str();
+    EXPECT_EQ(latest().previousGroup, "Size");
+    EXPECT_EQ(latest().previousSort, "Date Added");
+    forgetAll();
   }
 }
 
@@ -161,7 +155,7 @@ TEST_F(Originals, ADroppedArrangementStillKeepsTheFindersTitles) {
   openFolder(pictures, FinderView::icon, {false, ArrangeKey::kind, ArrangeKey::size});
   sim.mac.setEventLatency(0.01);
   launch();
-  auto changeRule = model->busy().subscribe([this](bool busy) {
+  const auto changeRule = model->busy().subscribe([this](bool busy) {
     if (!busy || model->preferences()->grouping == Grouping::size) return;
     dispatch.main().asyncAfter(0.05, [this] {
       auto preferences = model->preferences().get();
@@ -173,9 +167,9 @@ TEST_F(Originals, ADroppedArrangementStillKeepsTheFindersTitles) {
   ASSERT_TRUE(original(pictures));
   EXPECT_EQ(original(pictures)->sort, "Size");
   ASSERT_EQ(model->activities()->size(), 1u) << diagnostics.str();
-  EXPECT_EQ(model->activities()->front().title, "已应用文件大小分组");
-  EXPECT_EQ(model->activities()->front().previousGroup, "None");
-  EXPECT_EQ(model->activities()->front().previousSort, "Size");
+  EXPECT_EQ(latest().title, "已应用文件大小分组");
+  EXPECT_EQ(latest().previousGroup, "None");
+  EXPECT_EQ(latest().previousSort, "Size");
 }
 
 }  // namespace
