@@ -1,5 +1,6 @@
 #include "app/demo.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "engine/app_model.h"
 #include "i18n/l.h"
 #include "model/settings_document.h"
+#include "platform/alerts.h"
 #include "sim/sim_home.h"
 #include "sim/simulated_mac.h"
 
@@ -32,6 +34,8 @@ const std::string cardRule = "Trip card";
 
 // What the Finder should show once the engine has arranged a folder.
 constexpr FolderArrangement untouched{};
+// How the user had Pictures before the engine first arranged it.
+constexpr FolderArrangement picturesBySize{false, ArrangeKey::kind, ArrangeKey::size};
 constexpr FolderArrangement byDefault{true, ArrangeKey::kind, ArrangeKey::name};
 constexpr FolderArrangement byPicturesRule{true, ArrangeKey::modified, ArrangeKey::name};
 constexpr FolderArrangement byCardRule{true, ArrangeKey::kind, ArrangeKey::modified};
@@ -127,6 +131,9 @@ class DemoTour {
   void insertCard();
   void renameCard();
   void showDotFiles();
+  void undoCardArrangement();
+  void restorePictures();
+  void exportAndImportRules();
   void quit();
 
   FolderArrangement shown(const std::string& path, FinderView view = FinderView::icon);
@@ -180,7 +187,8 @@ bool DemoTour::run() {
 void DemoTour::buildWorld() {
   say("demo storage " + folder_.string() + " (removed at the end)");
   SimHome::furnish(sim_.volumes);
-  say("demo home " + home + ": Pictures, Documents, Downloads, Applications/Tool.app");
+  sim_.finder().setArrangement(pictures, FinderView::icon, picturesBySize);
+  say("demo home " + home + ": Pictures (the user sorts it by size), Documents, Downloads, Applications/Tool.app");
   std::filesystem::create_directories(folder_ / "home");
   if (const auto saved = Storage::save(toJson(settings_), host_.storage().preferencesURL()); !saved) {
     say("demo could not write the settings: " + saved.error());
@@ -236,6 +244,19 @@ std::vector<DemoStep> DemoTour::steps() {
          return sim_.mac.keyPresses() > userKeyPresses_ && !sim_.finder().showsAllFiles();
        },
        16},
+      {"undo the arrangement of " + renamedPhotos + " from the log", [this] { undoCardArrangement(); },
+       "the card's photos as the Finder showed them before, automatic arrangement paused",
+       [this] { return shown(renamedPhotos) == untouched && !model_->preferences()->engineEnabled && !logUnchanged(); }},
+      {"open " + pictures + " and restore the Finder's own arrangement", [this] { restorePictures(); },
+       "ungrouped and sorted by size again, as before the first change", [this] {
+         const auto now = shown(pictures);
+         return !now.grouped && now.sortKey == picturesBySize.sortKey && !model_->busy().get();
+       }},
+      {"export the rules, delete the card's rule and import the export back", [this] { exportAndImportRules(); },
+       "both rules are back and the settings before the import were kept aside", [this] {
+         return model_->preferences()->rules == settings_.rules && !logUnchanged() &&
+                std::filesystem::exists(host_.storage().url(Storage::importBackupFile));
+       }},
       {"quit", [this] { quit(); }, "the engine stopped after its last script; every entry is saved",
        [this] { return quitDone_ && everythingSaved(); }},
   };
@@ -326,6 +347,37 @@ void DemoTour::showDotFiles() {
     say(std::string("demo the Finder ") + (sim_.finder().showsAllFiles() ? "shows" : "does not show") + " dot files");
   }
   sim_.input.typed();
+}
+
+// The entry of the card's arrangement names the window it was made in, still in front.
+void DemoTour::undoCardArrangement() {
+  const auto log = model_->activities().get();
+  const auto entry = std::ranges::find_if(log, [](const ActivityEntry& e) { return e.path == renamedPhotos; });
+  if (entry == log.end()) {
+    say("demo the log holds no arrangement of " + renamedPhotos);
+    return;
+  }
+  model_->undo(*entry);
+}
+
+void DemoTour::restorePictures() {
+  {
+    const auto world = sim_.lockWorld();
+    sim_.finder().navigate(window_, pictures);
+  }
+  sim_.alerts.answerAlert(Alerts::firstButton);
+  model_->restoreCurrentFolder();
+}
+
+void DemoTour::exportAndImportRules() {
+  const auto file = (folder_ / "rules.json").string();
+  sim_.alerts.answerPanel(file);
+  model_->exportPreferences();
+  model_->deleteRule(model_->preferences()->rules.back().id);
+  say("demo rules before the import: " + std::to_string(model_->preferences()->rules.size()));
+  sim_.alerts.answerPanel(file);
+  sim_.alerts.answerAlert(Alerts::firstButton);
+  model_->importPreferences();
 }
 
 void DemoTour::quit() {

@@ -36,7 +36,8 @@ Preferences demoSettings();
 // Builds a small made-up simulated Mac, runs the engine over it on `dispatch` and walks it
 // through a tour: turning it on, opening folders, switching a view, looking into a package,
 // inserting a card that a device rule follows and renaming it, showing dot files that should
-// stay hidden, and quitting. Prints each step, each new activity entry and whether what the
+// stay hidden, undoing an arrangement from the log, restoring a folder to the Finder's own
+// arrangement, exporting the rules and importing them back, and quitting. Prints each step, each new activity entry and whether what the
 // step should bring about happened. Every step gives up after a few seconds, so the tour ends
 // within a minute; answers whether every check held.
 bool runDemoTour(Dispatch& dispatch, DemoLoop& loop, const DemoOptions& options);
