@@ -20,7 +20,7 @@ class Commands : public EngineTest {
 TEST_F(Commands, ChoosingAFolderOrDeviceOpensItsRuleElseANewOne) {
   auto preferences = engineOn();
   preferences.grouping = Grouping::size;
-  preferences.rules = {folderRule(pictures), deviceRule()};
+  preferences.rules = {pathRule(pictures), deviceRule()};
   writeSettings(preferences);
   launch();
   sim.bookmarks.setReachable(documents, true);
@@ -52,14 +52,14 @@ TEST_F(Commands, ChoosingAFolderOrDeviceOpensItsRuleElseANewOne) {
 
 TEST_F(Commands, SavingAndDeletingRules) {
   auto preferences = engineOn();
-  preferences.rules = {folderRule(pictures), folderRule(documents)};
+  preferences.rules = {pathRule(pictures), pathRule(documents)};
   writeSettings(preferences);
   launch();
   auto edited = rules()[0];
   edited.name = " \n\u3000";
   edited.excluded = true;
   model->saveRule(edited);
-  model->saveRule(folderRule(reports, Grouping::size));
+  model->saveRule(pathRule(reports, Grouping::size));
   EXPECT_EQ(rules()[0].name, "Pictures") << "a blank name stores the folder's last component";
   EXPECT_EQ(rules()[0].id, edited.id) << "an existing id keeps its position";
   EXPECT_EQ(rules()[2].path, reports) << "a new id is appended";
@@ -81,7 +81,7 @@ TEST_F(Commands, SavingAndDeletingRules) {
 TEST_F(Commands, ARuleSavedForTheOpenFolderTakesEffectAtTheNextTick) {
   arrangeOnLaunch(pictures);
   ASSERT_EQ(shown(pictures).groupKey, ArrangeKey::kind);
-  model->saveRule(folderRule(pictures, Grouping::size));
+  model->saveRule(pathRule(pictures, Grouping::size));
   EXPECT_EQ(delegate.ruleChanges, 1) << "the shell closes the panel and applies";
   advance(3);
   EXPECT_EQ(shown(pictures).groupKey, ArrangeKey::size);
@@ -90,17 +90,17 @@ TEST_F(Commands, ARuleSavedForTheOpenFolderTakesEffectAtTheNextTick) {
 
 TEST_F(Commands, ExportWritesThePortableForm) {
   auto preferences = engineOn();
-  preferences.rules = {folderRule(pictures)};
+  preferences.rules = {pathRule(pictures)};
   preferences.rules[0].bookmark = Bytes{1, 2, 3};
   writeSettings(preferences);
   launch();
-  const auto target = root() / "out" / "rules.json";
+  const auto target = root / "out" / "rules.json";
   sim.alerts.answerPanel(target.string());
   model->exportPreferences();
   EXPECT_EQ(sim.alerts.panels().back(), FilePanelRequest::save("Tidyframe规则.json", {"json"}));
   EXPECT_EQ(Storage::read<Preferences>(target), PreferenceImport::portable(preferences));
   EXPECT_EQ(model->preferences().get(), preferences) << "the live settings keep bookmarks and the switch";
-  sim.alerts.answerPanel((root() / "out" / "rules.json" / "x.json").string());
+  sim.alerts.answerPanel((root / "out" / "rules.json" / "x.json").string());
   model->exportPreferences();
   EXPECT_TRUE(model->message().get()->starts_with("导出失败：")) << "a parent that is a file cannot hold it";
 }
@@ -127,14 +127,14 @@ TEST_F(Commands, ImportReplacesTheSettingsOnlyWhenEverythingHolds) {
     std::filesystem::remove_all(storageFolder());
     auto current = engineOn();
     current.engineEnabled = c.engineOn;
-    current.rules = {folderRule(reports)};
+    current.rules = {pathRule(reports)};
     current.rules[0].bookmark = Bytes{9};
     writeSettings(current);
     if (c.backupFails) std::filesystem::create_directories(storageFolder() / "before-import.json" / "x");
     Preferences file;
-    for (const auto& path : c.paths) file.rules.push_back(folderRule(path));
+    for (const auto& path : c.paths) file.rules.push_back(pathRule(path));
     if (c.duplicateIds) file.rules[1].id = file.rules[0].id;
-    const auto source = root() / "import.json";
+    const auto source = root / "import.json";
     ASSERT_TRUE(Storage::save(file, source));
     launch();
     sim.alerts.answerPanel(source.string());
@@ -161,11 +161,11 @@ TEST_F(Commands, ImportConfirmationSpeaksTheInterfaceLanguage) {
   writeSettings(preferences);
   Preferences file;
   file.language = "en";
-  for (int i = 0; i < 1200; i += 100) file.rules.push_back(folderRule("/r/" + std::to_string(i)));
-  ASSERT_TRUE(Storage::save(file, root() / "import.json"));
+  for (int i = 0; i < 1200; i += 100) file.rules.push_back(pathRule("/r/" + std::to_string(i)));
+  ASSERT_TRUE(Storage::save(file, root / "import.json"));
   lookup = &tables;
   launch();
-  sim.alerts.answerPanel((root() / "import.json").string());
+  sim.alerts.answerPanel((root / "import.json").string());
   model->importPreferences();
   EXPECT_EQ(sim.alerts.alerts().back().informative,
             "Location rules to import: 12. Your current settings are backed up first.");

@@ -22,7 +22,7 @@ TEST_F(Cycle, TheFirstFolderAfterLaunch) {
       {"arranged by the global default", [](Preferences&) {}, FinderView::icon, untouched, kindByName,
        "已应用文件种类分组", std::nullopt, "全局默认"},
       {"an excluded folder is left alone but shows why",
-       [](Preferences& p) { p.rules = {folderRule(pictures, Grouping::size, true)}; }, FinderView::icon, untouched,
+       [](Preferences& p) { p.rules = {pathRule(pictures, Grouping::size, true)}; }, FinderView::icon, untouched,
        untouched, std::nullopt, "old notice", "此位置已排除"},
       {"the gallery view only sorts", [](Preferences& p) { p.sorting = Sorting::modified; }, FinderView::gallery,
        untouched, {false, ArrangeKey::kind, ArrangeKey::modified}, "已应用修改日期排序", "此 Finder 视图仅支持排序",

@@ -58,9 +58,8 @@ class EngineTest : public ::testing::Test {
     }
   }
 
-  const std::filesystem::path& root() const { return temporary.path(); }
-  std::filesystem::path home() const { return root() / "home"; }
-  std::filesystem::path storageFolder() const { return root() / "storage"; }
+  std::filesystem::path home() const { return root / "home"; }
+  std::filesystem::path storageFolder() const { return root / "storage"; }
 
   // Writes the settings document the engine will read at launch.
   void writeSettings(const Preferences& preferences) {
@@ -78,7 +77,7 @@ class EngineTest : public ::testing::Test {
     preferences.hideOnNavigation = hideDotFiles;
     return preferences;
   }
-  static LocationRule folderRule(const std::string& path, Grouping grouping = Grouping::kind, bool excluded = false) {
+  static LocationRule pathRule(const std::string& path, Grouping grouping = Grouping::kind, bool excluded = false) {
     LocationRule rule;
     rule.name = lastPathComponent(path);
     rule.path = path;
@@ -179,6 +178,7 @@ class EngineTest : public ::testing::Test {
   }
 
   TemporaryFolder temporary;
+  const std::filesystem::path root = temporary.path();
   VirtualDispatch dispatch{Date{786000000}};
   std::shared_ptr<DispatchQueue> world = dispatch.makeSerialQueue("sim.world");
   SimulatedMac sim{dispatch, *world};

@@ -27,7 +27,7 @@ TEST_F(Idle, AWindowShowingNoFolderCostsOneQueryPerChange) {
 TEST_F(Idle, ACardWithoutVolumeIdIsArrangedOnEveryReturn) {
   mountCard(std::nullopt);
   auto preferences = engineOn();
-  preferences.rules = {folderRule(documents, Grouping::kind, true)};
+  preferences.rules = {pathRule(documents, Grouping::kind, true)};
   const int window = arrangeOnLaunch(pictures, preferences);
   for (const std::string& through : {pictures, documents, std::string("Recents")}) {
     SCOPED_TRACE(through);

@@ -136,7 +136,7 @@ TEST_F(Lifecycle, LogKeepsTheNewestFiveHundred) {
 
 TEST_F(Lifecycle, ExportWritesTheLogWhereTheUserChose) {
   launch();
-  const auto target = root() / "export.json";
+  const auto target = root / "export.json";
   for (const auto& answer :
        {std::optional(target.string()), std::optional<std::string>(), std::optional((target / "x").string())}) {
     sim.alerts.answerPanel(answer);

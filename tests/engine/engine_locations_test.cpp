@@ -9,7 +9,7 @@ TEST_F(Locations, BookmarkedFoldersAreHeldOpenOnceEach) {
   auto preferences = engineOn();
   for (const auto& path : {pictures, documents}) {
     sim.bookmarks.setReachable(path, true);
-    preferences.rules.push_back(folderRule(path));
+    preferences.rules.push_back(pathRule(path));
     preferences.rules.back().bookmark = sim.bookmarks.create(path);
   }
   sim.bookmarks.setReachable(documents, false);
