@@ -1,13 +1,42 @@
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
 #include <stdlib.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <filesystem>
+#include <new>
 #include <stdexcept>
 
 #include "model/settings_document.h"
 #include "storage/activity_entry.h"
+#include "storage/finder_layout_archive.h"
 #include "storage/storage.h"
+
+// Every allocation of this program is counted, so a benchmark can report the most heap its
+// work held at once.
+namespace {
+std::atomic<std::size_t> heapInUse{0};
+std::atomic<std::size_t> heapPeak{0};
+}  // namespace
+
+[[gnu::noinline]] void* operator new(std::size_t size) {
+  void* memory = std::malloc(size ? size : 1);
+  if (!memory) throw std::bad_alloc();
+  const auto now = heapInUse.fetch_add(malloc_usable_size(memory), std::memory_order_relaxed) +
+                   malloc_usable_size(memory);
+  auto peak = heapPeak.load(std::memory_order_relaxed);
+  while (now > peak && !heapPeak.compare_exchange_weak(peak, now, std::memory_order_relaxed)) {
+  }
+  return memory;
+}
+[[gnu::noinline]] void operator delete(void* memory) noexcept {
+  if (!memory) return;
+  heapInUse.fetch_sub(malloc_usable_size(memory), std::memory_order_relaxed);
+  std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept { operator delete(memory); }
 
 namespace tidyframe {
 namespace {
@@ -107,6 +136,47 @@ void BM_ActivityWrite(benchmark::State& state) { writeDocument(state, fullLog())
 void BM_ActivityRead(benchmark::State& state) { readDocument(state, fullLog()); }
 void BM_ActivityEncode(benchmark::State& state) { encodeDocument(state, fullLog()); }
 
+OriginalFinderLayout folder(int i) {
+  const std::string project = i % 4 == 0 ? "客户" : "Clients";
+  return {"/Users/demo/Documents/Projects/" + project + "/" + std::to_string(i) + "/Photos", "icon view",
+          "7A3F0C2E-1111-4222-8333-" + std::to_string(100000000000 + i % 7), "None", "Name"};
+}
+
+// An archive of `folders` folders as years of use leave it: each folder with its original
+// arrangement on its volume and its confirmed fingerprint; every fourth path holds CJK text.
+FinderLayoutArchive archiveOf(int folders) {
+  FinderLayoutArchive archive;
+  for (int i = 0; i < folders; ++i) archive.remember(folder(i), "kind:name:false");
+  return archive;
+}
+
+void BM_ArchiveRecord(benchmark::State& state) {
+  const BenchFolder bench;
+  const auto location = bench.file("finder-layouts.json");
+  auto archive = archiveOf(static_cast<int>(state.range(0)));
+  int next = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    archive.remember(folder(next++), "kind:name:false");
+    if (!Storage::save(archive, location)) state.SkipWithError("save failed");
+  }
+}
+
+void BM_ArchiveLoad(benchmark::State& state) {
+  const BenchFolder bench;
+  const Storage storage(bench.file(""));
+  if (!Storage::save(archiveOf(static_cast<int>(state.range(0))), storage.layoutsURL())) state.SkipWithError("save failed");
+  std::size_t peak = 0;
+  for (auto _ : state) {
+    const auto before = heapInUse.load();
+    heapPeak = before;
+    auto loaded = storage.load<FinderLayoutArchive>(Storage::layoutsFile, Date{0});
+    if (!loaded.value) state.SkipWithError("load failed");
+    peak = std::max(peak, heapPeak.load() - before);
+    benchmark::DoNotOptimize(loaded);
+  }
+  state.counters["peak_MB"] = static_cast<double>(peak) / (1 << 20);
+}
+
 constexpr int repetitions = 9;
 
 BENCHMARK(BM_SettingsWrite)->Unit(benchmark::kMillisecond)->Repetitions(repetitions)->ReportAggregatesOnly();
@@ -115,6 +185,9 @@ BENCHMARK(BM_SettingsEncode)->Unit(benchmark::kMillisecond)->Repetitions(repetit
 BENCHMARK(BM_ActivityWrite)->Unit(benchmark::kMillisecond)->Repetitions(repetitions)->ReportAggregatesOnly();
 BENCHMARK(BM_ActivityRead)->Unit(benchmark::kMillisecond)->Repetitions(repetitions)->ReportAggregatesOnly();
 BENCHMARK(BM_ActivityEncode)->Unit(benchmark::kMillisecond)->Repetitions(repetitions)->ReportAggregatesOnly();
+
+BENCHMARK(BM_ArchiveRecord)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly();
+BENCHMARK(BM_ArchiveLoad)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly();
 
 }  // namespace
 }  // namespace tidyframe

@@ -123,40 +123,45 @@ class Writer {
     return true;
   }
 
-  void writeString(std::string_view raw) {
-    const std::string text = unicode::repairedUtf8(raw);
-    out_ += '"';
-    for (char c : text) writeCharacter(c);
-    out_ += '"';
-  }
-
-  void writeCharacter(char c) {
-    switch (c) {
-      case '"': out_ += "\\\""; return;
-      case '\\': out_ += "\\\\"; return;
-      case '/': out_ += "\\/"; return;
-      case '\b': out_ += "\\b"; return;
-      case '\f': out_ += "\\f"; return;
-      case '\n': out_ += "\\n"; return;
-      case '\r': out_ += "\\r"; return;
-      case '\t': out_ += "\\t"; return;
-      default: break;
-    }
-    if (static_cast<unsigned char>(c) < 0x20) {
-      static constexpr char hex[] = "0123456789abcdef";
-      out_ += "\\u00";
-      out_ += hex[(c >> 4) & 0x0F];
-      out_ += hex[c & 0x0F];
-      return;
-    }
-    out_ += c;
-  }
+  void writeString(std::string_view raw) { appendJsonString(out_, raw); }
 
   std::string out_;
   std::string error_;
 };
 
+void appendCharacter(std::string& out, char c) {
+  switch (c) {
+    case '"': out += "\\\""; return;
+    case '\\': out += "\\\\"; return;
+    case '/': out += "\\/"; return;
+    case '\b': out += "\\b"; return;
+    case '\f': out += "\\f"; return;
+    case '\n': out += "\\n"; return;
+    case '\r': out += "\\r"; return;
+    case '\t': out += "\\t"; return;
+    default: break;
+  }
+  if (static_cast<unsigned char>(c) < 0x20) {
+    static constexpr char hex[] = "0123456789abcdef";
+    out += "\\u00";
+    out += hex[(c >> 4) & 0x0F];
+    out += hex[c & 0x0F];
+    return;
+  }
+  out += c;
+}
+
 }  // namespace
+
+void appendJsonString(std::string& out, std::string_view raw) {
+  if (!unicode::isValidUtf8(raw)) {
+    appendJsonString(out, unicode::repairedUtf8(raw));
+    return;
+  }
+  out += '"';
+  for (char c : raw) appendCharacter(out, c);
+  out += '"';
+}
 
 std::expected<std::string, std::string> writeJson(const Json& value) {
   Writer writer;

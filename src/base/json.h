@@ -21,6 +21,9 @@ inline constexpr int maximumJsonDepth = 512;
 // form: the answer is then an error naming it, never a document that cannot be read back.
 std::expected<std::string, std::string> writeJson(const Json& value);
 
+// Appends `raw` as a string of the stored-file style: quoted, escaped as writeJson() escapes.
+void appendJsonString(std::string& out, std::string_view raw);
+
 // Any valid JSON text (RFC 8259), as a value; an error message when it is not valid or nests
 // deeper than maximumJsonDepth.
 std::expected<Json, std::string> parseJson(std::string_view text);

@@ -73,7 +73,9 @@ void AppModel::loadDocuments() {
   ruleIndex_ = RuleIndex(preferences_.get());
   services_.l.setLanguage(preferences_->language);
   activities_.set(loaded<std::vector<ActivityEntry>>(Storage::activityFile).value_or(std::vector<ActivityEntry>{}));
-  layouts_ = loaded<FinderLayoutArchive>(Storage::layoutsFile).value_or(FinderLayoutArchive{});
+  auto archive = loadArchive(services_.storage, services_.dispatch.now());
+  notKeptAside_.insert(archive.notKeptAside.begin(), archive.notKeptAside.end());
+  layouts_ = std::move(archive.archive);
 }
 
 template <JsonDocument T>
@@ -97,10 +99,10 @@ bool AppModel::maySave(std::string_view fileName, std::string_view errorFormat) 
   return true;
 }
 
-void AppModel::saveDocument(std::string_view fileName, Json value, std::string_view errorFormat) {
+void AppModel::saveDocument(std::string_view fileName, DocumentUpdate update, std::string_view errorFormat) {
   if (!maySave(fileName, errorFormat)) return;
   std::weak_ptr<AppModel> weak = weak_from_this();
-  services_.writer.save(std::string(fileName), std::move(value), [weak, errorFormat](const std::string& error) {
+  services_.writer.save(std::string(fileName), std::move(update), [weak, errorFormat](const std::string& error) {
     if (auto self = weak.lock()) self->message_.set(self->services_.l.f(errorFormat, error));
   });
 }
@@ -149,7 +151,13 @@ void AppModel::reactToSettingsChange(const Preferences& old) {
 
 void AppModel::saveSettings() { saveDocument(Storage::preferencesFile, toJson(preferences_.get()), settingsSaveFailed); }
 
-void AppModel::saveArchive() { saveDocument(Storage::layoutsFile, toJson(layouts_), settingsSaveFailed); }
+// The changes are taken only once both files of the archive may be saved over, so none is lost.
+void AppModel::saveArchive(bool whole) {
+  if (!maySave(Storage::layoutsFile, settingsSaveFailed) || !maySave(Storage::layoutsJournalFile, settingsSaveFailed)) {
+    return;
+  }
+  saveDocument(Storage::layoutsFile, layouts_.takeUpdate(whole), settingsSaveFailed);
+}
 
 std::optional<std::string> AppModel::preferredColorScheme() const {
   const auto& appearance = preferences_->appearance;
@@ -290,6 +298,7 @@ void AppModel::prepareForQuit(Task completion) {
 
 void AppModel::resumeQuitting() {
   if (legacyTaskInFlight_ || !quitCompletion_) return;
+  saveArchive(true);
   services_.writer.flush(std::exchange(quitCompletion_, nullptr));
 }
 

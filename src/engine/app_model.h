@@ -160,9 +160,10 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   template <JsonDocument T>
   std::optional<T> loaded(std::string_view fileName);
   bool maySave(std::string_view fileName, std::string_view errorFormat);
-  void saveDocument(std::string_view fileName, Json value, std::string_view errorFormat);
+  void saveDocument(std::string_view fileName, DocumentUpdate update, std::string_view errorFormat);
   void saveSettings();
-  void saveArchive();
+  // `whole` rewrites the document when its journal holds any change, as at quit.
+  void saveArchive(bool whole = false);
 
   // Posts `work` to `queue`; its result runs on the main queue if the engine still exists.
   template <class Work, class Done>

@@ -1,7 +1,11 @@
 #include "storage/finder_layout_archive.h"
 
 #include <algorithm>
+#include <limits>
+#include <memory>
+#include <set>
 
+#include "base/unicode.h"
 #include "model/json_fields.h"
 #include "model/rule_resolver.h"
 
@@ -18,7 +22,15 @@ constexpr const char* view = "view";
 constexpr const char* volumeID = "volumeID";
 constexpr const char* group = "group";
 constexpr const char* sort = "sort";
+// Journal lines: a change of one key, or the confirmations of one folder forgotten.
+constexpr const char* key = "key";
+constexpr const char* original = "original";
+constexpr const char* forget = "forget";
 }  // namespace member
+
+// A journal line at most this many changes past the document's records, a quarter of them,
+// before the document is rewritten.
+constexpr std::size_t journalShare = 4;
 
 constexpr std::string_view externalVolumes = "/Volumes";
 
@@ -114,6 +126,128 @@ std::map<std::string, std::string> agreedConfirmations(const Candidates<std::str
   return result;
 }
 
+std::string journalLine(const Json& change) { return change.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+// Erases the confirmations of exactly the normalised `folder`; answers whether there were any.
+bool eraseConfirmations(std::map<std::string, std::string>& confirmed, const std::string& folder) {
+  bool erased = false;
+  auto entry = confirmed.lower_bound(folder + '\n');
+  while (entry != confirmed.end() && entry->first.starts_with(folder + '\n')) {
+    const bool same = pathOfKey(entry->first) == folder;
+    erased = erased || same;
+    entry = same ? confirmed.erase(entry) : std::next(entry);
+  }
+  return erased;
+}
+
+// One line of the journal, read.
+struct Change {
+  std::optional<std::string> key;
+  std::optional<OriginalFinderLayout> original;
+  std::optional<std::string> fingerprint;
+  std::optional<std::string> forget;
+};
+
+std::optional<Change> readChange(std::string_view line) {
+  JsonReader reader(line);
+  Change change;
+  const auto readOriginal = [&](JsonReader& record) {
+    change.original = readLayout(record);
+    return change.original.has_value();
+  };
+  JsonFields fields(reader, {member::key, member::confirmed, member::forget}, {{member::original, readOriginal}});
+  change.key = fields.optionalText(member::key);
+  change.fingerprint = fields.optionalText(member::confirmed);
+  change.forget = fields.optionalText(member::forget);
+  if (fields.failed() || !reader.finished()) return std::nullopt;
+  if (change.key ? !change.original && !change.fingerprint : !change.forget) return std::nullopt;
+  return change;
+}
+
+struct Journal {
+  // Whether the journal's first line names the document read.
+  bool extendsDocument = false;
+  bool torn = false;
+  std::vector<Change> changes;
+};
+
+// Nothing when a complete line does not read.
+std::optional<Journal> readJournal(std::string_view text, const std::optional<std::string>& document) {
+  Journal journal;
+  bool first = true;
+  for (std::size_t start = 0; start < text.size();) {
+    const auto end = text.find('\n', start);
+    if (end == std::string_view::npos) {
+      journal.torn = true;
+      break;
+    }
+    const auto line = text.substr(start, end + 1 - start);
+    start = end + 1;
+    if (std::exchange(first, false) && line.starts_with(R"({"extends":)")) {
+      journal.extendsDocument = document && line == Storage::journalHeader(*document);
+      continue;
+    }
+    auto change = readChange(line);
+    if (!change) return std::nullopt;
+    journal.changes.push_back(std::move(*change));
+  }
+  return journal;
+}
+
+// Within one journal the first original of a key wins, as remember() keeps it.
+void replay(FinderLayoutArchive& archive, Journal journal) {
+  std::set<std::string> replayed;
+  for (auto& change : journal.changes) {
+    if (change.original && replayed.insert(*change.key).second) {
+      archive.originals.insert_or_assign(*change.key, std::move(*change.original));
+    }
+    if (!journal.extendsDocument) continue;
+    if (change.fingerprint) archive.confirmed.insert_or_assign(*change.key, std::move(*change.fingerprint));
+    if (change.forget) eraseConfirmations(archive.confirmed, *change.forget);
+  }
+}
+
+void appendIndented(std::string& out, int depth, std::string_view name) {
+  out.append(static_cast<std::size_t>(depth) * 2, ' ');
+  appendJsonString(out, name);
+  out += " : ";
+}
+
+void appendRecord(std::string& out, const OriginalFinderLayout& layout) {
+  const std::pair<const char*, const std::string*> members[] = {
+      {member::group, &layout.group}, {member::path, &layout.path}, {member::sort, &layout.sort},
+      {member::view, &layout.view},   {member::volumeID, layout.volumeID ? &*layout.volumeID : nullptr}};
+  out += "{\n";
+  bool first = true;
+  for (const auto& [name, value] : members) {
+    if (!value) continue;
+    if (!std::exchange(first, false)) out += ",\n";
+    appendIndented(out, 3, name);
+    appendJsonString(out, *value);
+  }
+  out += "\n    }";
+}
+
+template <class T, class Append>
+void appendRecords(std::string& out, const std::map<std::string, T>& records, Append append) {
+  if (records.empty()) {
+    out += "{\n\n  }";
+    return;
+  }
+  out += "{\n";
+  bool first = true;
+  for (const auto& [key, value] : records) {
+    if (!std::exchange(first, false)) out += ",\n";
+    appendIndented(out, 2, key);
+    append(out, value);
+  }
+  out += "\n  }";
+}
+
+bool keysAreValidUtf8(const auto& records) {
+  return std::ranges::all_of(records, [](const auto& entry) { return unicode::isValidUtf8(entry.first); });
+}
+
 }  // namespace
 
 std::string FinderLayoutArchive::key(std::string_view path, std::string_view view,
@@ -133,15 +267,24 @@ std::string FinderLayoutArchive::fingerprint(Grouping group, Sorting sort, bool 
 // which may already show this system's own arrangement: the first known original wins.
 void FinderLayoutArchive::remember(const OriginalFinderLayout& layout, const std::optional<std::string>& fingerprint) {
   const auto archiveKey = key(layout.path, layout.view, layout.volumeID);
+  Json change = {{member::key, archiveKey}};
   if (!layout.group.empty() && !layout.sort.empty() && !originals.contains(archiveKey)) {
     auto record = layout;
     if (const auto earlier = original(layout.path, layout.view, layout.volumeID)) {
       record.group = earlier->group;
       record.sort = earlier->sort;
     }
+    change[member::original] = toJson(record);
     originals.emplace(archiveKey, std::move(record));
   }
-  if (fingerprint) confirmed.insert_or_assign(archiveKey, *fingerprint);
+  if (fingerprint) {
+    const auto [entry, added] = confirmed.try_emplace(archiveKey, *fingerprint);
+    if (added || entry->second != *fingerprint) {
+      entry->second = *fingerprint;
+      change[member::confirmed] = *fingerprint;
+    }
+  }
+  if (change.size() > 1) unsaved.push_back(journalLine(change));
 }
 
 std::optional<OriginalFinderLayout> FinderLayoutArchive::original(std::string_view path, std::string_view view,
@@ -162,10 +305,7 @@ std::optional<OriginalFinderLayout> FinderLayoutArchive::original(std::string_vi
 
 void FinderLayoutArchive::forgetConfirmation(std::string_view path) {
   const auto folder = RuleResolver::normalized(path);
-  auto entry = confirmed.lower_bound(folder + '\n');
-  while (entry != confirmed.end() && entry->first.starts_with(folder + '\n')) {
-    entry = pathOfKey(entry->first) == folder ? confirmed.erase(entry) : std::next(entry);
-  }
+  if (eraseConfirmations(confirmed, folder)) unsaved.push_back(journalLine({{member::forget, folder}}));
 }
 
 void FinderLayoutArchive::seed(const std::vector<ActivityEntry>& activities) {
@@ -197,7 +337,81 @@ std::optional<FinderLayoutArchive> fromJson(JsonReader& reader, std::type_identi
        {member::confirmed,
         [&](JsonReader& map) { return readCandidates(map, confirmed, sawConfirmed, readFingerprint); }}});
   if (fields.failed() || !sawOriginals || !sawConfirmed) return std::nullopt;
-  return FinderLayoutArchive{chosenOriginals(std::move(originals)), agreedConfirmations(confirmed)};
+  FinderLayoutArchive archive;
+  archive.originals = chosenOriginals(std::move(originals));
+  archive.confirmed = agreedConfirmations(confirmed);
+  return archive;
+}
+
+DocumentUpdate FinderLayoutArchive::takeUpdate(bool whole) {
+  DocumentUpdate update;
+  const auto length = journalLength.value_or(0) + unsaved.size();
+  const bool rewrite = !journalLength || (whole && length > 0) ||
+                       length > (originals.size() + confirmed.size()) / journalShare;
+  if (!rewrite) {
+    journalLength = length;
+    update.journal = std::exchange(unsaved, {});
+    return update;
+  }
+  auto copy = std::make_shared<FinderLayoutArchive>();
+  copy->originals = originals;
+  copy->confirmed = confirmed;
+  update.document = [copy]() -> std::expected<std::string, std::string> { return encodeArchive(*copy); };
+  update.journaled = true;
+  unsaved.clear();
+  journalLength = 0;
+  return update;
+}
+
+// A key that is not valid UTF-8 is written repaired, which can move it among the others: the
+// tree's writer sorts that out.
+std::string encodeArchive(const FinderLayoutArchive& archive) {
+  if (!keysAreValidUtf8(archive.originals) || !keysAreValidUtf8(archive.confirmed)) {
+    return writeJson(toJson(archive)).value();
+  }
+  std::string out;
+  out.reserve(archive.originals.size() * 320 + archive.confirmed.size() * 128 + 64);
+  out += "{\n";
+  appendIndented(out, 1, member::confirmed);
+  appendRecords(out, archive.confirmed, appendJsonString);
+  out += ",\n";
+  appendIndented(out, 1, member::originals);
+  appendRecords(out, archive.originals, appendRecord);
+  out += "\n}";
+  return out;
+}
+
+LoadedArchive loadArchive(const Storage& storage, Date now) {
+  LoadedArchive result;
+  const auto keepAside = [&](std::string_view fileName) {
+    if (!storage.keepAside(fileName, now)) result.notKeptAside.emplace_back(fileName);
+  };
+  const auto document = storage.layoutsURL();
+  const auto journalFile = Storage::journalLocation(document);
+  Storage::removeLeftovers(document);
+  Storage::removeLeftovers(journalFile);
+  constexpr auto unlimited = std::numeric_limits<std::uintmax_t>::max();
+  std::optional<std::string> bytes;
+  if (Storage::exists(document)) {
+    bytes = Storage::readBytes(document, unlimited);
+    auto value = bytes ? decodeJson<FinderLayoutArchive>(*bytes) : std::nullopt;
+    if (value) {
+      result.archive = std::move(*value);
+    } else {
+      bytes.reset();
+      keepAside(Storage::layoutsFile);
+    }
+  }
+  if (!Storage::exists(journalFile)) return result;
+  const auto text = Storage::readBytes(journalFile, unlimited);
+  auto journal = text ? readJournal(*text, bytes) : std::nullopt;
+  if (!journal) {
+    keepAside(Storage::layoutsJournalFile);
+    return result;
+  }
+  if (journal->extendsDocument && !journal->torn) result.archive.journalLength = journal->changes.size();
+  replay(result.archive, std::move(*journal));
+  return result;
 }
 
 }  // namespace tidyframe

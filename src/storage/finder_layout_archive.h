@@ -7,10 +7,12 @@
 #include <type_traits>
 #include <vector>
 
+#include "base/date.h"
 #include "base/json.h"
 #include "base/json_reader.h"
 #include "model/grouping.h"
 #include "storage/activity_entry.h"
+#include "storage/storage.h"
 
 namespace tidyframe {
 
@@ -31,11 +33,22 @@ struct OriginalFinderLayout {
 // puts back, and the fingerprint of the arrangement last applied and confirmed there, which
 // lets the engine leave an already arranged window alone, also across restarts. A plain value
 // owned by the engine on the main queue.
+//
+// Stored as a document and a journal beside it: a save appends the changes since the last one,
+// and the document is rewritten only once the journal has grown past a quarter of the
+// archive's records, so recording an arrangement costs the same in a large archive as in a
+// small one.
 struct FinderLayoutArchive {
   static constexpr std::string_view everyView = "*";
 
   std::map<std::string, OriginalFinderLayout> originals;
   std::map<std::string, std::string> confirmed;
+  // The changes not yet handed to the writer, one journal line each.
+  std::vector<std::string> unsaved;
+  // The changes the stored journal holds beyond its document; nothing when the journal cannot
+  // be extended (missing, torn, damaged or written for another document), so the next save
+  // rewrites the document.
+  std::optional<std::size_t> journalLength;
 
   // The normalised path, the view and the volume UUID (nothing when absent), joined by line
   // feeds.
@@ -67,7 +80,16 @@ struct FinderLayoutArchive {
   // before its first recorded change; existing records stay.
   void seed(const std::vector<ActivityEntry>& activities);
 
-  friend bool operator==(const FinderLayoutArchive&, const FinderLayoutArchive&) = default;
+  // What the next save of the archive writes: the changes since the last save as journal lines,
+  // or the whole document with a fresh journal when the journal cannot be extended, would grow
+  // past a quarter of the records, or when `whole` is asked for (at quit) and it holds any
+  // change. The document is encoded from a copy on the writer's queue.
+  DocumentUpdate takeUpdate(bool whole = false);
+
+  // Equal records and confirmations; how they are stored does not count.
+  friend bool operator==(const FinderLayoutArchive& a, const FinderLayoutArchive& b) {
+    return a.originals == b.originals && a.confirmed == b.confirmed;
+  }
 };
 
 // The stored form: an object with the required members "confirmed" and "originals", keyed by
@@ -78,5 +100,22 @@ struct FinderLayoutArchive {
 Json toJson(const FinderLayoutArchive& archive);
 // Reads the next value of `reader`, each record straight into the archive's maps.
 std::optional<FinderLayoutArchive> fromJson(JsonReader& reader, std::type_identity<FinderLayoutArchive>);
+// The document text, byte for byte what writeJson(toJson(archive)) writes, without the tree.
+std::string encodeArchive(const FinderLayoutArchive& archive);
+
+struct LoadedArchive {
+  FinderLayoutArchive archive;
+  // The files of the archive that could neither be read nor copied aside: nothing may save
+  // the archive until Storage::keepAside() of each succeeded.
+  std::vector<std::string> notKeptAside;
+};
+
+// Reads the document (of any size) and replays its journal. A journal written for another
+// generation of the document (one rewritten by a build that knows no journal) gives back only
+// its originals, which were recorded before any the document gained without them; its
+// confirmations are dropped, so those folders are arranged again. A torn last line (a write
+// cut off) is ignored. A document or a journal that cannot be read is copied aside as load()
+// does and then reads as absent.
+LoadedArchive loadArchive(const Storage& storage, Date now);
 
 }  // namespace tidyframe

@@ -9,18 +9,31 @@ namespace tidyframe {
 namespace {
 
 struct WriteAction {
-  Json value;
+  DocumentUpdate update;
   PersistenceWriter::ErrorAction onError;
 };
+
+// The newest document wins, and with it the journal lines saved after it; lines saved without
+// a document follow those already waiting.
+void merge(DocumentUpdate& earlier, DocumentUpdate later) {
+  if (later.document) {
+    earlier = std::move(later);
+    return;
+  }
+  earlier.journal.insert(earlier.journal.end(), std::make_move_iterator(later.journal.begin()),
+                         std::make_move_iterator(later.journal.end()));
+}
 
 }  // namespace
 
 struct PersistenceWriter::State {
   State(Dispatch& d, DispatchQueue& q, Storage s) : dispatch(d), queue(q), storage(std::move(s)) {}
 
-  // The newest action per file wins; actions of other files are untouched.
   void store(std::string fileName, WriteAction action) {
-    pending.insert_or_assign(std::move(fileName), std::move(action));
+    const auto [entry, added] = pending.try_emplace(std::move(fileName), std::move(action));
+    if (added) return;
+    entry->second.onError = std::move(action.onError);
+    merge(entry->second.update, std::move(action.update));
   }
 
   // Takes everything pending first, so saves made while the writes run land in a fresh map
@@ -31,8 +44,14 @@ struct PersistenceWriter::State {
     for (auto& [fileName, action] : taken) write(fileName, action);
   }
 
+  // A failed update goes out again in front of the next one of its file.
   void write(const std::string& fileName, WriteAction& action) {
-    const auto result = Storage::save(action.value, storage.url(fileName));
+    if (auto failed = unwritten.extract(fileName)) {
+      merge(failed.mapped(), std::move(action.update));
+      action.update = std::move(failed.mapped());
+    }
+    const auto result = Storage::save(action.update, storage.url(fileName));
+    if (!result) unwritten.insert_or_assign(fileName, std::move(action.update));
     if (result || !action.onError) return;
     dispatch.main().async(
         [onError = std::move(action.onError), description = result.error()] { onError(description); });
@@ -43,6 +62,7 @@ struct PersistenceWriter::State {
   DispatchQueue& queue;
   Storage storage;
   std::map<std::string, WriteAction> pending;
+  std::map<std::string, DocumentUpdate> unwritten;
   bool drainScheduled = false;
 };
 
@@ -53,10 +73,10 @@ PersistenceWriter::PersistenceWriter(Dispatch& dispatch, Storage storage)
 
 PersistenceWriter::~PersistenceWriter() { flushAndWait(); }
 
-void PersistenceWriter::save(std::string fileName, Json value, ErrorAction onError) {
+void PersistenceWriter::save(std::string fileName, DocumentUpdate update, ErrorAction onError) {
   assertOnMainQueue();
   queue_->async([state = state_, fileName = std::move(fileName),
-                 action = WriteAction{std::move(value), std::move(onError)}]() mutable {
+                 action = WriteAction{std::move(update), std::move(onError)}]() mutable {
     state->store(std::move(fileName), std::move(action));
     if (state->drainScheduled) return;
     state->drainScheduled = true;

@@ -31,11 +31,12 @@ class PersistenceWriter {
   // Returns at once. The value is converted to its JSON form now, so changing the original
   // afterwards does not change what is written. `onError` (may be empty) receives the
   // description of a failed write. A failed write is not retried: the next save of the file
-  // writes the newest value again.
-  void save(std::string fileName, Json value, ErrorAction onError = {});
+  // writes the newest value again, and journal lines that failed go out in front of the next
+  // ones, so a journal never misses a change.
+  void save(std::string fileName, DocumentUpdate update, ErrorAction onError = {});
   template <JsonDocument T>
   void save(std::string fileName, const T& value, ErrorAction onError = {}) {
-    save(std::move(fileName), Json(toJson(value)), std::move(onError));
+    save(std::move(fileName), DocumentUpdate(Json(toJson(value))), std::move(onError));
   }
 
   // Returns at once; `completion` runs on the main queue once every save made before the call

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "base/date.h"
 #include "base/json.h"
@@ -40,6 +41,24 @@ struct LoadedDocument {
 
 enum class StoragePlatform { macOS, other };
 
+// One save of a document: the whole document, or lines that grow its journal, or both (the
+// lines are appended after the document is written). The journal of "name.json" is
+// "name.journal": one change per line after a first line naming the document generation it
+// extends, so a document rewritten by a build that knows no journal is recognised.
+struct DocumentUpdate {
+  using Encoder = std::function<std::expected<std::string, std::string>()>;
+
+  DocumentUpdate() = default;
+  // The whole document, which has no journal.
+  DocumentUpdate(Json value);
+
+  // Encodes the whole document on the writer's queue; empty when only the journal grows.
+  Encoder document;
+  // Whether writing the document starts its journal afresh.
+  bool journaled = false;
+  std::vector<std::string> journal;
+};
+
 // The storage folder of the system's documents, and whole-document reading and writing.
 //
 // The application makes one for the user's folder and tests make their own in a temporary
@@ -53,6 +72,7 @@ class Storage {
 
   static constexpr std::string_view preferencesFile = "preferences.json";
   static constexpr std::string_view layoutsFile = "finder-layouts.json";
+  static constexpr std::string_view layoutsJournalFile = "finder-layouts.journal";
   static constexpr std::string_view activityFile = "activity.json";
   // The settings as they were before the last import.
   static constexpr std::string_view importBackupFile = "before-import.json";
@@ -87,6 +107,14 @@ class Storage {
   // Writes `text` as it is (UTF-8) to `location` with the same atomic replacement as save().
   static std::expected<void, std::string> saveText(std::string_view text, const std::filesystem::path& location);
 
+  // Writes the document of `update`, starting its journal afresh when it is journaled, then
+  // appends and syncs the journal lines. A failed append leaves the journal as it was.
+  static std::expected<void, std::string> save(const DocumentUpdate& update, const std::filesystem::path& location);
+
+  static std::filesystem::path journalLocation(const std::filesystem::path& document);
+  // The first line of a journal that extends the document `bytes`: their size and a hash.
+  static std::string journalHeader(std::string_view bytes);
+
   // The document at `location`, or nothing when it is missing, unreadable, not a regular file,
   // too large, not valid JSON or not of T's form. Never blocks on a pipe or device. The value
   // is read straight from the file's bytes, with no tree in between, so a read takes the
@@ -99,8 +127,9 @@ class Storage {
   }
   static std::optional<Json> readJson(const std::filesystem::path& location) { return read<Json>(location); }
 
-  // The bytes of a regular file of at most maximumDocumentSize; nothing otherwise.
-  static std::optional<std::string> readBytes(const std::filesystem::path& location);
+  // The bytes of a regular file of at most `limit` bytes; nothing otherwise.
+  static std::optional<std::string> readBytes(const std::filesystem::path& location,
+                                              std::uintmax_t limit = maximumDocumentSize);
 
   // Reads one of the system's own documents at launch. A document that exists but cannot be
   // read or decoded reads as absent, as a missing one does, but is first copied beside itself
@@ -123,9 +152,11 @@ class Storage {
   // description of why the copy failed.
   std::expected<std::filesystem::path, std::string> keepAside(std::string_view fileName, Date now) const;
 
- private:
   static bool exists(const std::filesystem::path& location);
+  // Removes the temporary files a crash left behind while saving `location`.
   static void removeLeftovers(const std::filesystem::path& location);
+
+ private:
 
   std::filesystem::path directory_;
   CopyStep copy_;

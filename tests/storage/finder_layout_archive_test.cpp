@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "base/temporary_folder.h"
 #include "storage/finder_layout_archive.h"
 
 namespace tidyframe {
@@ -206,6 +209,123 @@ TEST(FinderLayoutArchiveTest, DocumentsThatFailAsAWhole) {
   ASSERT_TRUE(decode(withRecord(record))) << "the base record reads";
   ASSERT_TRUE(decode(R"({"confirmed":{},"originals":{},"future":1})")) << "unknown keys are ignored";
   for (const auto& c : cases) EXPECT_FALSE(decode(c.document)) << c.reason;
+}
+
+// The document holds /a, confirmed, among ten other folders; the journal then adds /b with its
+// confirmation and forgets the confirmation of /a.
+class ArchiveJournalTest : public ::testing::Test {
+ protected:
+  ArchiveJournalTest() {
+    FinderLayoutArchive archive;
+    for (int i = 10; i < 20; ++i) archive.remember(layout("/f" + std::to_string(i), "*", {}, "None", "Name"), {});
+    archive.remember(layout("/a", "icon view", "v", "None", "Name"), "kind:name:false");
+    save(archive.takeUpdate());
+    archive.remember(layout("/b", "icon view", "v", "None", "Kind"), "kind:name:false");
+    archive.forgetConfirmation("/a");
+    journalled = archive;
+    save(archive.takeUpdate());
+  }
+
+  void save(const DocumentUpdate& update) const { ASSERT_TRUE(Storage::save(update, storage.layoutsURL())); }
+  std::string journal() const { return folder.contents("finder-layouts.journal"); }
+  LoadedArchive load(Storage::CopyStep copy = {}) const {
+    return loadArchive(Storage(folder.path(), std::move(copy)), Date{0});
+  }
+  std::size_t asideCount() const {
+    return std::ranges::count_if(folder.names(), [](const std::string& name) { return name.find("unreadable") != name.npos; });
+  }
+
+  TemporaryFolder folder;
+  Storage storage{folder.path()};
+  FinderLayoutArchive journalled;
+};
+
+TEST_F(ArchiveJournalTest, TheJournalReplaysOverTheDocumentItExtends) {
+  const auto cut = [this](std::size_t bytes) { folder.write("finder-layouts.journal", journal().substr(0, journal().size() - bytes)); };
+  const auto earlierBuildRewrite = [this] {
+    auto rewritten = Storage::read<FinderLayoutArchive>(storage.layoutsURL()).value();
+    rewritten.remember(layout("/b", "icon view", "v", "Kind", "Kind"), std::nullopt);
+    rewritten.remember(layout("/c", "icon view", "v", "None", "Name"), "kind:name:false");
+    ASSERT_TRUE(Storage::save(rewritten, storage.layoutsURL()));
+  };
+  const auto failingCopy = [](const std::filesystem::path&, const std::filesystem::path&) {
+    return std::make_error_code(std::errc::no_space_on_device);
+  };
+  struct Case {
+    const char* reason;
+    std::function<void()> damage;
+    std::vector<std::string> originals, confirmed;
+    bool extendable;
+    std::size_t kept = 0;
+    Storage::CopyStep copy = {};
+    std::vector<std::string> notKeptAside = {};
+  };
+  const Case cases[] = {
+      {"document and journal", [] {}, {"/a None", "/b None"}, {"/b"}, true},
+      {"a torn last line is left out", [&] { cut(5); }, {"/a None", "/b None"}, {"/a", "/b"}, false},
+      {"a journal cut after its last line", [&] { cut(0); }, {"/a None", "/b None"}, {"/b"}, true},
+      {"a document rewritten by a build without the journal keeps the journal's originals, not its confirmations",
+       earlierBuildRewrite, {"/a None", "/b None", "/c None"}, {"/a", "/c"}, false},
+      {"a document as an earlier build left it, without journal",
+       [&] { std::filesystem::remove(folder / "finder-layouts.journal"); }, {"/a None"}, {"/a"}, false},
+      {"a line that does not read keeps the journal aside; the document stands",
+       [&] { folder.write("finder-layouts.journal", journal() + "{\"key\":1}\n{}\n"); }, {"/a None"}, {"/a"}, false, 1},
+      {"a journal that cannot be kept aside holds saves back",
+       [&] { folder.write("finder-layouts.journal", journal() + "[]\n"); }, {"/a None"}, {"/a"}, false, 0, failingCopy,
+       {"finder-layouts.journal"}},
+      {"an unreadable document is kept aside; the journal gives its originals",
+       [&] { folder.write("finder-layouts.json", "{"); }, {"/b None"}, {}, false, 1},
+  };
+  const auto journalBefore = journal();
+  const auto documentBefore = folder.contents("finder-layouts.json");
+  for (const auto& c : cases) {
+    folder.write("finder-layouts.journal", journalBefore);
+    folder.write("finder-layouts.json", documentBefore);
+    for (const auto& name : folder.names()) {
+      if (name.find("unreadable") != name.npos) std::filesystem::remove(folder / name);
+    }
+    c.damage();
+    const auto loaded = load(c.copy);
+    std::vector<std::string> originals, confirmed;
+    for (const auto& [key, record] : loaded.archive.originals) {
+      if (!key.starts_with("/f")) originals.push_back(record.path + " " + record.group);
+    }
+    for (const auto& [key, fingerprint] : loaded.archive.confirmed) confirmed.push_back(key.substr(0, 2));
+    EXPECT_EQ(originals, c.originals) << c.reason;
+    EXPECT_EQ(confirmed, c.confirmed) << c.reason;
+    EXPECT_EQ(loaded.archive.journalLength.has_value(), c.extendable) << c.reason;
+    EXPECT_EQ(asideCount(), c.kept) << c.reason;
+    EXPECT_EQ(loaded.notKeptAside, c.notKeptAside) << c.reason;
+    const bool damaged = c.kept + c.notKeptAside.size() > 0;
+    EXPECT_TRUE(!damaged || folder.names().contains("finder-layouts.journal")) << "never deleted: " << c.reason;
+  }
+  folder.write("finder-layouts.journal", journalBefore);
+  folder.write("finder-layouts.json", documentBefore);
+  EXPECT_EQ(load().archive.original("/b", "icon view", "v")->sort, "Kind");
+}
+
+// Rewriting happens once the journal holds more changes than a quarter of the records, and at
+// quit; it writes what the tree's writer writes, and the journal starts afresh.
+TEST_F(ArchiveJournalTest, CompactionWritesTheDocumentAsBeforeAndRestartsTheJournal) {
+  auto archive = load().archive;
+  EXPECT_EQ(archive.takeUpdate(true).journal, std::vector<std::string>{}) << "nothing new: nothing to rewrite";
+  for (int i = 0; i < 20; ++i) archive.remember(layout("/f" + std::to_string(i), "icon view", "v", "None", "Name"), std::nullopt);
+  save(archive.takeUpdate());
+  EXPECT_EQ(archive.journalLength, 0u) << "22 changes, more than a quarter of 33 records";
+  EXPECT_EQ(folder.contents("finder-layouts.json"), writeJson(toJson(archive)).value());
+  EXPECT_EQ(std::ranges::count(journal(), '\n'), 1) << "the header alone";
+  archive.remember(layout("/g", "icon view", "v", "None", "Name"), "kind:name:false");
+  save(archive.takeUpdate());
+  EXPECT_EQ(archive.journalLength, 1u);
+  EXPECT_EQ(load().archive, archive);
+  save(archive.takeUpdate(true));
+  EXPECT_EQ(load().archive.journalLength, 0u) << "at quit";
+
+  FinderLayoutArchive odd;
+  odd.remember(layout("/x/\xff\x01\"\\ 客户", "*", std::nullopt, "N\tone", "Name"), "kind:name:true");
+  odd.confirmed["\xfe"] = "bad key";
+  const FinderLayoutArchive samples[] = {FinderLayoutArchive{}, *decode(earlierBuildArchive), odd, archive};
+  for (const auto& sample : samples) EXPECT_EQ(encodeArchive(sample), writeJson(toJson(sample)).value());
 }
 
 }  // namespace

@@ -92,5 +92,29 @@ TEST_F(PersistenceWriterTest, AFailedWriteIsReportedNotRetried) {
   EXPECT_EQ(stored("sub/a.json"), Json(3)) << "the next save writes the newest value";
 }
 
+// A journal that misses a change would replay to a wrong archive, so lines that failed go out
+// with the next ones; a document written over them drops them.
+TEST_F(PersistenceWriterTest, FailedJournalLinesGoOutInFrontOfTheNextOnes) {
+  const auto lines = [](std::vector<std::string> journal, bool document = false) {
+    DocumentUpdate update = document ? DocumentUpdate(Json("doc")) : DocumentUpdate();
+    update.journaled = document;
+    update.journal = std::move(journal);
+    return update;
+  };
+  std::filesystem::create_directory(folder / "a.journal");
+  writer->save("a.json", lines({"1", "2"}), countingErrors());
+  dispatch.advance(0.15);
+  EXPECT_EQ(errors, 1);
+  std::filesystem::remove(folder / "a.journal");
+  writer->save("a.json", lines({"3"}));
+  dispatch.advance(0.15);
+  EXPECT_EQ(folder.contents("a.journal"), "1\n2\n3\n");
+  writer->save("a.json", lines({"4"}));
+  writer->save("a.json", lines({"5"}, true));
+  dispatch.advance(0.15);
+  EXPECT_EQ(folder.contents("a.journal"), Storage::journalHeader(folder.contents("a.json")) + "5\n")
+      << "the document holds every change saved before it";
+}
+
 }  // namespace
 }  // namespace tidyframe

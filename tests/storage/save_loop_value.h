@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/json.h"
+#include "storage/finder_layout_archive.h"
 
 namespace tidyframe {
 
@@ -20,6 +21,21 @@ inline std::optional<long long> saveLoopNumber(const Json& value) {
   const auto n = value["n"].get<long long>();
   if (value != saveLoopValue(n)) return std::nullopt;
   return n;
+}
+
+// The n-th change the archive loop records: a folder's original with its confirmation, and
+// at every third one the confirmation of the folder before forgotten.
+inline void archiveChange(FinderLayoutArchive& archive, long long n) {
+  const auto path = "/Users/demo/" + std::to_string(n);
+  archive.remember({path, "icon view", "volume", "None", "Name"}, "kind:name:false");
+  if (n % 3 == 2) archive.forgetConfirmation("/Users/demo/" + std::to_string(n - 1));
+}
+
+// The archive after the first `count` changes.
+inline FinderLayoutArchive archiveAfter(std::size_t count) {
+  FinderLayoutArchive archive;
+  for (std::size_t n = 0; n < count; ++n) archiveChange(archive, static_cast<long long>(n));
+  return archive;
 }
 
 }  // namespace tidyframe
