@@ -83,8 +83,7 @@ void BM_TickOnUnchangedWindow(benchmark::State& state) {
   const int events = scene.appleEvents();
   const int reads = scene.sim.accessibility.attributeReads();
   for (auto _ : state) {
-    scene.model->tick();
-    scene.dispatch.runUntilIdle();
+    scene.dispatch.advance(AppModel::pollInterval);
   }
   if (scene.appleEvents() != events) state.SkipWithError("an unchanged window was asked with Apple events");
   if (scene.sim.accessibility.attributeReads() == reads) state.SkipWithError("the tick never took a snapshot");

@@ -16,7 +16,6 @@ namespace tidyframe {
 
 namespace {
 
-constexpr double pollInterval = 2.0;
 constexpr double pollTolerance = 0.2;
 constexpr std::string_view settingsPane = "x-apple.systempreferences:com.apple.preference.security?";
 

@@ -44,6 +44,9 @@ enum class Page { overview, rules, feedback };
 // Borrows every service (EngineServices), which must outlive it.
 class AppModel : public std::enable_shared_from_this<AppModel> {
  public:
+  // Seconds between two looks at the front Finder window.
+  static constexpr double pollInterval = 2.0;
+
   // Constructs and starts the engine: loads the documents, seeds and saves the archive,
   // checks permissions, volumes and the earlier service, reopens bookmarks, starts the poll
   // timer and observes mounts, unmounts and activation.
@@ -104,19 +107,13 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   void openAutomation();
 
   // The query-and-apply cycle.
-  void tick();
   void scheduleFinderCheck();
   void applyNow();
   void pause();
   void enableEngine(bool takingOverLegacy);
-  void handle(const ScriptFailure& failure);
 
   // Hidden files, the activity log and locations.
   void repairHiddenFilesIfNeeded();
-  void log(std::string title, std::string detail, std::optional<std::string> path, bool success,
-           std::optional<std::string> previousGroup = std::nullopt,
-           std::optional<std::string> previousSort = std::nullopt,
-           std::optional<std::string> windowID = std::nullopt);
   void exportActivity();
   void openBookmarks();
   void openLocation(const std::string& path);
@@ -149,8 +146,17 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   bool loginEnabled() const;
 
  private:
+  // The tests' one way to a failure or a log entry without staging a whole script run.
+  friend struct AppModelTestPeer;
   struct QueryOutcome;
   struct ApplyRequest;
+
+  void tick();
+  void handle(const ScriptFailure& failure);
+  void log(std::string title, std::string detail, std::optional<std::string> path, bool success,
+           std::optional<std::string> previousGroup = std::nullopt,
+           std::optional<std::string> previousSort = std::nullopt,
+           std::optional<std::string> windowID = std::nullopt);
 
   explicit AppModel(const EngineServices& services);
   void construct();

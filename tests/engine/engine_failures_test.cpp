@@ -12,13 +12,13 @@ TEST_F(Failures, TwoFailuresTenSecondsApartMakeOneLogEntryAndTwoMessages) {
   auto subscription = model->message().subscribe([&](const auto& text) {
     if (text) messages.push_back(*text);
   });
-  model->handle(ScriptFailure{-1719, "x"});
+  AppModelTestPeer::fail(*model, ScriptFailure{-1719, "x"});
   advance(10);
-  model->handle(ScriptFailure{-2700, "此系统语言暂未支持该排序选项"});
+  AppModelTestPeer::fail(*model, ScriptFailure{-2700, "此系统语言暂未支持该排序选项"});
   EXPECT_EQ(messages, (std::vector<std::string>{"请为 Tidyframe开启辅助功能权限。", "此系统语言暂未支持该排序选项"}));
   EXPECT_EQ(activityTitles(), std::vector<std::string>{"分组未完成"});
   advance(31);
-  model->handle(ScriptFailure{-1712, "timed out"});
+  AppModelTestPeer::fail(*model, ScriptFailure{-1712, "timed out"});
   EXPECT_EQ(activityTitles(), (std::vector<std::string>{"分组未完成", "分组未完成"}));
   EXPECT_EQ(model->activities()->front().detail, "Finder 操作未完成");
   EXPECT_FALSE(model->activities()->front().success);

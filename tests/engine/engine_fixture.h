@@ -20,6 +20,11 @@
 namespace tidyframe {
 
 // Records what the engine asks of the application shell.
+struct AppModelTestPeer {
+  static void fail(AppModel& model, const ScriptFailure& failure) { model.handle(failure); }
+  static void log(AppModel& model, std::string title) { model.log(std::move(title), "detail", std::nullopt, true); }
+};
+
 struct RecordingDelegate final : AppModelDelegate {
   void updateMenu() override { ++menuUpdates; }
   void ruleDidChange() override { ++ruleChanges; }

@@ -94,7 +94,7 @@ TEST_F(Lifecycle, QuittingWaitsForTheRunningScriptAndEverySave) {
   writeSettings(engineOn());
   openFolder(pictures);
   launch();
-  model->log("before quitting", "detail", std::nullopt, true);
+  AppModelTestPeer::log(*model, "before quitting");
   std::optional<Date> arrangedAt;
   auto watch = model->busy().subscribe([&](bool busy) {
     if (!busy) return;
@@ -126,7 +126,7 @@ TEST_F(Lifecycle, LogKeepsTheNewestFiveHundred) {
   std::filesystem::create_directories(storageFolder());
   ASSERT_TRUE(Storage::save(toJson(full), storageFolder() / "activity.json"));
   launch();
-  model->log("newest", "detail", std::nullopt, true);
+  AppModelTestPeer::log(*model, "newest");
   ASSERT_EQ(model->activities()->size(), 500u);
   EXPECT_EQ(latest().title, "newest");
   EXPECT_EQ(model->activities()->back().path, "/f498");

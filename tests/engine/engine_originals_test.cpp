@@ -71,7 +71,7 @@ TEST_F(Originals, SaveErrorsNameTheirDocumentAndAnUnreadableOneIsNeverSavedOver)
          model->setPreferences(p);
        },
        "设置保存失败："},
-      {"activity.json", [this] { model->log("entry", "detail", std::nullopt, true); }, "运行记录保存失败："},
+      {"activity.json", [this] { AppModelTestPeer::log(*model, "entry"); }, "运行记录保存失败："},
       {"finder-layouts.json", [this, folders = std::vector<std::string>{SimHome::downloads, documents, reports}]() mutable {
          openFolder(folders.back());
          folders.pop_back();
