@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <random>
 #include <regex>
 #include <set>
 
@@ -22,23 +21,6 @@ std::string replacedAll(std::string text, const std::string& from, const std::st
 }
 
 std::vector<std::string> titles(std::span<const std::string_view> names) { return {names.begin(), names.end()}; }
-
-// Reads an AppleScript string literal back as AppleScript would; nothing when it is not one
-// whole literal (an unescaped quote inside would end it early).
-std::optional<std::string> unescapedLiteral(const std::string& literal) {
-  if (literal.size() < 2 || literal.front() != '"' || literal.back() != '"') return std::nullopt;
-  std::string out;
-  for (std::size_t i = 1; i + 1 < literal.size(); ++i) {
-    if (literal[i] == '"' || (literal[i] == '\\' && i + 2 >= literal.size())) return std::nullopt;
-    if (literal[i] != '\\') {
-      out += literal[i];
-      continue;
-    }
-    const char next = literal[++i];
-    out += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
-  }
-  return out;
-}
 
 const std::string awkwardURL = "file:///Volumes/Card%201/Say%20%22hi%22/\"quoted\\back\nline\rreturn/";
 const std::string plainURL = "file:///Users/demo/%E4%B8%8B%E8%BD%BD/";
@@ -97,19 +79,6 @@ TEST(FinderScriptsTest, QuotedAndListLiteralsEscapeWhatCouldEndThem) {
       {FinderScripts::list(std::vector<std::string>{"a\"", ""}), R"({"a\"", ""})", "list items are quoted"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.actual, c.literal) << c.reason;
-}
-
-TEST(FinderScriptsTest, NoFolderNameCanEndTheLiteralEarly) {
-  std::mt19937 random(20261206);
-  const std::string alphabet = "ab\"\\\n\rnr {}'é";
-  for (int round = 0; round < 2000; ++round) {
-    std::string input;
-    const auto length = random() % 24;
-    for (unsigned i = 0; i < length; ++i) input += alphabet[random() % alphabet.size()];
-    const auto literal = FinderScripts::quoted(input);
-    EXPECT_EQ(unescapedLiteral(literal), input) << literal;
-    EXPECT_EQ(literal.find_first_of("\n\r"), std::string::npos) << literal;
-  }
 }
 
 TEST(FinderScriptsTest, MarkerLikeFolderNamesAreNotFilledIn) {
