@@ -27,7 +27,7 @@ TEST(PreferenceImportTest, Validate) {
     bool valid;
   };
   const Case cases[] = {
-      {"500 rules are the most accepted", settings(500), true},
+      {"500 new rules, each with an id of its own, are the most accepted", settings(500), true},
       {"501 rules are too many", settings(501), false},
       {"two rules share an id", settings(2, [](Preferences& p) { p.rules[1].id = p.rules[0].id; }), false},
       {"a relative path", withPath("relative/folder"), false},

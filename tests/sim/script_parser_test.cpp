@@ -5,34 +5,9 @@
 #include <random>
 #include <string>
 #include <utility>
-#include <vector>
-
-#include "sim/sim_scenario.h"
 
 namespace tidyframe::applescript {
 namespace {
-
-TEST(ScriptParser, EveryFinderScriptCompiles) {
-  const std::vector<std::string> urls = {
-      "file:///Users/demo/Documents/",
-      "file:///Users/demo/My%20%22Folder%22/",
-      "file:///Users/demo/a\"b\\c/",           // quote and backslash left raw
-      "file:///Users/demo/line\nbreak\r/",     // line breaks inside the literal
-      "file:///Users/demo/文档 ñ/",
-      "file:///Users/demo/\" & (do shell script \"rm\") & \"/",
-  };
-  std::vector<std::string> texts = {std::string(FinderScripts::query()), std::string(FinderScripts::automationCheck()),
-                                    std::string(FinderScripts::activate()), std::string(FinderScripts::keepHidden())};
-  for (const auto& [grouping, raw] : RawCases<Grouping>::cases) {
-    for (bool hide : {false, true}) {
-      for (const auto& url : urls) texts.push_back(FinderScripts::apply(url, "1", titles(grouping), kName, hide));
-    }
-  }
-  for (const auto& text : texts) {
-    auto compiled = compileScript(text);
-    EXPECT_TRUE(compiled.has_value()) << text << (compiled ? "" : compiled.error().message);
-  }
-}
 
 TEST(ScriptParser, BrokenTextsFailToCompile) {
   struct Case {
