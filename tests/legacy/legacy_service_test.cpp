@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -40,11 +41,6 @@ std::optional<std::string> readText(const fs::path& path) {
   std::ostringstream text;
   text << file.rdbuf();
   return text.str();
-}
-
-std::vector<std::string> agentFileNames(std::vector<std::string> labels) {
-  for (auto& label : labels) label += ".plist";
-  return labels;
 }
 
 std::vector<std::string> fileNames(const fs::path& folder) {
@@ -101,11 +97,17 @@ class LegacyServiceTest : public ::testing::Test {
     return *result;
   }
 
+  // A world of its own for a table row, in a folder of its own.
+  World& rowWorld(std::string launchctl = "/bin/launchctl") {
+    return rowWorlds.emplace_back(dispatch, l, temporary / std::to_string(rowWorlds.size()), std::move(launchctl));
+  }
+
   TemporaryFolder temporary;
   VirtualDispatch dispatch{start};
   L l{{}, nullptr};
   std::shared_ptr<DispatchQueue> environment = dispatch.makeSerialQueue("Tidyframe.environment");
   World world{dispatch, l, temporary.path()};
+  std::deque<World> rowWorlds;
 };
 
 TEST_F(LegacyServiceTest, DetectsLoadedJobsAndTheCheckedCount) {
@@ -131,13 +133,12 @@ TEST_F(LegacyServiceTest, DetectsLoadedJobsAndTheCheckedCount) {
       {"larger than any count", {}, R"({"checked_folders": 18446744073709551615})", {false, 0}},
       {"launchctl cannot start: nothing counts as loaded", {first, second}, std::nullopt, {false, 0}, "/no/launchctl"},
   };
-  int row = 0;
   for (const auto& c : cases) {
-    World rowWorld(dispatch, l, temporary.path() / std::to_string(++row), c.launchctl);
-    for (const auto& label : c.loaded) rowWorld.installAgent(label);
-    const fs::path statusFile = rowWorld.service.locations().legacyBase / "status.json";
+    World& w = rowWorld(c.launchctl);
+    for (const auto& label : c.loaded) w.installAgent(label);
+    const fs::path statusFile = w.service.locations().legacyBase / "status.json";
     if (c.statusFile) writeText(statusFile, *c.statusFile);
-    EXPECT_EQ(onEnvironmentQueue([&] { return rowWorld.service.detect(); }), c.expected) << c.reason;
+    EXPECT_EQ(onEnvironmentQueue([&] { return w.service.detect(); }), c.expected) << c.reason;
   }
 }
 
@@ -179,7 +180,7 @@ TEST_F(LegacyServiceTest, TakeOver) {
     std::map<std::string, double> stopDelays;
     std::expected<void, LegacyFailure> expected;
     Json record;
-    std::vector<std::string> agentFilesLeft;
+    std::vector<std::string> agentFilesLeft;  // file names
     double seconds;  // of waiting for jobs to stop, give or take one poll
   };
   const Case cases[] = {
@@ -189,33 +190,33 @@ TEST_F(LegacyServiceTest, TakeOver) {
       {"slow jobs are waited for in turn", {first, second}, {{first, 3}, {second, 1}}, {},
        Json::array({first, second}), {}, 4},
       {"a stuck job fails after 8 seconds with launchctl's words", {first, second}, {{second, SimLaunchd::never}},
-       std::unexpected(LegacyFailure{LegacyFailureKind::stillLoaded, 1, stuck}), Json::array({first, second}), {second}, 8},
+       std::unexpected(LegacyFailure{LegacyFailureKind::stillLoaded, 1, stuck}), Json::array({first, second}),
+       {second + ".plist"}, 8},
       {"a job slower than 8 seconds fails with the bare text", {first, second}, {{second, 20}},
        std::unexpected(LegacyFailure{LegacyFailureKind::stillLoaded, 1, "旧版服务仍在运行"}),
-       Json::array({first, second}), {second}, 8},
+       Json::array({first, second}), {second + ".plist"}, 8},
   };
-  int row = 0;
   for (const auto& c : cases) {
-    World rowWorld(dispatch, l, temporary.path() / std::to_string(++row));
+    World& w = rowWorld();
     std::map<std::string, std::optional<std::string>> originals;
     for (const auto& label : c.agentFiles) {
-      rowWorld.installAgent(label);
-      originals[label] = readText(rowWorld.service.agentPath(label));
+      w.installAgent(label);
+      originals[label] = readText(w.service.agentPath(label));
     }
-    for (const auto& [label, seconds] : c.stopDelays) rowWorld.launchd.setStopDelay(label, seconds);
-    EXPECT_FALSE(rowWorld.service.canRestore()) << c.reason;
+    for (const auto& [label, seconds] : c.stopDelays) w.launchd.setStopDelay(label, seconds);
+    EXPECT_FALSE(w.service.canRestore()) << c.reason;
     const Date before = dispatch.now();
 
-    EXPECT_EQ(onEnvironmentQueue([&] { return rowWorld.service.takeOver(); }), c.expected) << c.reason;
+    EXPECT_EQ(onEnvironmentQueue([&] { return w.service.takeOver(); }), c.expected) << c.reason;
 
     const double waited = dispatch.now() - before;
     EXPECT_GE(waited, c.seconds - 1e-9) << c.reason;
     EXPECT_LE(waited, c.seconds + (c.expected ? LegacyService::stopPollInterval : 1e-9)) << c.reason;
-    EXPECT_EQ(rowWorld.record(), c.record) << c.reason;
-    for (const auto& [label, text] : originals) EXPECT_EQ(readText(rowWorld.service.backupPath(label)), text) << c.reason;
-    EXPECT_EQ(fileNames(rowWorld.service.locations().launchAgents), agentFileNames(c.agentFilesLeft)) << c.reason;
-    EXPECT_EQ(rowWorld.service.detect().running, !c.agentFilesLeft.empty()) << c.reason;
-    EXPECT_TRUE(rowWorld.service.canRestore()) << c.reason;
+    EXPECT_EQ(w.record(), c.record) << c.reason;
+    for (const auto& [label, text] : originals) EXPECT_EQ(readText(w.service.backupPath(label)), text) << c.reason;
+    EXPECT_EQ(fileNames(w.service.locations().launchAgents), c.agentFilesLeft) << c.reason;
+    EXPECT_EQ(w.service.detect().running, !c.agentFilesLeft.empty()) << c.reason;
+    EXPECT_TRUE(w.service.canRestore()) << c.reason;
   }
 }
 
@@ -279,19 +280,18 @@ TEST_F(LegacyServiceTest, ALaterTakeOverKeepsTheFirstBackupAndEveryOtherConfigur
       {"the same edit kept before is not copied twice", edited, edited,
        {dated, "local.plumbline.live.plist", "local.plumbline.plist", "migration.json"}},
   };
-  int row = 0;
   for (const auto& c : cases) {
-    World rowWorld(dispatch, l, temporary.path() / std::to_string(++row));
-    const fs::path backups = rowWorld.service.locations().backupFolder;
-    rowWorld.installAgent(first);
-    rowWorld.installAgent(second);
-    const auto firstOriginal = readText(rowWorld.service.agentPath(first));
-    ASSERT_TRUE(onEnvironmentQueue([&] { return rowWorld.service.takeOver(); }).has_value()) << c.reason;
-    ASSERT_EQ(onEnvironmentQueue([&] { return rowWorld.service.handBack(); }), true) << c.reason;
-    if (c.editedAgent) writeText(rowWorld.service.agentPath(first), *c.editedAgent);
+    World& w = rowWorld();
+    const fs::path backups = w.service.locations().backupFolder;
+    w.installAgent(first);
+    w.installAgent(second);
+    const auto firstOriginal = readText(w.service.agentPath(first));
+    ASSERT_TRUE(onEnvironmentQueue([&] { return w.service.takeOver(); }).has_value()) << c.reason;
+    ASSERT_EQ(onEnvironmentQueue([&] { return w.service.handBack(); }), true) << c.reason;
+    if (c.editedAgent) writeText(w.service.agentPath(first), *c.editedAgent);
     if (c.alreadyAtDatedName) writeText(backups / dated, *c.alreadyAtDatedName);
 
-    EXPECT_TRUE(onEnvironmentQueue([&] { return rowWorld.service.takeOver(); }).has_value()) << c.reason;
+    EXPECT_TRUE(onEnvironmentQueue([&] { return w.service.takeOver(); }).has_value()) << c.reason;
 
     EXPECT_EQ(fileNames(backups), c.expectedFiles) << c.reason;
     EXPECT_EQ(readText(backups / "local.plumbline.plist"), firstOriginal) << c.reason;
@@ -302,8 +302,8 @@ TEST_F(LegacyServiceTest, ALaterTakeOverKeepsTheFirstBackupAndEveryOtherConfigur
       const auto kept = c.alreadyAtDatedName && *c.alreadyAtDatedName != *c.editedAgent ? datedAgain : dated;
       EXPECT_EQ(readText(backups / kept), c.editedAgent) << c.reason;
     }
-    EXPECT_EQ(rowWorld.record(), Json::array({first, second})) << c.reason;
-    EXPECT_FALSE(rowWorld.hasAgentFile(first)) << c.reason;
+    EXPECT_EQ(w.record(), Json::array({first, second})) << c.reason;
+    EXPECT_FALSE(w.hasAgentFile(first)) << c.reason;
   }
 }
 
@@ -342,18 +342,17 @@ TEST_F(LegacyServiceTest, HandBackLoadsWhatIsNotLoaded) {
        },
        1},
   };
-  int row = 0;
   for (const auto& c : cases) {
-    World rowWorld(dispatch, l, temporary.path() / std::to_string(++row));
-    c.arrange(rowWorld);
-    const auto bootstrapsBefore = rowWorld.launchd.callCount("bootstrap");
+    World& w = rowWorld();
+    c.arrange(w);
+    const auto bootstrapsBefore = w.launchd.callCount("bootstrap");
 
-    EXPECT_EQ(onEnvironmentQueue([&] { return rowWorld.service.handBack(); }), true) << c.reason;
+    EXPECT_EQ(onEnvironmentQueue([&] { return w.service.handBack(); }), true) << c.reason;
 
-    EXPECT_EQ(rowWorld.launchd.callCount("bootstrap") - bootstrapsBefore, c.bootstraps) << c.reason;
+    EXPECT_EQ(w.launchd.callCount("bootstrap") - bootstrapsBefore, c.bootstraps) << c.reason;
     for (const auto& label : {first, second}) {
-      EXPECT_TRUE(rowWorld.hasAgentFile(label)) << c.reason;
-      EXPECT_TRUE(rowWorld.launchd.isLoaded(label)) << c.reason;
+      EXPECT_TRUE(w.hasAgentFile(label)) << c.reason;
+      EXPECT_TRUE(w.launchd.isLoaded(label)) << c.reason;
     }
   }
 }
@@ -375,60 +374,43 @@ TEST_F(LegacyServiceTest, HandBackIgnoresLabelsItDoesNotKnow) {
                                    }));
 }
 
-TEST_F(LegacyServiceTest, HandBackWithoutAReadableRecordTouchesNothing) {
+// Without a readable record a hand-back touches nothing: it cannot know what it took over.
+TEST_F(LegacyServiceTest, HandBackFailures) {
+  const std::string recorded = R"(["local.plumbline"])";
+  const LegacyFailure unreadable{LegacyFailureKind::recordUnreadable, 0, ""};
   struct Case {
     const char* reason;
     std::optional<std::string> record;
-  };
-  const Case cases[] = {
-      {"no record", std::nullopt},
-      {"malformed", R"(["local.plumbline")"},
-      {"not a list", R"({"labels": ["local.plumbline"]})"},
-      {"a list holding something else than texts", R"(["local.plumbline", 2])"},
-  };
-  int row = 0;
-  for (const auto& c : cases) {
-    World rowWorld(dispatch, l, temporary.path() / std::to_string(++row));
-    SimLaunchd::writeAgentFile(rowWorld.service.backupPath(first), first);
-    if (c.record) rowWorld.writeRecord(*c.record);
-
-    const auto result = onEnvironmentQueue([&] { return rowWorld.service.handBack(); });
-
-    ASSERT_FALSE(result.has_value()) << c.reason;
-    EXPECT_EQ(result.error().kind, LegacyFailureKind::recordUnreadable) << c.reason;
-    EXPECT_TRUE(rowWorld.launchd.calls().empty()) << c.reason;
-    EXPECT_FALSE(rowWorld.hasAgentFile(first)) << c.reason;
-  }
-}
-
-TEST_F(LegacyServiceTest, HandBackFailures) {
-  struct Case {
-    const char* reason;
-    std::function<void(World&)> arrange;
+    bool backedUp;  // the first job's agent file is in the backup folder
     LegacyFailure expected;
     std::string launchctl = "/bin/launchctl";
+    const char* refusal = nullptr;  // launchctl's words when it refuses the job
   };
   const Case cases[] = {
-      {"launchctl refuses the job",
-       [](World& w) {
-         SimLaunchd::writeAgentFile(w.service.backupPath(first), first);
-         w.launchd.failNextBootstrap(first, 5, "Bootstrap failed: 5: Input/output error\n");
-       },
-       {LegacyFailureKind::bootstrap, 5, "Bootstrap failed: 5: Input/output error"}},
-      {"launchctl cannot start",
-       [](World& w) { SimLaunchd::writeAgentFile(w.service.backupPath(first), first); },
-       {LegacyFailureKind::bootstrap, -1, "No such file or directory"},
+      {"no record", std::nullopt, true, unreadable},
+      {"a malformed record", R"(["local.plumbline")", true, unreadable},
+      {"a record that is not a list", R"({"labels": ["local.plumbline"]})", true, unreadable},
+      {"a list holding something else than texts", R"(["local.plumbline", 2])", true, unreadable},
+      {"launchctl refuses the job", recorded, true,
+       {LegacyFailureKind::bootstrap, 5, "Bootstrap failed: 5: Input/output error"}, "/bin/launchctl",
+       "Bootstrap failed: 5: Input/output error\n"},
+      {"launchctl cannot start", recorded, true, {LegacyFailureKind::bootstrap, -1, "No such file or directory"},
        "/no/launchctl"},
-      {"neither the agent file nor its backup exists", [](World&) {},
+      {"neither the agent file nor its backup exists", recorded, false,
        {LegacyFailureKind::file, ENOENT, "local.plumbline.plist: No such file or directory"}},
   };
-  int row = 0;
   for (const auto& c : cases) {
-    World rowWorld(dispatch, l, temporary.path() / std::to_string(++row), c.launchctl);
-    rowWorld.writeRecord(R"(["local.plumbline"])");
-    c.arrange(rowWorld);
-    EXPECT_EQ(onEnvironmentQueue([&] { return rowWorld.service.handBack(); }), std::unexpected(c.expected))
-        << c.reason;
+    World& w = rowWorld(c.launchctl);
+    if (c.record) w.writeRecord(*c.record);
+    if (c.backedUp) SimLaunchd::writeAgentFile(w.service.backupPath(first), first);
+    if (c.refusal) w.launchd.failNextBootstrap(first, 5, c.refusal);
+
+    EXPECT_EQ(onEnvironmentQueue([&] { return w.service.handBack(); }), std::unexpected(c.expected)) << c.reason;
+
+    if (c.expected == unreadable) {
+      EXPECT_TRUE(w.launchd.calls().empty()) << c.reason;
+      EXPECT_FALSE(w.hasAgentFile(first)) << c.reason;
+    }
   }
 }
 
