@@ -92,7 +92,6 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
 
   // "light", "dark", or nothing to follow the system.
   std::optional<std::string> preferredColorScheme() const;
-  std::uint64_t ruleRevision() const { return ruleRevision_; }
   bool legacyReady() const { return legacyReady_; }
   const FinderLayoutArchive& layouts() const { return layouts_; }
 

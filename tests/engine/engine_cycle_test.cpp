@@ -5,7 +5,6 @@ namespace {
 
 using Cycle = EngineTest;
 
-constexpr FolderArrangement kindByName{true, ArrangeKey::kind, ArrangeKey::name};
 constexpr FolderArrangement untouched{};
 
 // One folder in front at launch: what the Finder shows afterwards and what the engine says.
@@ -49,31 +48,24 @@ TEST_F(Cycle, TheFirstFolderAfterLaunch) {
   }
 }
 
-TEST_F(Cycle, TheEntryOfAnArrangementCarriesWhatItReplaced) {
+// What an arrangement replaced is logged for undo (the undo tests put it back); the folder is
+// confirmed, so staying in it sends nothing more.
+TEST_F(Cycle, AnArrangedFolderIsConfirmedAndStayingSendsNoAppleEventEvenAfterARelaunch) {
   arrangeOnLaunch(pictures);
-  const auto& entry = latest();
-  EXPECT_EQ(entry.detail, "全局默认 · 按名称排序");
-  EXPECT_EQ(entry.path, pictures);
-  EXPECT_TRUE(entry.success);
-  EXPECT_EQ(entry.previousGroup, "None");
-  EXPECT_EQ(entry.previousSort, "Name");
-  EXPECT_EQ(entry.windowID, "4001");
-  EXPECT_EQ(model->layouts().confirmed.begin()->second, "kind:name:false");
-}
-
-TEST_F(Cycle, StayingInAFolderSendsNoAppleEventEvenAfterARelaunch) {
-  arrangeOnLaunch(pictures);
+  EXPECT_EQ(latest().detail, "全局默认 · 按名称排序");
+  EXPECT_EQ(model->layouts().confirmed.begin()->second, "kind:name:false") << "as the earlier build stored it";
   for (const char* when : {"after arranging", "after a relaunch"}) {
     const int events = allEvents();
     advance(60);
     EXPECT_EQ(allEvents(), events) << when;
-    relaunch();
+    shutDown();
+    launch();
     advance(6);
   }
   EXPECT_EQ(model->activities()->size(), 1u) << "the confirmed folder was arranged again after the relaunch";
 }
 
-TEST_F(Cycle, NavigatingSwitchingViewOrWindowQueriesAgain) {
+TEST_F(Cycle, NavigatingSwitchingViewOrWindowOrAMountQueriesAgain) {
   const int window = arrangeOnLaunch(pictures);
   struct Step {
     const char* reason;
@@ -84,6 +76,7 @@ TEST_F(Cycle, NavigatingSwitchingViewOrWindowQueriesAgain) {
       {"navigate to another folder", [&] { sim.finder().navigate(window, documents); }, documents},
       {"switch the view", [&] { sim.finder().setView(window, FinderView::list); }, documents},
       {"another window on a folder", [&] { openFolder(reports); }, reports},
+      {"a volume mounted", [&] { sim.workspace.postDidMount(); }, reports},
   };
   for (const auto& step : steps) {
     const int before = finderEvents();
@@ -132,6 +125,269 @@ TEST_F(Cycle, ArrangementErrorIsNotRetriedForThirtySeconds) {
   EXPECT_EQ(allEvents(), events) << "the unchanged window was queried during the pause";
   advance(16);
   EXPECT_GT(arrangements(), arranged) << "not retried after 30 seconds";
+}
+
+
+TEST_F(Cycle, AWindowShowingNoFolderCostsOneQueryPerChange) {
+  const int window = arrangeOnLaunch(pictures);
+  for (const char* place : {"Recents", "AirDrop", "Search", "Network"}) {
+    SCOPED_TRACE(place);
+    sim.finder().navigate(window, place);
+    advance(6);
+    const int afterTheFirstQuery = finderEvents();
+    advance(60);
+    EXPECT_EQ(finderEvents(), afterTheFirstQuery);
+    EXPECT_FALSE(model->message().get());
+  }
+  EXPECT_EQ(activityTitles(), std::vector<std::string>{"已应用文件种类分组"}) << "no failure was logged";
+}
+
+// A card without a volume UUID is never confirmed, and the Finder forgets its arrangement: it is
+// arranged on every return, whatever the way back, but once per visit.
+TEST_F(Cycle, ACardWithoutVolumeIdIsArrangedOnEveryReturn) {
+  mountCard(std::nullopt);
+  auto preferences = engineOn();
+  preferences.rules = {pathRule(documents, Grouping::kind, true)};
+  const int window = arrangeOnLaunch(pictures, preferences);
+  for (const std::string& through : {pictures, documents, std::string("Recents")}) {
+    SCOPED_TRACE(through);
+    sim.finder().setArrangement(cardPhotos, FinderView::icon, {});
+    sim.finder().navigate(window, cardPhotos);
+    advance(6);
+    EXPECT_EQ(shown(cardPhotos), kindByName);
+    const int arranged = arrangements();
+    advance(20);
+    EXPECT_EQ(arrangements(), arranged) << "arranged twice within one visit";
+    sim.finder().navigate(window, through);
+    advance(6);
+  }
+}
+
+TEST_F(Cycle, ApplyNowEndsWithTheNextProcessedFolder) {
+  arrangeOnLaunch(pictures);
+  struct Case {
+    const char* reason;
+    std::function<void()> before, after;
+  };
+  const Case cases[] = {
+      {"no Finder running", [this] { sim.finder().quit(); }, [this] { sim.finder().launch(); }},
+      {"an empty answer", [this] { openFolder(package); }, [] {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    c.before();
+    model->applyNow();
+    advance(6);
+    c.after();
+    openFolder(pictures, FinderView::icon, {});
+    advance(20);
+    EXPECT_EQ(shown(pictures), FolderArrangement{}) << "the user's own arrangement of a confirmed folder was replaced";
+  }
+}
+
+
+TEST_F(Cycle, TwoFailuresTenSecondsApartMakeOneLogEntryAndTwoMessages) {
+  writeSettings(engineOn());
+  launch();
+  std::vector<std::string> messages;
+  auto subscription = model->message().subscribe([&](const auto& text) {
+    if (text) messages.push_back(*text);
+  });
+  AppModelTestPeer::fail(*model, ScriptFailure{-1719, "x"});
+  advance(10);
+  AppModelTestPeer::fail(*model, ScriptFailure{-2700, "此系统语言暂未支持该排序选项"});
+  EXPECT_EQ(messages, (std::vector<std::string>{"请为 Tidyframe开启辅助功能权限。", "此系统语言暂未支持该排序选项"}));
+  EXPECT_EQ(activityTitles(), std::vector<std::string>{"分组未完成"});
+  advance(31);
+  AppModelTestPeer::fail(*model, ScriptFailure{-1712, "timed out"});
+  EXPECT_EQ(activityTitles(), (std::vector<std::string>{"分组未完成", "分组未完成"}));
+  EXPECT_EQ(model->activities()->front().detail, "Finder 操作未完成");
+  EXPECT_FALSE(model->activities()->front().success);
+}
+
+TEST_F(Cycle, QueryTimeOutPausesTheEngineAndSaysSo) {
+  sim.mac.busy("Finder", 0, 400);
+  arrangeOnLaunch(pictures);
+  advance(200);
+  EXPECT_FALSE(model->preferences()->engineEnabled);
+  EXPECT_EQ(model->message().get(), "Finder 操作未完成 · 自动分组已暂停");
+  ASSERT_FALSE(model->activities()->empty());
+  EXPECT_EQ(latest().title, "自动分组已暂停");
+  EXPECT_EQ(latest().detail, "Finder 保留当前显示状态；可随时继续");
+}
+
+// Refused while a script runs, the permission is cleared at once; polling stops until the
+// minute's permission refresh sees it granted again.
+TEST_F(Cycle, RefusedAutomationStopsPollingUntilGrantedAgain) {
+  writeSettings(engineOn());
+  openFolder(pictures);
+  launch();
+  ASSERT_TRUE(model->automationGranted().get());
+  sim.mac.setAutomation("Finder", AutomationConsent::refused);
+  advance(3);
+  EXPECT_FALSE(model->automationGranted().get());
+  EXPECT_EQ(model->message().get(), "请在系统设置 → 隐私与安全性 → 自动化中允许 Finder 和 System Events。");
+  const int events = allEvents();
+  advance(30);
+  EXPECT_EQ(allEvents(), events) << "polling went on without permission";
+  sim.mac.setAutomation("Finder", AutomationConsent::allowed);
+  advance(40);
+  EXPECT_TRUE(model->automationGranted().get());
+  advance(6);
+  EXPECT_TRUE(shown(pictures).grouped);
+}
+
+// System Events quits when idle, and the permission query then can only say "unknown".
+TEST_F(Cycle, UnknownAutomationIsProbedOnlyWithTheEngineOnAndNeverClearsAGrant) {
+  const int window = openFolder(pictures);
+  advance(200);
+  launch();
+  advance(6);
+  EXPECT_EQ(allEvents(), 0) << "the engine is off: no probe";
+  EXPECT_FALSE(model->automationGranted().get());
+  shutDown();
+  writeSettings(engineOn());
+  launch();
+  advance(6);
+  EXPECT_TRUE(model->automationGranted().get()) << "the probe script launched System Events again";
+  EXPECT_TRUE(shown(pictures).grouped);
+  const int events = allEvents();
+  advance(200);
+  EXPECT_EQ(allEvents(), events) << "an idle window's permission refreshes sent a probe";
+  sim.finder().navigate(window, documents);
+  advance(6);
+  EXPECT_TRUE(shown(documents).grouped);
+}
+
+TEST_F(Cycle, StartTurnsTheEngineOnOnlyWithAccessibility) {
+  openFolder(pictures);
+  for (const bool trusted : {false, true}) {
+    SCOPED_TRACE(trusted ? "trusted" : "not trusted");
+    sim.mac.setAccessibilityTrusted(trusted);
+    launch();
+    model->start();
+    advance(8);
+    EXPECT_EQ(model->showSetup().get(), !trusted) << "the setup guide";
+    EXPECT_EQ(model->preferences()->engineEnabled, trusted);
+    EXPECT_EQ(allEvents() > 0, trusted);
+    EXPECT_EQ(shown(pictures).grouped, trusted);
+    EXPECT_EQ(trusted ? activityTitles().back() : "", trusted ? "自动分组已开启" : "");
+    shutDown();
+  }
+}
+
+TEST_F(Cycle, RefreshesDoNotPileUpAndNoneStartsOnceQuittingBegan) {
+  writeSettings(engineOn());
+  launch();
+  advance(1);
+  int queries = sim.permissions.queries(), listings = sim.volumes.listings();
+  model->refreshEnvironment(false);
+  model->refreshEnvironment(false);
+  model->refreshVolumes();
+  model->refreshVolumes();
+  model->refreshVolumes();
+  advance(1);
+  EXPECT_EQ(sim.permissions.queries(), queries + 2) << "one check for both targets, not two";
+  EXPECT_EQ(sim.volumes.listings(), listings + 2) << "one running and exactly one more";
+
+  model->prepareForQuit([] {});
+  queries = sim.permissions.queries(), listings = sim.volumes.listings();
+  const int events = allEvents();
+  model->refreshEnvironment(true);
+  model->refreshVolumes();
+  model->verifyAutomation();
+  advance(5);
+  EXPECT_EQ(sim.permissions.queries(), queries);
+  EXPECT_EQ(sim.volumes.listings(), listings);
+  EXPECT_EQ(allEvents(), events);
+  model.reset();
+}
+
+
+// Dot files shown in a folder the engine already arranged: only the periodic repair acts.
+class HiddenFiles : public EngineTest {
+ protected:
+  void arrangedFolderWithDotFiles(bool hideSetting = true) {
+    arrangeOnLaunch(pictures, engineOn(hideSetting));
+    presses = sim.mac.keyPresses();
+    sim.finder().setShowsAllFiles(true);
+  }
+  int newPresses() const { return sim.mac.keyPresses() - presses; }
+  int presses = 0;
+};
+
+TEST_F(HiddenFiles, KeyPressOnceThenAtMostEveryEightSecondsWhileShown) {
+  arrangedFolderWithDotFiles();
+  advance(8);
+  EXPECT_EQ(newPresses(), 1);
+  EXPECT_FALSE(sim.finder().showsAllFiles());
+  sim.finder().setShowsAllFiles(true);
+  advance(2);
+  EXPECT_EQ(newPresses(), 1) << "checked on a 2-second tick instead of every 8 seconds";
+  advance(7);
+  EXPECT_EQ(newPresses(), 2);
+  EXPECT_FALSE(sim.finder().showsAllFiles());
+  advance(30);
+  EXPECT_EQ(newPresses(), 2) << "a key press while dot files were already hidden";
+}
+
+TEST_F(HiddenFiles, NothingWithTheSettingOffAndAtOnceWhenSwitchedOn) {
+  arrangedFolderWithDotFiles(false);
+  advance(30);
+  EXPECT_EQ(newPresses(), 0);
+  EXPECT_TRUE(sim.finder().showsAllFiles());
+  auto preferences = model->preferences().get();
+  preferences.hideOnNavigation = true;
+  model->setPreferences(preferences);
+  advance(3);
+  EXPECT_FALSE(sim.finder().showsAllFiles()) << "the change re-arranges with a hide request or repairs at once";
+}
+
+TEST_F(HiddenFiles, NeverWhileTheUserTypesOrTheFinderIsBehind) {
+  arrangedFolderWithDotFiles();
+  for (int i = 0; i < 10; ++i) {
+    sim.input.typed();
+    advance(1);
+  }
+  EXPECT_EQ(newPresses(), 0) << "pressed keys while the user typed";
+  sim.finder().setFrontmost(false);
+  advance(20);
+  EXPECT_EQ(newPresses(), 0) << "pressed keys into another application";
+  sim.finder().setFrontmost(true);
+  advance(3);
+  EXPECT_EQ(newPresses(), 1);
+}
+
+TEST_F(HiddenFiles, ThirtySecondsAfterAFailure) {
+  arrangedFolderWithDotFiles();
+  sim.mac.setAccessibilityTrusted(false);
+  advance(8);
+  EXPECT_EQ(model->message().get(), "请为 Tidyframe开启辅助功能权限。");
+  sim.mac.setAccessibilityTrusted(true);
+  advance(20);
+  EXPECT_EQ(newPresses(), 0) << "retried before 30 seconds";
+  advance(12);
+  EXPECT_EQ(newPresses(), 1);
+}
+
+// The Finder writes its preference up to a second after a key press, so a press that lands just
+// before the next poll must not be answered by another.
+TEST_F(HiddenFiles, NeverPressedTwiceWhileThePreferenceCatchesUp) {
+  for (const bool navigate : {false, true}) {
+    SCOPED_TRACE(navigate ? "the next folder's arrangement" : "the next poll's repair");
+    sim.finder().setShowsAllFiles(true);
+    const int window = openFolder(pictures);
+    // The arrangement's key press lands between two polls, less than a second before the next.
+    sim.mac.slowEvent({"System Events", "key code", ""}, 1.0);
+    if (navigate) sim.mac.at(3.95, [window](SimFinder& finder) { finder.navigate(window, documents); });
+    const int before = sim.mac.keyPresses();
+    writeSettings(engineOn(true));
+    launch();
+    advance(8);
+    EXPECT_EQ(sim.mac.keyPresses(), before + 1) << diagnostics.str();
+    EXPECT_FALSE(sim.finder().showsAllFiles());
+    forgetAll();
+  }
 }
 
 }  // namespace

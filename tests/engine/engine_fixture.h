@@ -45,6 +45,11 @@ class EngineTest : public ::testing::Test {
   inline static const std::string& card = SimHome::card;
   inline static const std::string& cardPhotos = SimHome::cardPhotos;
   inline static const std::string& cardUuid = SimHome::cardUuid;
+  // The start-up disk's volume id, and a card other than the simulated one.
+  static constexpr const char* rootUuid = "0A81F3B1-51D9-3335-B3E3-169C3640360D";
+  static constexpr const char* otherCard = "0FF1CE00-0000-4000-8000-000000000000";
+  // What the global default shows: grouped by kind, sorted by name.
+  static constexpr FolderArrangement kindByName{true, ArrangeKey::kind, ArrangeKey::name};
 
   EngineTest() {
     std::filesystem::create_directories(home());
@@ -127,10 +132,6 @@ class EngineTest : public ::testing::Test {
     host.reset();
   }
 
-  void relaunch() {
-    shutDown();
-    launch();
-  }
   // Quits and forgets every document, for the next row of a table.
   void forgetAll() {
     shutDown();

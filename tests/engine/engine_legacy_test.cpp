@@ -49,31 +49,26 @@ TEST_F(Legacy, TheEarlierServiceIsDetectedAndPollingWaitsWhileItRuns) {
   EXPECT_EQ(allEvents(), 0);
 }
 
-TEST_F(Legacy, TakeOverWithBothAgents) {
-  installAgent(first, true);
-  installAgent(second, true);
-  launch();
-  startAnswering(Alerts::firstButton);
-  ASSERT_EQ(sim.alerts.alerts().size(), 1u);
-  EXPECT_EQ(sim.alerts.alerts().front().message, "由新版接管自动分组？");
-  EXPECT_FALSE(sim.launchd.isLoaded(first) || sim.launchd.isLoaded(second));
-  EXPECT_TRUE(model->canRestoreLegacy());
-  EXPECT_FALSE(model->legacyRunning().get());
-  EXPECT_FALSE(model->busy().get());
-  EXPECT_TRUE(model->preferences()->engineEnabled);
-  EXPECT_EQ(sim.loginItem.status(), LoginItemStatus::enabled);
-  EXPECT_EQ(activityTitles(), (std::vector<std::string>{"自动分组已开启", "已切换到新版"}));
-}
-
-TEST_F(Legacy, DecliningChangesNothing) {
-  installAgent(first, true);
-  launch();
-  startAnswering(Alerts::firstButton + 1);
-  EXPECT_TRUE(sim.launchd.isLoaded(first));
-  EXPECT_FALSE(model->busy().get());
-  EXPECT_FALSE(model->preferences()->engineEnabled);
-  EXPECT_FALSE(model->canRestoreLegacy());
-  EXPECT_TRUE(model->activities()->empty());
+TEST_F(Legacy, ATakeOverAsksFirstAndDecliningChangesNothing) {
+  for (const bool accept : {false, true}) {
+    SCOPED_TRACE(accept ? "accepted" : "declined");
+    installAgent(first, true);
+    installAgent(second, true);
+    launch();
+    startAnswering(accept ? Alerts::firstButton : Alerts::firstButton + 1);
+    EXPECT_EQ(sim.alerts.alerts().back().message, "由新版接管自动分组？");
+    EXPECT_EQ(sim.launchd.isLoaded(first), !accept);
+    EXPECT_EQ(sim.launchd.isLoaded(second), !accept);
+    EXPECT_EQ(model->canRestoreLegacy(), accept);
+    EXPECT_EQ(model->legacyRunning().get(), !accept);
+    EXPECT_FALSE(model->busy().get());
+    EXPECT_EQ(model->preferences()->engineEnabled, accept);
+    EXPECT_EQ(sim.loginItem.status() == LoginItemStatus::enabled, accept);
+    using Titles = std::vector<std::string>;
+    EXPECT_EQ(activityTitles(), accept ? Titles({"自动分组已开启", "已切换到新版"}) : Titles());
+    forgetEverything();
+  }
+  EXPECT_EQ(sim.alerts.alerts().size(), 2u) << "one question each time";
 }
 
 TEST_F(Legacy, ATakeOverSucceedsOnlyWhenEveryEarlierJobIsStopped) {
@@ -83,34 +78,22 @@ TEST_F(Legacy, ATakeOverSucceedsOnlyWhenEveryEarlierJobIsStopped) {
     const char* message;  // none: the take-over succeeds
   };
   const Case cases[] = {
-      {"a job loaded without its agent file is booted out too",
-       [&] {
-         installAgent(first, true);
-         sim.launchd.load(second, agent(second));
-       },
+      {"a job loaded without its agent file is booted out too", [&] { sim.launchd.load(second, agent(second)); },
        nullptr},
       {"a job that will not stop is handed back, its agent file put back",
-       [&] {
-         installAgent(first, true);
-         sim.launchd.setStopDelay(first, SimLaunchd::never);
-       },
-       "迁移未完成，已尝试恢复旧版：旧版服务仍在运行"},
+       [&] { sim.launchd.setStopDelay(first, SimLaunchd::never); }, "迁移未完成，已尝试恢复旧版：旧版服务仍在运行"},
       {"so is such a job without its agent file",
        [&] {
-         installAgent(first, true);
          sim.launchd.load(second, agent(second));
          sim.launchd.setStopDelay(second, SimLaunchd::never);
        },
        "迁移未完成，已尝试恢复旧版：旧版服务仍在运行"},
-      {"a failure before any record keeps its own reason",
-       [&] {
-         installAgent(first, true);
-         writeFile("legacy-backup", "not a folder");
-       },
+      {"a failure before any record keeps its own reason", [&] { writeFile("legacy-backup", "not a folder"); },
        "迁移未完成，已尝试恢复旧版：legacy-backup"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
+    installAgent(first, true);
     c.setup();
     launch();
     const auto alerts = sim.alerts.alerts().size();

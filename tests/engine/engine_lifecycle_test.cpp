@@ -17,17 +17,19 @@ TEST_F(Lifecycle, WithoutSettingsTheEngineStartsOffWithTheDefaults) {
   EXPECT_TRUE(Storage::read<FinderLayoutArchive>(storageFolder() / "finder-layouts.json")) << "saved at launch";
 }
 
-TEST_F(Lifecycle, WhatChangesTheRuleRevision) {
+// Only a change to what arranges folders makes the shell close the panel and apply.
+TEST_F(Lifecycle, OnlyArrangingSettingsApplyAndOnlyTheLanguageRedrawsTheMenu) {
   launch();
   struct Case {
     const char* reason;
     std::function<void(Preferences&)> change;
-    bool bumps;
+    bool applies;
   };
   const Case cases[] = {
       {"language alone", [](Preferences& p) { p.language = "de"; }, false},
       {"appearance alone", [](Preferences& p) { p.appearance = "dark"; }, false},
       {"update frequency alone", [](Preferences& p) { p.updateFrequency = SoftwareUpdateFrequency::daily; }, false},
+      {"the master switch leaves the panel open", [](Preferences& p) { p.engineEnabled = !p.engineEnabled; }, false},
       {"hidden-file setting", [](Preferences& p) { p.hideOnNavigation = !p.hideOnNavigation; }, true},
       {"global sorting", [](Preferences& p) { p.sorting = Sorting::size; }, true},
       {"a rule's bookmark", [](Preferences& p) {
@@ -35,35 +37,22 @@ TEST_F(Lifecycle, WhatChangesTheRuleRevision) {
          p.rules[0].bookmark = Bytes{1, 2};
        },
        true},
-      {"engine switch", [](Preferences& p) { p.engineEnabled = !p.engineEnabled; }, true},
   };
   for (const auto& c : cases) {
-    const auto before = model->ruleRevision();
+    const int before = delegate.ruleChanges;
     auto preferences = model->preferences().get();
     c.change(preferences);
     model->setPreferences(preferences);
-    EXPECT_EQ(model->ruleRevision() != before, c.bumps) << c.reason;
+    EXPECT_EQ(delegate.ruleChanges - before, c.applies ? 1 : 0) << c.reason;
   }
   EXPECT_EQ(delegate.menuUpdates, 1) << "only the language change updates the menu";
   EXPECT_EQ(l.language(), "de");
-}
-
-TEST_F(Lifecycle, MountMakesTheEngineLookAtTheFrontWindowAgain) {
-  arrangeOnLaunch(pictures);
-  const int before = finderEvents();
-  advance(10);
-  ASSERT_EQ(finderEvents(), before);
-  sim.workspace.postDidMount();
-  advance(3);
-  EXPECT_GT(finderEvents(), before);
 }
 
 // The Finder keeps a card's arrangement on the card, so a card is confirmed per device.
 TEST_F(Lifecycle, ACardWithAVolumeIdIsConfirmedPerDevice) {
   writeSettings(engineOn());
   launch();
-  const std::string otherCard = "0FF1CE00-0000-4000-8000-000000000000";
-  const FolderArrangement kindByName{true, ArrangeKey::kind, ArrangeKey::name};
   struct Visit {
     const char* reason;
     std::string uuid;
@@ -160,6 +149,70 @@ TEST_F(Lifecycle, AnEngineGoneWhileItsWorkRunsIsLeftAlone) {
   const int clicks = sim.mac.menuClicks();
   advance(30);
   EXPECT_EQ(sim.mac.menuClicks(), clicks) << "an arrangement started for an engine that is gone";
+}
+
+
+TEST_F(Lifecycle, BookmarkedFoldersAreHeldOpenOnceEach) {
+  auto preferences = engineOn();
+  for (const auto& path : {pictures, documents}) {
+    sim.bookmarks.setReachable(path, true);
+    preferences.rules.push_back(pathRule(path));
+    preferences.rules.back().bookmark = sim.bookmarks.create(path);
+  }
+  sim.bookmarks.setReachable(documents, false);
+  writeSettings(preferences);
+  launch();
+  EXPECT_EQ(sim.bookmarks.accessed(), (std::map<std::string, int>{{pictures, 1}}))
+      << "an unreachable bookmark is skipped";
+  sim.bookmarks.setReachable(documents, true);
+  model->openBookmarks();
+  model->openBookmarks();
+  dispatch.runUntilIdle();
+  EXPECT_EQ(sim.bookmarks.accessed(), (std::map<std::string, int>{{pictures, 1}, {documents, 1}}))
+      << "reopening must release the earlier accesses first";
+  auto fewer = model->preferences().get();
+  fewer.rules.pop_back();
+  model->setPreferences(fewer);
+  model->openBookmarks();
+  dispatch.runUntilIdle();
+  EXPECT_EQ(sim.bookmarks.accessed(), (std::map<std::string, int>{{pictures, 1}}));
+}
+
+TEST_F(Lifecycle, OpenLocationBringsTheFinderForwardAndLooksSoonAfter) {
+  writeSettings(engineOn());
+  launch();
+  sim.finder().setFrontmost(false);
+  model->openLocation(documents);
+  EXPECT_EQ(sim.workspace.openedFolders(), std::vector<std::string>{documents});
+  EXPECT_TRUE(sim.finder().frontmost());
+  advance(3);
+  EXPECT_EQ(model->currentPath().get(), documents) << "the check 0.25 s later did not see the folder";
+  EXPECT_TRUE(shown(documents).grouped);
+}
+
+TEST_F(Lifecycle, RefusedActivationFallsBackToTheActivationScript) {
+  writeSettings(engineOn());
+  launch();
+  sim.finder().setFrontmost(false);
+  sim.workspace.refuseActivation(true);
+  sim.workspace.failOpening(true);
+  model->openLocation(documents);
+  EXPECT_EQ(model->message().get(), "Finder 操作未完成");
+  const int before = finderEvents();
+  model->activateFinderForAction();  // a second request while one is outstanding starts nothing
+  advance(0.2);
+  EXPECT_TRUE(sim.finder().frontmost()) << "the script did not activate the Finder";
+  EXPECT_EQ(finderEvents(), before + 1) << "the activation script ran twice";
+}
+
+TEST_F(Lifecycle, SettingsDeepLinks) {
+  launch();
+  model->openAccessibility();
+  model->openAutomation();
+  EXPECT_EQ(sim.accessibility.prompts(), 1);
+  EXPECT_EQ(sim.workspace.openedURLs(),
+            (std::vector<std::string>{"x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility",
+                                      "x-apple.systempreferences:com.apple.preference.security?Privacy_Automation"}));
 }
 
 }  // namespace

@@ -3,9 +3,6 @@
 namespace tidyframe {
 namespace {
 
-constexpr const char* rootUuid = "0A81F3B1-51D9-3335-B3E3-169C3640360D";
-constexpr const char* otherCard = "0FF1CE00-0000-4000-8000-000000000000";
-constexpr FolderArrangement kindByName{true, ArrangeKey::kind, ArrangeKey::name};
 constexpr FolderArrangement ungroupedBySize{false, ArrangeKey::kind, ArrangeKey::size};
 const std::string restored = "已还原当前文件夹排列，自动分组已暂停。";
 const std::string noRecord = "这个文件夹尚无可还原的原始排列记录。";
@@ -36,34 +33,29 @@ TEST_F(Restore, TheRecordOfThisFolderViewAndDeviceIsPutBack) {
   struct Case {
     const char* reason;
     std::string folder;
-    const char* card;  // the volume id of the card mounted, empty for none; no card when null
     Records records;
     FolderArrangement after;
     std::string message;
   };
   const Case cases[] = {
-      {"this view's record wins over one of every view", pictures, nullptr,
+      {"this view's record wins over one of every view", pictures,
        {{pictures, "icon view", rootUuid, "None", "Size"}, {pictures, "*", {}, "Kind", "Name"}}, ungroupedBySize,
        restored},
-      {"a record of another view is not used", pictures, nullptr, {{pictures, "list view", rootUuid, "None", "Size"}},
+      {"a record of another view is not used", pictures, {{pictures, "list view", rootUuid, "None", "Size"}},
        kindByName, noRecord},
-      {"two cards at one mount point keep their own records", cardPhotos, cardUuid.c_str(),
+      {"two cards at one mount point keep their own records", cardPhotos,
        {{cardPhotos, "icon view", otherCard, "Kind", "Name"}, {cardPhotos, "icon view", cardUuid, "None", "Size"}},
        ungroupedBySize, restored},
-      {"a record naming no device is never used under /Volumes", cardPhotos, cardUuid.c_str(),
-       {{cardPhotos, "*", {}, "None", "Size"}}, kindByName, noRecord},
-      {"not even for a card without a volume id", cardPhotos, "", {{cardPhotos, "*", {}, "None", "Size"}}, kindByName,
-       noRecord},
-      {"the recorded arrangement already shown counts as restored", pictures, nullptr,
+      {"the recorded arrangement already shown counts as restored", pictures,
        {{pictures, "icon view", rootUuid, "Kind", "Name"}}, kindByName, restored},
-      {"titles recorded by a German Finder", pictures, nullptr, {{pictures, "*", {}, "Ohne", "Größe"}},
+      {"titles recorded by a German Finder", pictures, {{pictures, "*", {}, "Ohne", "Größe"}},
        ungroupedBySize, restored},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
     std::filesystem::remove_all(storageFolder());
     writeArchive(c.records);
-    if (c.card) mountCard(*c.card ? std::optional<std::string>(c.card) : std::nullopt);
+    if (c.folder.starts_with(card)) mountCard(cardUuid);
     const int window = openFolder(c.folder, FinderView::icon, kindByName);
     launch();
     restoreAnswering(true);
