@@ -34,13 +34,12 @@ TEST_F(FeedbackViewTest, ButtonsWaitForADraftAndCopyingSaysSoUntilTheDraftChange
   EXPECT_EQ(view.copyButton().text().toStdString(), "复制反馈") << "a changed draft is not copied yet";
 }
 
-TEST_F(FeedbackViewTest, CancelledSaveWritesNothingAndFailedSaveShowsWhy) {
+// What is written, or cancelled, the report's own tests show; the page shows why a save failed.
+TEST_F(FeedbackViewTest, FailedSaveShowsWhy) {
   openPanel();
   FeedbackView& view = page();
   model->setFeedbackDraft("hello");
-  QTest::mouseClick(&view.saveButton(), Qt::LeftButton);
-  EXPECT_EQ(sim.alerts.panels().size(), 1u) << "the save panel was shown";
-  EXPECT_TRUE(view.errorLine().isHidden()) << "cancelling is no failure";
+  EXPECT_TRUE(view.errorLine().isHidden());
   const auto blocker = root / "a-file";
   std::ofstream(blocker) << "x";
   sim.alerts.answerPanel((blocker / "Finder-feedback.txt").string());

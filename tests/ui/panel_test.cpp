@@ -82,7 +82,6 @@ TEST_F(PanelTest, RuleCountUsesTheLocaleDigitsAndHidesWithoutRules) {
   preferences.rules.resize(12);
   model->setPreferences(preferences);
   EXPECT_EQ(panel->footer().ruleCount().text().toStdString(), "١٢");
-  EXPECT_EQ(panel->layoutDirection(), Qt::RightToLeft) << "Arabic mirrors the whole panel";
 }
 
 TEST_F(PanelTest, EditorThenGuideThenPagesAndMeasuredOverview) {

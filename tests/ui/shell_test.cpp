@@ -218,8 +218,6 @@ TEST_F(ShellTest, ThroughThePanelRulesReachTheFrontWindowAfterTheCloseAndApply) 
     EXPECT_FALSE(panelShown()) << row.reason;
     EXPECT_EQ(shown(row.frontFolder), row.expected) << row.reason;
   }
-  EXPECT_EQ(sim.alerts.alerts().back().informative,
-            "Location rules to import: 1. Your current settings are backed up first.");
 }
 
 // Runs the program with `options`, recording which of a Mac's native entries it used.
