@@ -1,7 +1,6 @@
 #include "finder/finder_scripts.h"
 
 #include <algorithm>
-#include <array>
 #include <initializer_list>
 #include <utility>
 
@@ -17,8 +16,6 @@ constexpr std::string_view noGroupMenu = translatable("Finder 当前视图没有
 constexpr std::string_view noSortMenu = translatable("Finder 当前视图没有可用的排序菜单");
 constexpr std::string_view groupTitleUnknown = translatable("此系统语言暂未支持该分组选项");
 constexpr std::string_view sortTitleUnknown = translatable("此系统语言暂未支持该排序选项");
-
-constexpr std::array scriptErrors{noGroupMenu, noSortMenu, groupTitleUnknown, sortTitleUnknown};
 
 constexpr std::string_view guardText = R"(with timeout of 2 seconds
 tell application "System Events" to tell process "Finder"
@@ -423,7 +420,5 @@ std::string apply(std::string_view url, std::string_view windowID, std::span<con
                 {{"URL", urlLiteral}, {"WINDOW", windowLiteral}, {"GROUPS", groupsLiteral}, {"SORTS", sortsLiteral}},
                 reserve);
 }
-
-std::span<const std::string_view> errorMessages() { return scriptErrors; }
 
 }  // namespace tidyframe::FinderScripts

@@ -43,9 +43,6 @@ std::string menuDiscovery();
 std::string apply(std::string_view url, std::string_view windowID, std::span<const std::string> groups,
                   std::span<const std::string> sorts, bool hide);
 
-// The messages the scripts raise with number -2700; they reach the user through the lookup.
-std::span<const std::string_view> errorMessages();
-
 }  // namespace FinderScripts
 
 }  // namespace tidyframe
