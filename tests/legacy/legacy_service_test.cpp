@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -181,7 +180,7 @@ TEST_F(LegacyServiceTest, TakeOver) {
     std::expected<void, LegacyFailure> expected;
     Json record;
     std::vector<std::string> agentFilesLeft;  // file names
-    double seconds;  // of waiting for jobs to stop, give or take one poll
+    double seconds;  // of waiting for jobs to stop on the dispatch clock, give or take one poll
   };
   const Case cases[] = {
       {"no agent files: an empty record and nothing stopped", {}, {}, {}, Json::array(), {}, 0},
@@ -231,17 +230,6 @@ TEST_F(LegacyServiceTest, TheStillRunningTextIsInTheInterfaceLanguage) {
 
   ASSERT_FALSE(result.has_value());
   EXPECT_EQ(result.error().description, "The old version’s service is still running");
-}
-
-TEST_F(LegacyServiceTest, WaitingForAJobLeavesOtherQueuesRunning) {
-  world.installAgent(first);
-  world.launchd.setStopDelay(first, SimLaunchd::never);
-  std::optional<Date> mainRanAt;
-  dispatch.main().asyncAfter(1, [&] { mainRanAt = dispatch.now(); });
-
-  EXPECT_FALSE(onEnvironmentQueue([&] { return world.service.takeOver(); }).has_value());
-
-  EXPECT_EQ(mainRanAt, start + 1);
 }
 
 TEST_F(LegacyServiceTest, TakeOverStopsNothingWhenTheBackupFolderCannotBeMade) {
