@@ -106,20 +106,21 @@ TEST_F(LookupTest, TranslationFallsBackToEnglishThenToTheSource) {
     const char* language;
     const char* source;
     const char* expected;
+    const char* reason;
   };
   const Case cases[] = {
-      {"ko", "全局默认", "전역 기본값"},
-      {"ko", "只有英文", "English only"},
-      {"ko", "没有条目", "没有条目"},
-      {"de", "全局默认", "Global default"},
-      {"zh-Hans", "只有英文", "只有英文"},
-      {"zh-Hant", "Finder 操作未完成", "Finder 操作未完成"},  // an entry equal to its source is no gap
-      {"zh-Hant", "只有英文", "English only"},
+      {"ko", "全局默认", "전역 기본값", "the language's own entry"},
+      {"ko", "只有英文", "English only", "an entry the language lacks comes from English"},
+      {"ko", "没有条目", "没有条目", "one English lacks too shows the source"},
+      {"de", "全局默认", "Global default", "a language without a table reads English"},
+      {"zh-Hans", "只有英文", "只有英文", "Simplified Chinese is the source language"},
+      {"zh-Hant", "Finder 操作未完成", "Finder 操作未完成", "an entry equal to its source is no gap"},
+      {"zh-Hant", "只有英文", "English only", "Traditional Chinese falls back like any other"},
   };
   for (const auto& c : cases) {
     L l({root}, nullptr);
     l.setLanguage(c.language);
-    EXPECT_EQ(l.t(c.source), c.expected) << c.language << " " << c.source;
+    EXPECT_EQ(l.t(c.source), c.expected) << c.reason;
   }
 }
 
@@ -144,16 +145,17 @@ TEST_F(LookupTest, FormatsFillPlaceholdersInTheResolvedLanguage) {
   struct Case {
     std::string filled;
     const char* expected;
+    const char* reason;
   };
   const Case cases[] = {
-      {l.f("已应用%@分组", "Kind"), "Applied Kind grouping"},
-      {L::fill("%@ · 按%@排序", {"A", "B"}), "A · 按B排序"},
-      {L::fill("%2$@ then %1$@", {"one", "two"}), "two then one"},
-      {L::fill("100%% of %d", {"7"}), "100% of 7"},
-      {L::fill("%@ and %@", {"only"}), "only and "},
-      {L::fill("trailing %", {}), "trailing %"},
+      {l.f("已应用%@分组", "Kind"), "Applied Kind grouping", "the translated format is filled"},
+      {L::fill("%@ · 按%@排序", {"A", "B"}), "A · 按B排序", "placeholders take the arguments in turn"},
+      {L::fill("%2$@ then %1$@", {"one", "two"}), "two then one", "a numbered placeholder picks its argument"},
+      {L::fill("100%% of %d", {"7"}), "100% of 7", "a doubled percent sign is one; %d takes an argument"},
+      {L::fill("%@ and %@", {"only"}), "only and ", "a missing argument leaves nothing"},
+      {L::fill("trailing %", {}), "trailing %", "a lone percent sign at the end stays"},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.filled, c.expected);
+  for (const auto& c : cases) EXPECT_EQ(c.filled, c.expected) << c.reason;
 }
 
 TEST_F(LookupTest, NumbersAndDirectionFollowTheResolvedLanguage) {
