@@ -326,6 +326,17 @@ std::string hideBlock() {
          std::string(hideTrapText);
 }
 
+// The handlers the arrangement calls to find the View menu and its group and sort submenus;
+// begins with a line feed.
+std::string menuDiscovery() {
+  const auto view = listOf(FinderMenuNames::view());
+  const auto group = listOf(FinderMenuNames::group());
+  const auto sort = listOf(FinderMenuNames::sort());
+  const auto none = listOf(menuNames(Grouping::none));
+  const auto name = listOf(menuNames(Grouping::name));
+  return filled(handlersText, {{"VIEW", view}, {"GROUPBY", group}, {"SORTBY", sort}, {"NONE", none}, {"NAME", name}});
+}
+
 // The arrangement text with everything but the folder, window and wanted titles filled in.
 std::string applyTemplate(bool hide) {
   const auto hideText = hide ? hideBlock() : std::string();
@@ -389,20 +400,10 @@ std::string_view query() {
 
 std::string_view automationCheck() { return automationCheckText; }
 std::string_view activate() { return activateText; }
-std::string_view hiddenScript() { return hiddenText; }
 
 std::string_view keepHidden() {
   static const std::string text = std::string(guardText) + "\n" + filled(keepHiddenText, {{"HIDDEN", hiddenText}});
   return text;
-}
-
-std::string menuDiscovery() {
-  const auto view = listOf(FinderMenuNames::view());
-  const auto group = listOf(FinderMenuNames::group());
-  const auto sort = listOf(FinderMenuNames::sort());
-  const auto none = listOf(menuNames(Grouping::none));
-  const auto name = listOf(menuNames(Grouping::name));
-  return filled(handlersText, {{"VIEW", view}, {"GROUPBY", group}, {"SORTBY", sort}, {"NONE", none}, {"NAME", name}});
 }
 
 std::string apply(std::string_view url, std::string_view windowID, std::span<const std::string> groups,

@@ -26,14 +26,9 @@ std::string_view query();
 // Addresses the Finder and System Events, so a first run asks the user for consent.
 std::string_view automationCheck();
 std::string_view activate();
-// Presses Command-Shift-period in the Finder unless it lost the front ({"skip"}).
-std::string_view hiddenScript();
-// Guard, key press, {"ok"}.
+// The guard, then Command-Shift-period in the Finder unless it lost the front ({"skip"}), then
+// {"ok"}.
 std::string_view keepHidden();
-
-// The handlers `apply` calls to find the View menu and its group and sort submenus; begins
-// with a line feed.
-std::string menuDiscovery();
 
 // Arranges the front Finder window if it still shows `url` in window `windowID`: picks the
 // group item titled in `groups` (a "None" title first keeps groups off) and the sort item
