@@ -100,9 +100,9 @@ class EngineTest : public ::testing::Test {
   // The settings written, `folder` open in front (with the Finder's own arrangement), the
   // engine launched and given time to arrange it. Answers the window.
   int arrangeOnLaunch(const std::string& folder, Preferences preferences = engineOn(),
-                      FolderArrangement arrangement = {}, FinderView view = FinderView::icon) {
+                      FolderArrangement arrangement = {}) {
     writeSettings(preferences);
-    const int window = openFolder(folder, view, arrangement);
+    const int window = openFolder(folder, FinderView::icon, arrangement);
     launch();
     advance(6);
     return window;

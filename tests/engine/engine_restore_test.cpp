@@ -55,7 +55,7 @@ TEST_F(Restore, TheRecordOfThisFolderViewAndDeviceIsPutBack) {
     SCOPED_TRACE(c.reason);
     std::filesystem::remove_all(storageFolder());
     writeArchive(c.records);
-    if (c.folder.starts_with(card)) mountCard(cardUuid);
+    if (c.folder.starts_with(card)) SimHome::insertCard(sim.volumes);
     const int window = openFolder(c.folder, FinderView::icon, kindByName);
     launch();
     restoreAnswering(true);

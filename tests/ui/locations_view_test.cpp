@@ -8,13 +8,6 @@
 namespace tidyframe {
 namespace {
 
-LocationRule folderRule(std::string name, std::string path) {
-  LocationRule rule;
-  rule.name = std::move(name);
-  rule.path = std::move(path);
-  return rule;
-}
-
 class LocationsTest : public PanelTest {
  protected:
   // Shortcuts answer only in the active window.
@@ -31,19 +24,13 @@ class LocationsTest : public PanelTest {
     for (LocationRow* row : page().rows()) shown << row->name().text();
     return shown;
   }
-  void remountCard(const std::string& path) {
-    sim.volumes.unmount(card);
-    SimHome::insertCard(sim.volumes, path);
-    model->refreshVolumes();
-    advance(1);
-  }
 };
 
 TEST_F(LocationsTest, EmptyLinesAndFoldedSearch) {
   openPanel();
   EXPECT_EQ(page().emptyLine().text().toStdString(), "尚未添加规则");
   Preferences preferences = model->preferences().get();
-  preferences.rules = {folderRule("STRASSE", pictures), folderRule("Café", documents)};
+  preferences.rules = {pathRule("/Users/demo/STRASSE"), pathRule(documents + "/Café")};
   model->setPreferences(preferences);
   struct Row {
     const char* reason;
@@ -72,7 +59,10 @@ TEST_F(LocationsTest, DeviceRuleByUuidHidesItsVolumeAlsoAfterARename) {
   QTest::mouseClick(&panel->ruleEditor().saveButton(), Qt::LeftButton);
   EXPECT_EQ(model->preferences()->rules.size(), 1u);
   EXPECT_EQ(names(), QStringList{"SD"}) << "now only as the rule's row";
-  remountCard("/Volumes/Renamed");
+  sim.volumes.unmount(card);
+  SimHome::insertCard(sim.volumes, "/Volumes/Renamed");
+  model->refreshVolumes();
+  advance(1);
   EXPECT_EQ(names(), QStringList{"SD"}) << "still matched by UUID";
   EXPECT_EQ(page().rows().front()->toolTip().toStdString(), "/Volumes/Renamed") << "the tooltip follows the mount";
 }
@@ -80,7 +70,7 @@ TEST_F(LocationsTest, DeviceRuleByUuidHidesItsVolumeAlsoAfterARename) {
 TEST_F(LocationsTest, SwitchingARuleOffChangesOnlyItsFlag) {
   openPanel();
   Preferences preferences = model->preferences().get();
-  preferences.rules = {folderRule("A", pictures), folderRule("B", documents)};
+  preferences.rules = {pathRule(pictures), pathRule(documents)};
   model->setPreferences(preferences);
   QTest::mouseClick(&page().rows().front()->enabledSwitch(), Qt::LeftButton);
   preferences.rules.front().enabled = false;
@@ -90,7 +80,7 @@ TEST_F(LocationsTest, SwitchingARuleOffChangesOnlyItsFlag) {
 TEST_F(LocationsTest, EditorKeepsPickerValuesCancelsOnEscapeSavesOnReturnAndAsksBeforeDeleting) {
   openPanel();
   activate();
-  model->setRuleEditor(folderRule("A", pictures));
+  model->setRuleEditor(pathRule(pictures));
   RuleEditorView& editor = panel->ruleEditor();
   EXPECT_TRUE(editor.deleteButton().isHidden()) << "a new rule has nothing to delete";
   EXPECT_EQ(editor.title().text().toStdString(), "添加专属规则");
@@ -105,7 +95,7 @@ TEST_F(LocationsTest, EditorKeepsPickerValuesCancelsOnEscapeSavesOnReturnAndAsks
   QTest::keyClick(&editor.nameField(), Qt::Key_Escape);
   EXPECT_FALSE(model->ruleEditor()->has_value());
   EXPECT_TRUE(model->preferences()->rules.empty()) << "cancelling drops the copy";
-  model->setRuleEditor(folderRule("A", pictures));
+  model->setRuleEditor(pathRule(pictures));
   QTest::keyClick(&editor.nameField(), Qt::Key_Return);
   ASSERT_EQ(model->preferences()->rules.size(), 1u) << "Return saves";
   model->setRuleEditor(model->preferences()->rules.front());
