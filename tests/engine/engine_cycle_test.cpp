@@ -117,7 +117,6 @@ TEST_F(Cycle, ArrangementErrorIsNotRetriedForThirtySeconds) {
   EXPECT_GT(arrangements(), arranged) << "not retried after 30 seconds";
 }
 
-
 // A window showing no folder: a place of the Finder's own costs one query per change; a
 // package answers nothing, which marks nothing, so the next tick asks again.
 TEST_F(Cycle, AWindowShowingNoFolderIsNeitherArrangedNorAFailure) {
@@ -181,7 +180,6 @@ TEST_F(Cycle, ApplyNowEndsWithTheNextProcessedFolder) {
     EXPECT_EQ(shown(pictures), FolderArrangement{}) << "the user's own arrangement of a confirmed folder was replaced";
   }
 }
-
 
 TEST_F(Cycle, TwoFailuresTenSecondsApartMakeOneLogEntryAndTwoMessages) {
   writeSettings(engineOn());
@@ -299,7 +297,6 @@ TEST_F(Cycle, RefreshesDoNotPileUpAndNoneStartsOnceQuittingBegan) {
   EXPECT_EQ(allEvents(), events);
   model.reset();
 }
-
 
 // Dot files shown in a folder the engine already arranged: only the periodic repair acts.
 class HiddenFiles : public EngineTest {

@@ -1,5 +1,3 @@
-#include <algorithm>
-
 #include "engine/engine_fixture.h"
 #include "storage/activity_entry.h"
 
