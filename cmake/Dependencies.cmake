@@ -1,6 +1,8 @@
 find_package(Threads REQUIRED)
 find_package(ICU 70 REQUIRED COMPONENTS uc i18n)
 find_package(nlohmann_json 3.10 REQUIRED)
+# The layout archive, tens of megabytes after years of use, is read with RapidJSON's event reader.
+find_package(RapidJSON REQUIRED)
 # On macOS the libcurl the system ships, which checks servers against the system's certificate
 # store (Homebrew's brings a bundle of its own).
 if(APPLE)

@@ -18,7 +18,12 @@ OriginalFinderLayout legacy(std::string path, std::string group, std::string sor
   return layout(std::move(path), "*", std::nullopt, std::move(group), std::move(sort));
 }
 
-std::optional<FinderLayoutArchive> decode(std::string_view text) { return decodeJson<FinderLayoutArchive>(text); }
+// Both readers of the document, which must agree.
+std::optional<FinderLayoutArchive> decode(std::string_view text) {
+  auto general = decodeJson<FinderLayoutArchive>(text);
+  EXPECT_EQ(general, decodeArchive(text)) << text;
+  return general;
+}
 
 // The group of the original arrangement found for a folder, if any.
 std::optional<std::string> originalGroup(const FinderLayoutArchive& archive, std::string_view path,
@@ -205,6 +210,7 @@ TEST(FinderLayoutArchiveTest, DocumentsThatFailAsAWhole) {
       {"a fingerprint that is no text", R"({"confirmed":{"k":true},"originals":{}})"},
       {"a record without group", withRecord(R"({"path":"/a","view":"*","sort":"Name"})")},
       {"a volume UUID that is a number", withRecord(R"({"path":"/a","view":"*","group":"K","sort":"N","volumeID":1})")},
+      {"a number too large, even where it is not read", R"({"confirmed":{},"originals":{},"n":1e999})"},
   };
   ASSERT_TRUE(decode(withRecord(record))) << "the base record reads";
   ASSERT_TRUE(decode(R"({"confirmed":{},"originals":{},"future":1})")) << "unknown keys are ignored";
