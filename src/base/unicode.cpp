@@ -7,6 +7,8 @@
 #include <unicode/utf8.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace tidyframe::unicode {
@@ -42,14 +44,28 @@ const icu::Normalizer2* nfcNormalizer() {
 
 }  // namespace
 
+// Eight bytes at a time through ASCII, which nearly all paths and documents are, and ICU's
+// decoder for the rest.
 bool isValidUtf8(std::string_view text) {
-  if (isAscii(text)) return true;
-  bool valid = true;
-  forEachScalar(text, [&](UChar32 scalar, std::int32_t, std::int32_t) {
-    valid = scalar >= 0;
-    return valid;
-  });
-  return valid;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::uint64_t word = 0;
+    if (text.size() - at >= sizeof word) {
+      std::memcpy(&word, bytes + at, sizeof word);
+      if ((word & 0x8080808080808080ull) == 0) {
+        at += sizeof word;
+        continue;
+      }
+    }
+    const auto window = static_cast<std::int32_t>(std::min<std::size_t>(U8_MAX_LENGTH, text.size() - at));
+    std::int32_t length = 0;
+    UChar32 scalar = 0;
+    U8_NEXT(bytes + at, length, window, scalar);
+    if (scalar < 0) return false;
+    at += static_cast<std::size_t>(length);
+  }
+  return true;
 }
 
 std::string repairedUtf8(std::string_view text) {
@@ -81,6 +97,18 @@ std::string nfc(std::string_view text) {
   std::string result;
   composed.toUTF8String(result);
   return result;
+}
+
+bool isNfc(std::string_view text) {
+  if (isAscii(text)) return true;
+  if (!isValidUtf8(text)) return false;
+  const auto* normalizer = nfcNormalizer();
+  // Without a normaliser nfc() leaves valid text as it is.
+  if (!normalizer) return true;
+  UErrorCode status = U_ZERO_ERROR;
+  const bool normalized =
+      normalizer->isNormalizedUTF8(icu::StringPiece(text.data(), static_cast<std::int32_t>(text.size())), status);
+  return U_SUCCESS(status) ? normalized : nfc(text) == text;
 }
 
 std::size_t scalarCount(std::string_view text) {

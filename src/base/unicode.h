@@ -15,6 +15,8 @@ std::string repairedUtf8(std::string_view text);
 // Canonical composition (NFC) of well-formed UTF-8. Ill-formed input is repaired first.
 // Text already in NFC (all ASCII text is) is returned without calling into ICU's normaliser.
 std::string nfc(std::string_view text);
+// Whether nfc() would give `text` back unchanged, without making a copy.
+bool isNfc(std::string_view text);
 
 // Number of Unicode scalars in well-formed UTF-8.
 std::size_t scalarCount(std::string_view text);

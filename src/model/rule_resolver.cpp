@@ -73,6 +73,10 @@ std::string normalized(std::string_view path) {
   return unicode::nfc(result);
 }
 
+bool isNormalized(std::string_view path) {
+  return isLexicallyClean(path) && unicode::isNfc(path);
+}
+
 bool contains(std::string_view parent, std::string_view child) {
   return containsNormalized(normalized(parent), normalized(child));
 }

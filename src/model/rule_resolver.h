@@ -22,6 +22,8 @@ namespace RuleResolver {
 // "/" collapsed, no trailing "/" except for the root itself, NFC. Ill-formed UTF-8 is
 // repaired with U+FFFD. Symbolic links are not followed; the file system is not consulted.
 std::string normalized(std::string_view path);
+// Whether normalized() would give `path` back unchanged; cheap for a clean ASCII path.
+bool isNormalized(std::string_view path);
 
 // Whether `child` is `parent` or lies below it.
 bool contains(std::string_view parent, std::string_view child);

@@ -101,7 +101,7 @@ Json toJson(const FinderLayoutArchive& archive);
 // Reads the next value of `reader`, each record straight into the archive's maps.
 std::optional<FinderLayoutArchive> fromJson(JsonReader& reader, std::type_identity<FinderLayoutArchive>);
 // The same from the whole document text, read with a parser made for speed.
-std::optional<FinderLayoutArchive> decodeArchive(std::string_view text);
+std::optional<FinderLayoutArchive> decodeArchive(std::string text);
 // The document text, byte for byte what writeJson(toJson(archive)) writes, without the tree.
 std::string encodeArchive(const FinderLayoutArchive& archive);
 

@@ -79,7 +79,25 @@ TEST(UnicodeTest, NormalisesToComposedFormAndRepairsBadBytes) {
       {"Hangul jamo compose", "\xE1\x84\x92\xE1\x85\xA1", "\xED\x95\x98"},
       {"bad byte becomes U+FFFD", "a\x80" "b", "a\xEF\xBF\xBD" "b"},
   };
-  for (const auto& c : cases) EXPECT_EQ(unicode::nfc(c.input), c.expected) << c.reason;
+  for (const auto& c : cases) {
+    EXPECT_EQ(unicode::nfc(c.input), c.expected) << c.reason;
+    EXPECT_EQ(unicode::isNfc(c.input), c.input == c.expected) << c.reason;
+  }
+}
+
+// The check runs eight ASCII bytes at a time, so sequences sit at and across word ends.
+TEST(UnicodeTest, TellsWellFormedUtf8) {
+  const std::pair<std::string, bool> cases[] = {
+      {"abcdefghijk", true},
+      {"abcdefg\xC3\xA9", true},
+      {"\xF0\x9F\x98\x80 abcdefgh", true},
+      {"abcdefg\xC3", false},
+      {"abcdefgh\x80", false},
+      {"\xC0\xAF", false},
+      {"\xED\xA0\x80", false},
+      {"\xF4\x90\x80\x80", false},
+  };
+  for (const auto& [text, valid] : cases) EXPECT_EQ(unicode::isValidUtf8(text), valid) << text;
 }
 
 TEST(UnicodeTest, ControlAndFormatCharacters) {

@@ -21,7 +21,7 @@ OriginalFinderLayout legacy(std::string path, std::string group, std::string sor
 // Both readers of the document, which must agree.
 std::optional<FinderLayoutArchive> decode(std::string_view text) {
   auto general = decodeJson<FinderLayoutArchive>(text);
-  EXPECT_EQ(general, decodeArchive(text)) << text;
+  EXPECT_EQ(general, decodeArchive(std::string(text))) << text;
   return general;
 }
 
