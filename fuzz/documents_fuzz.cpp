@@ -1,7 +1,9 @@
 // Each stored document: whatever reads as a value writes a document that reads back as the
-// same value.
+// same value; and the layout archive's fast reader, which a launch uses, reads what the
+// general one reads.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -28,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   roundTrip<tidyframe::Preferences>(text);
   roundTrip<tidyframe::FinderLayoutArchive>(text);
+  FUZZ_CHECK(tidyframe::decodeArchive(std::string(text)) == tidyframe::decodeJson<tidyframe::FinderLayoutArchive>(text));
   roundTrip<std::vector<tidyframe::ActivityEntry>>(text);
   return 0;
 }

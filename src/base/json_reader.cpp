@@ -14,7 +14,7 @@ using Token = Lexer::token_type;
 class JsonReader::Tokens {
  public:
   explicit Tokens(std::string_view text)
-      : lexer_(nlohmann::detail::input_adapter(text.data(), text.data() + text.size())) {}
+      : lexer_(nlohmann::detail::input_adapter(text.data(), text.data() + text.size())), size_(text.size()) {}
 
   Token peek() {
     if (!next_) next_ = lexer_.scan();
@@ -22,9 +22,12 @@ class JsonReader::Tokens {
   }
   void consume() { next_.reset(); }
   Lexer& lexer() { return lexer_; }
+  // The lexer reads a NUL as the end of the input; only the real end is one here.
+  bool atEnd() { return peek() == Token::end_of_input && lexer_.get_position().chars_read_total > size_; }
 
  private:
   Lexer lexer_;
+  std::size_t size_;
   std::optional<Token> next_;
 };
 
@@ -142,7 +145,7 @@ std::optional<Json> JsonReader::value() {
 
 bool JsonReader::finished() {
   if (failed_) return false;
-  return tokens_->peek() == Token::end_of_input || fail("the document is not valid JSON");
+  return tokens_->atEnd() || fail("the document is not valid JSON");
 }
 
 bool JsonReader::enter() {

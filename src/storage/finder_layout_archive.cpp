@@ -10,9 +10,6 @@
 #if !defined(RAPIDJSON_FORCEINLINE) && defined(__GNUC__)
 #define RAPIDJSON_FORCEINLINE __attribute__((always_inline))
 #endif
-#if defined(__SSE2__)
-#define RAPIDJSON_SSE2
-#endif
 #include <rapidjson/reader.h>
 
 #include "base/unicode.h"
@@ -524,8 +521,10 @@ std::optional<FinderLayoutArchive> decodeArchive(std::string text) {
   ArchiveEvents events(archive);
   rapidjson::InsituStringStream bytes(text.data());
   rapidjson::Reader reader;
-  // A NUL reads as the end of the text, so bytes after one are caught by the position.
-  if (!reader.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseInsituFlag>(bytes, events) ||
+  // A NUL reads as the end of the text, so bytes after one are caught by the position. The
+  // recursive parser, whose depth the events bound, in place needs none of the reader's own
+  // stack (whose first push does arithmetic on a null pointer).
+  if (!reader.Parse<rapidjson::kParseInsituFlag>(bytes, events) ||
       bytes.Tell() != text.size() || !events.complete()) {
     return std::nullopt;
   }

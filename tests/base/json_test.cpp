@@ -93,6 +93,8 @@ TEST(JsonParserTest, RefusesBrokenAndOverlyDeepDocuments) {
       {"empty text", "", false},
       {"truncated object", "{\"a\" : [1, 2", false},
       {"trailing garbage", "{} x", false},
+      {"garbage after a NUL", std::string("{}\0 x", 5), false},
+      {"a NUL after the value", std::string("{}\0", 3), false},
       {"invalid UTF-8 inside a string", "\"\xff\"", false},
       {"1000 levels of nesting", std::string(1000, '[') + std::string(1000, ']'), false},
       {"500 levels of nesting", std::string(500, '[') + std::string(500, ']'), true},
