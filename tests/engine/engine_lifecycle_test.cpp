@@ -143,9 +143,14 @@ TEST_F(Lifecycle, AnEngineGoneWhileItsWorkRunsIsLeftAlone) {
   advance(2.2);
   model->refreshEnvironment(true);
   model->verifyAutomation();
-  model.reset();
-  const int clicks = sim.mac.menuClicks();
+  const int listings = sim.volumes.listings(), queries = sim.permissions.queries();
+  const int events = allEvents(), clicks = sim.mac.menuClicks();
+  // Posted after that work, so the engine goes once the work has begun and before it answers.
+  dispatch.main().async([this] { model.reset(); });
   advance(30);
+  EXPECT_EQ(sim.volumes.listings(), listings + 1) << "no volume refresh was pending";
+  EXPECT_GT(sim.permissions.queries(), queries) << "no environment check was pending";
+  EXPECT_GT(allEvents(), events) << "no script was pending";
   EXPECT_EQ(sim.mac.menuClicks(), clicks) << "an arrangement started for an engine that is gone";
 }
 
