@@ -38,9 +38,6 @@ TEST_F(Restore, TheRecordOfThisFolderViewAndDeviceIsPutBack) {
     std::string message;
   };
   const Case cases[] = {
-      {"this view's record wins over one of every view", pictures,
-       {{pictures, "icon view", rootUuid, "None", "Size"}, {pictures, "*", {}, "Kind", "Name"}}, ungroupedBySize,
-       restored},
       {"a record of another view is not used", pictures, {{pictures, "list view", rootUuid, "None", "Size"}},
        kindByName, noRecord},
       {"two cards at one mount point keep their own records", cardPhotos,

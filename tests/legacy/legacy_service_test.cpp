@@ -164,13 +164,6 @@ TEST(LegacyServiceTimeOutTest, AHungLaunchctlDoesNotHoldTheEnvironmentQueue) {
   EXPECT_EQ(detected.get_future().get(), (LegacyDetection{false, 0}));
 }
 
-TEST_F(LegacyServiceTest, StandardLocations) {
-  const auto locations = LegacyLocations::standard("/Users/ana", "/Users/ana/Library/Application Support/Tidyframe", 502);
-  EXPECT_EQ(locations, (LegacyLocations{"/bin/launchctl", "/Users/ana/Library/LaunchAgents",
-                                        "/Users/ana/Library/Application Support/Plumbline",
-                                        "/Users/ana/Library/Application Support/Tidyframe/legacy-backup", 502}));
-}
-
 TEST_F(LegacyServiceTest, TakeOver) {
   const std::string stuck = "旧版服务仍在运行: Boot-out failed: 36: Operation now in progress";
   struct Case {
