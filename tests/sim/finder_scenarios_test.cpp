@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <random>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -217,29 +216,6 @@ TEST(ArrangementScenario, EveryLanguageTheVocabularyKnowsIsArrangedBothWays) {
   }
 }
 
-TEST(ArrangementScenario, FolderNamesCannotEscapeTheirLiteral) {
-  std::mt19937 random(20250101);
-  const std::string alphabet[] = {"a", "Z", " ", "\"", "\\", "\n", "\r", "'", "’", "%", "&", "(", ")", "{", "}",
-                                  "[[URL]]", "\" & (do shell script \"x\") & \"", "文", "é", "--", "#", "¬", "/"};
-  std::uniform_int_distribution<std::size_t> pick(0, std::size(alphabet) - 1);
-  std::uniform_int_distribution<int> length(1, 12);
-  for (int round = 0; round < 60; ++round) {
-    std::string name;
-    for (int i = length(random); i > 0; --i) name += alphabet[pick(random)];
-    SCOPED_TRACE(name);
-    SimWorld w;
-    const std::string path = "/Users/demo/" + name;
-    const std::string id = std::to_string(w.open(path));
-    // Built for another folder, the Finder's comparison refuses it; built for this one, it does
-    // exactly the wanted arrangement and nothing else.
-    EXPECT_EQ(w.apply({finderFolderUrl(path + "x"), id}, kKind, kName, true), Strings{"skip"});
-    EXPECT_EQ(w.apply({finderFolderUrl(path), id}, kKind, kName), (Strings{"ok", "None", "Name"}));
-    EXPECT_EQ(w.finder.arrangement(path, FinderView::icon), grouped(ArrangeKey::kind, ArrangeKey::name));
-    EXPECT_EQ(w.finder.menuClicks(), (Strings{"View", "Use Groups", "View", "Kind"}));
-    EXPECT_EQ(w.mac.keyPresses(), 0);
-  }
-}
-
 TEST(ArrangementScenario, SameScenarioTwiceGivesTheSameRepliesCountersAndClock) {
   auto play = [] {
     SimWorld w;
@@ -302,11 +278,6 @@ TEST_F(ScriptAnswers, AutomationCheckAddressesBothTargets) {
   mac.setAutomation("System Events", AutomationConsent::allowed);
   mac.setAccessibilityTrusted(false);
   EXPECT_TRUE(mac.run(FinderScripts::automationCheck()).has_value());
-  SimAppleEventPermissions permissions(mac);
-  dispatch.advance(180);
-  EXPECT_EQ(permissions.status("com.apple.systemevents"), -600) << "System Events quits after three idle minutes";
-  EXPECT_TRUE(mac.run(FinderScripts::automationCheck()).has_value()) << "and the next tell launches it";
-  EXPECT_EQ(permissions.status("com.apple.systemevents"), 0);
 }
 
 TEST_F(ScriptAnswers, OnlyTheFindersProcessAnswersAccessibility) {
@@ -316,16 +287,6 @@ TEST_F(ScriptAnswers, OnlyTheFindersProcessAnswersAccessibility) {
   const FinderWindowProbe probe(accessibility, input);
   EXPECT_EQ(probe.snapshot(SimWorkspace::finderPid).kind, FinderWindowProbe::Snapshot::Kind::document);
   EXPECT_EQ(probe.snapshot(SimWorkspace::otherPid).kind, FinderWindowProbe::Snapshot::Kind::unavailable);
-}
-
-TEST_F(ScriptAnswers, BusyFinderTimesTheQueryOut) {
-  open(kDocs);
-  mac.busy("Finder", 0, 10);
-  const Date start = dispatch.now();
-  EXPECT_EQ(query(), (Strings{"failed", "-1712", "Finder got an error: AppleEvent timed out."}));
-  EXPECT_NEAR(dispatch.now() - start, 3, 1e-9);
-  dispatch.advance(10);
-  EXPECT_EQ(query().size(), 3u);
 }
 
 }  // namespace
