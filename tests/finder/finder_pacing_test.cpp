@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "finder/finder_hidden_repair_state.h"
 #include "finder/finder_navigation_gate.h"
 #include "finder/finder_polling_state.h"
 
@@ -54,17 +53,6 @@ TEST(FinderNavigationGateTest, QueriesOnlyWhenSomethingChanged) {
   FinderNavigationGate fresh;
   EXPECT_TRUE(fresh.shouldQuery("412:77:/a:ListView", 0, Date::distantPast())) << "a new gate asks";
   EXPECT_TRUE(fresh.shouldQuery(std::nullopt, 0, Date::distantPast())) << "a new gate asks even unreadable windows";
-}
-
-TEST(FinderHiddenRepairStateTest, ChecksEveryEightSecondsAndThirtyAfterAFailure) {
-  FinderHiddenRepairState state;
-  EXPECT_TRUE(state.isDue(Date::distantPast()));
-  state.didCheck(start);
-  EXPECT_FALSE(state.isDue(start + 7.9));
-  EXPECT_TRUE(state.isDue(start + 8));
-  state.failed(start);
-  EXPECT_FALSE(state.isDue(start + 29.9));
-  EXPECT_TRUE(state.isDue(start + 30));
 }
 
 }  // namespace
