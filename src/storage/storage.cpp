@@ -210,18 +210,32 @@ std::optional<std::string> Storage::readBytes(const std::filesystem::path& locat
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
   if (static_cast<std::uintmax_t>(info.st_size) > limit) return std::nullopt;
+  // Straight into the text at the size the file has, without a copy of tens of megabytes.
   std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(info.st_size));
+  bool failed = false;
+  bool ended = false;
+  bytes.resize_and_overwrite(static_cast<std::size_t>(info.st_size), [&](char* data, std::size_t size) {
+    std::size_t filled = 0;
+    while (filled < size && !failed && !ended) {
+      const auto count = ::read(fd.get(), data + filled, size - filled);
+      failed = count < 0 && errno != EINTR;
+      ended = count == 0;
+      if (count > 0) filled += static_cast<std::size_t>(count);
+    }
+    return filled;
+  });
+  if (failed) return std::nullopt;
+  // The file may have grown while it was read.
   char buffer[1 << 16];
-  while (true) {
+  while (!ended) {
     const auto count = ::read(fd.get(), buffer, sizeof buffer);
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) return std::nullopt;
-    if (count == 0) return bytes;
+    ended = count == 0;
     bytes.append(buffer, static_cast<std::size_t>(count));
-    // The file may grow while it is read.
     if (bytes.size() > limit) return std::nullopt;
   }
+  return bytes;
 }
 
 std::expected<std::filesystem::path, std::string> Storage::keepAside(std::string_view fileName, Date now) const {
