@@ -1,6 +1,6 @@
 // The reader accepts exactly what nlohmann's parser accepts (within the depth limit and the
-// range of a double) and reads the same value; writing that value and reading it back gives
-// it again, and writing is stable.
+// range of a double, and without a NUL, which ends the text for nlohmann's lexer) and reads the
+// same value; writing that value and reading it back gives it again, and writing is stable.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -30,14 +30,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Json oracle = Json::parse(text.begin(), text.end(), nullptr, false);
   if (!read) {
     const bool tooDeep = read.error().find("deeply") != std::string::npos;
-    FUZZ_CHECK(oracle.is_discarded() || tooDeep || holdsInfinity(oracle));
+    const bool holdsNul = text.find('\0') != std::string_view::npos;
+    FUZZ_CHECK(oracle.is_discarded() || tooDeep || holdsInfinity(oracle) || holdsNul);
     return 0;
   }
   FUZZ_CHECK(!oracle.is_discarded() && *read == oracle);
   const auto written = tidyframe::writeJson(*read);
   FUZZ_CHECK(written.has_value());
   const auto again = tidyframe::parseJson(*written);
-  FUZZ_CHECK(again.has_value());
+  FUZZ_CHECK(again.has_value() && *again == *read);
   FUZZ_CHECK(tidyframe::writeJson(*again) == written);
   return 0;
 }
