@@ -1,5 +1,4 @@
 #include "engine/engine_fixture.h"
-#include "model/preference_import.h"
 
 namespace tidyframe {
 namespace {
@@ -92,13 +91,17 @@ TEST_F(Commands, ExportWritesThePortableForm) {
   auto preferences = engineOn();
   preferences.rules = {pathRule(pictures)};
   preferences.rules[0].bookmark = Bytes{1, 2, 3};
+  preferences.rules[0].volumeID = rootUuid;
   writeSettings(preferences);
   launch();
   const auto target = root / "out" / "rules.json";
   sim.alerts.answerPanel(target.string());
   model->exportPreferences();
   EXPECT_EQ(sim.alerts.panels().back(), FilePanelRequest::save("Tidyframe规则.json", {"json"}));
-  EXPECT_EQ(Storage::read<Preferences>(target), PreferenceImport::portable(preferences));
+  auto portable = preferences;
+  portable.engineEnabled = false;
+  portable.rules[0].bookmark.reset();
+  EXPECT_EQ(Storage::read<Preferences>(target), portable) << "only the switch and the bookmarks stay behind";
   EXPECT_EQ(model->preferences().get(), preferences) << "the live settings keep bookmarks and the switch";
   sim.alerts.answerPanel((root / "out" / "rules.json" / "x.json").string());
   model->exportPreferences();
@@ -139,7 +142,7 @@ TEST_F(Commands, ImportReplacesTheSettingsOnlyWhenEverythingHolds) {
     if (c.confirm && c.message != invalid) sim.alerts.answerAlert(Alerts::firstButton);  // else the user closes it
     model->importPreferences();
     const bool imported = c.confirm && !c.message;
-    auto expected = PreferenceImport::portable(file);
+    auto expected = file;
     expected.engineEnabled = c.engineOn;
     EXPECT_EQ(model->preferences().get(), imported ? expected : current);
     EXPECT_EQ(model->message().get(), c.message);

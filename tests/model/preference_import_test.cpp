@@ -45,18 +45,5 @@ TEST(PreferenceImportTest, Validate) {
   for (const auto& c : cases) EXPECT_EQ(PreferenceImport::validate(c.preferences), c.valid) << c.reason;
 }
 
-TEST(PreferenceImportTest, PortableFormLeavesMachineStateBehind) {
-  const Preferences original = settings(3, [](Preferences& p) {
-    p.engineEnabled = true;
-    p.rules[1].bookmark = Bytes{1, 2, 3};
-    p.rules[1].volumeID = "7A3F0C2E-1111-4222-8333-944455556666";
-  });
-  const auto portable = PreferenceImport::portable(original);
-  Preferences expected = original;
-  expected.engineEnabled = false;
-  expected.rules[1].bookmark.reset();
-  EXPECT_EQ(portable, expected) << "only the engine switch and the bookmarks change";
-}
-
 }  // namespace
 }  // namespace tidyframe
