@@ -163,7 +163,6 @@ TEST_F(ShellTest, WithoutAStatusBarThePanelIsAWindowWhoseClosingQuits) {
 TEST_F(ShellTest, ThroughThePanelRulesReachTheFrontWindowAfterTheCloseAndApply) {
   sim.defaults.setBool(AppDelegate::shownKey, true);
   writeSettings(engineOn());
-  SimHome::insertCard(sim.volumes, card);
   Preferences file;
   file.rules.resize(1);
   file.rules[0].path = SimHome::downloads;
@@ -192,12 +191,6 @@ TEST_F(ShellTest, ThroughThePanelRulesReachTheFrontWindowAfterTheCloseAndApply) 
          saveGroupedBy(6);
        },
        {true, ArrangeKey::size, ArrangeKey::name}},
-      {"the card's own rule, made from its device row", cardPhotos,
-       [&] {
-         QTest::mouseClick(&panel.locations().rows().back()->button(), Qt::LeftButton);
-         saveGroupedBy(2);
-       },
-       {true, ArrangeKey::modified, ArrangeKey::name}},
       {"an imported rules file", SimHome::downloads,
        [&] {
          sim.alerts.answerPanel((root / "rules.json").string());
