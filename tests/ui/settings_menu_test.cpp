@@ -54,6 +54,7 @@ TEST_F(SettingsMenuTest, ChoicesStoreRawValuesAndItemsReachTheirCommands) {
       {"the hide toggle flips the setting", "始终不显示隐藏文件", [&] { return model->preferences()->hideOnNavigation; }},
       {"permissions open the guide", "检查权限", [&] { return model->showSetup().get(); }},
       {"feedback switches the page", "反馈", [&] { return model->selectedPage().get() == Page::feedback; }},
+      {"importing asks for the file first", "导入", [&] { return !sim.alerts.panels().empty(); }},
       {"updates go to the shell's checker", "检查更新", [&] { return updateChecks == 1; }},
       {"quitting goes to the shell", "退出Tidyframe", [&] { return quits == 1; }},
   };
