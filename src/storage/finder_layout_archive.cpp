@@ -138,12 +138,18 @@ void keep(std::map<std::string, T>& records, Candidates<T>& candidates, std::str
 // Reads an object of records, one at a time: those stored under normalised keys (all that this
 // system writes) straight into `records`, the others into `candidates`. A repeated member
 // keeps its last object, as a parsed document would.
-template <class T, class Read>
-bool readRecords(JsonReader& reader, std::map<std::string, T>& records, Candidates<T>& candidates, bool& seen,
-                 Read read) {
+// A repeated member of records replaces what the earlier one held, as in a parsed document.
+template <class T>
+void startRecords(std::map<std::string, T>& records, Candidates<T>& candidates, bool& seen) {
   records.clear();
   candidates.clear();
   seen = true;
+}
+
+template <class T, class Read>
+bool readRecords(JsonReader& reader, std::map<std::string, T>& records, Candidates<T>& candidates, bool& seen,
+                 Read read) {
+  startRecords(records, candidates, seen);
   return reader.object([&](std::string stored) {
     auto value = read(reader);
     if (value) keep(records, candidates, std::move(stored), std::move(*value));
@@ -216,15 +222,11 @@ class ArchiveEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Arc
     switch (slot_) {
       case Slot::document: level_ = 1; return true;
       case Slot::originals:
-        archive_.originals.clear();
-        originals_.clear();
-        sawOriginals_ = true;
+        startRecords(archive_.originals, originals_, sawOriginals_);
         level_ = 2;
         return true;
       case Slot::confirmed:
-        archive_.confirmed.clear();
-        confirmed_.clear();
-        sawConfirmed_ = true;
+        startRecords(archive_.confirmed, confirmed_, sawConfirmed_);
         level_ = 2;
         return true;
       case Slot::record:
