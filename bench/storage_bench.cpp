@@ -196,7 +196,7 @@ void BM_ArchiveLoad(benchmark::State& state) {
   for (auto _ : state) {
     auto loaded = loadArchive(storage, Date{0});
     state.PauseTiming();
-    if (loaded.archive.originals.size() != static_cast<std::size_t>(state.range(0))) state.SkipWithError("load failed");
+    if (loaded.archive.folders.size() != static_cast<std::size_t>(state.range(0))) state.SkipWithError("load failed");
     // Freeing the archive is no part of a launch.
     loaded = {};
     state.ResumeTiming();

@@ -222,9 +222,9 @@ std::string AppModel::applyKey(const FinderLocation& location, const EffectiveRu
 // archive never vouches for it.
 bool AppModel::isConfirmed(const FinderLocation& location, const EffectiveRule& rule) const {
   if (location.isExternal && !location.volumeID) return false;
-  const auto found = layouts_.confirmed.find(FinderLayoutArchive::key(location.path, location.view, location.volumeID));
-  return found != layouts_.confirmed.end() &&
-         found->second == FinderLayoutArchive::fingerprint(rule.grouping, rule.sorting, preferences_->hideOnNavigation);
+  const auto* confirmed = layouts_.confirmation(FinderLayoutArchive::key(location.path, location.view, location.volumeID));
+  return confirmed &&
+         *confirmed == FinderLayoutArchive::fingerprint(rule.grouping, rule.sorting, preferences_->hideOnNavigation);
 }
 
 void AppModel::arrange(const FinderLocation& location, const EffectiveRule& rule, const std::string& key,

@@ -40,10 +40,13 @@ EffectiveRule globalDefault(Grouping grouping, Sorting sorting, std::string sour
 // Whether an absolute path has nothing to collapse: no empty, "." or ".." component and no
 // trailing "/". Most paths are like that, and they skip the component walk.
 bool isLexicallyClean(std::string_view path) {
-  if (!path.starts_with('/') || (path.size() > 1 && path.ends_with('/'))) return false;
-  for (std::size_t slash = path.find('/'); slash != std::string_view::npos; slash = path.find('/', slash + 1)) {
-    const auto component = path.substr(slash + 1, path.find('/', slash + 1) - slash - 1);
-    if (component == "." || component == ".." || (component.empty() && path.size() > 1)) return false;
+  if (path == "/") return true;
+  if (!path.starts_with('/')) return false;
+  for (std::size_t start = 1; start <= path.size();) {
+    const auto end = std::min(path.find('/', start), path.size());
+    const auto component = path.substr(start, end - start);
+    if (component.empty() || component == "." || component == "..") return false;
+    start = end + 1;
   }
   return true;
 }

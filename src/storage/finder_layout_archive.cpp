@@ -10,6 +10,11 @@
 #if !defined(RAPIDJSON_FORCEINLINE) && defined(__GNUC__)
 #define RAPIDJSON_FORCEINLINE __attribute__((always_inline))
 #endif
+#if defined(__SSE2__)
+#define RAPIDJSON_SSE2
+#elif defined(__ARM_NEON)
+#define RAPIDJSON_NEON
+#endif
 #include <rapidjson/reader.h>
 
 #include "base/unicode.h"
@@ -104,10 +109,18 @@ std::optional<OriginalFinderLayout> readLayout(JsonReader& reader) {
 
 // The stored key with its path part normalised, so that a path the Finder reported decomposed
 // matches the lookups; a key without both line feeds stays as stored.
-std::string normalizedKey(const std::string& stored) {
+std::string normalizedKey(std::string_view stored) {
   const auto path = pathOfKey(stored);
-  if (!path) return stored;
-  return keyPrefix(*path) + stored.substr(path->size() + 1);
+  if (!path) return std::string(stored);
+  return keyPrefix(*path) + std::string(stored.substr(path->size() + 1));
+}
+
+using Folders = std::map<std::string, ArchivedFolder, std::less<>>;
+
+// Keeps the invariant that an entry holds an original or a confirmation; answers the next one.
+Folders::iterator eraseIfEmpty(Folders& folders, Folders::iterator entry) {
+  if (entry->second.original || entry->second.confirmed) return std::next(entry);
+  return folders.erase(entry);
 }
 
 // Per normalised key, every stored key that normalises to it but differs from it, with its
@@ -115,65 +128,113 @@ std::string normalizedKey(const std::string& stored) {
 template <class T>
 using Candidates = std::map<std::string, std::vector<std::pair<std::string, T>>>;
 
-// Keeps a record read under `stored`: under a normalised key (as every key this system writes)
-// straight in `records`, else among the candidates of its normalised key. A repeated key keeps
-// its last record, as a parsed document would.
+// One of the document's two objects of records, "originals" or "confirmed", read one record at
+// a time into its part of the archive's folders: a record under a normalised key (as every key
+// this system writes) straight into its folder, the others among the candidates of their
+// normalised key. A repeated key keeps its last record, as a parsed document would.
 template <class T>
-void keep(std::map<std::string, T>& records, Candidates<T>& candidates, std::string stored, T value) {
-  const auto path = pathOfKey(stored);
-  if (!path || RuleResolver::isNormalized(*path)) {
-    records.insert_or_assign(records.end(), std::move(stored), std::move(value));
-    return;
-  }
-  auto key = normalizedKey(stored);
-  auto& list = candidates[std::move(key)];
-  const auto same = std::ranges::find(list, stored, &std::pair<std::string, T>::first);
-  if (same != list.end()) {
-    same->second = std::move(value);
-  } else {
-    list.emplace_back(std::move(stored), std::move(value));
-  }
-}
+class RecordSection {
+ public:
+  RecordSection(Folders& folders, std::optional<T> ArchivedFolder::*part) : folders_(folders), part_(part) {}
 
-// Reads an object of records, one at a time: those stored under normalised keys (all that this
-// system writes) straight into `records`, the others into `candidates`. A repeated member
-// keeps its last object, as a parsed document would.
-// A repeated member of records replaces what the earlier one held, as in a parsed document.
-template <class T>
-void startRecords(std::map<std::string, T>& records, Candidates<T>& candidates, bool& seen) {
-  records.clear();
-  candidates.clear();
-  seen = true;
-}
+  bool seen() const { return seen_; }
+  Candidates<T>& candidates() { return candidates_; }
+
+  // A repeated member replaces what the earlier one held, as in a parsed document.
+  void start() {
+    if (std::exchange(seen_, true)) drop();
+    next_ = folders_.begin();
+  }
+
+  void keep(std::string_view stored, T&& value) {
+    // A key the map holds was kept straight, so its check is already done.
+    if (!atNext(stored)) {
+      const auto path = pathOfKey(stored);
+      if (path && !RuleResolver::isNormalized(*path)) return addCandidate(stored, std::move(value));
+    }
+    locate(stored)->second.*part_ = std::move(value);
+  }
+
+ private:
+  bool atNext(std::string_view stored) const { return next_ != folders_.end() && next_->first == stored; }
+
+  // Each object of a document this system wrote lists its keys in byte order, the map's own:
+  // after one key's entry, the next key's is found or made without a search.
+  Folders::iterator locate(std::string_view stored) {
+    if (atNext(stored)) return next_++;
+    const bool fits = (next_ == folders_.end() || stored < next_->first) &&
+                      (next_ == folders_.begin() || std::prev(next_)->first < stored);
+    const auto entry = fits ? folders_.emplace_hint(next_, std::piecewise_construct, std::forward_as_tuple(stored),
+                                                    std::forward_as_tuple())
+                            : folders_.try_emplace(std::string(stored)).first;
+    next_ = std::next(entry);
+    return entry;
+  }
+
+  void addCandidate(std::string_view stored, T&& value) {
+    auto& list = candidates_[normalizedKey(stored)];
+    const auto same = std::ranges::find(list, stored, &std::pair<std::string, T>::first);
+    if (same != list.end()) {
+      same->second = std::move(value);
+    } else {
+      list.emplace_back(stored, std::move(value));
+    }
+  }
+
+  void drop() {
+    candidates_.clear();
+    for (auto entry = folders_.begin(); entry != folders_.end();) {
+      (entry->second.*part_).reset();
+      entry = eraseIfEmpty(folders_, entry);
+    }
+  }
+
+  Folders& folders_;
+  std::optional<T> ArchivedFolder::*part_;
+  Candidates<T> candidates_;
+  bool seen_ = false;
+  Folders::iterator next_ = folders_.end();
+};
+
+// Both objects of records of one document.
+struct RecordSections {
+  explicit RecordSections(Folders& folders)
+      : originals(folders, &ArchivedFolder::original), confirmed(folders, &ArchivedFolder::confirmed) {}
+
+  RecordSection<OriginalFinderLayout> originals;
+  RecordSection<std::string> confirmed;
+};
 
 template <class T, class Read>
-bool readRecords(JsonReader& reader, std::map<std::string, T>& records, Candidates<T>& candidates, bool& seen,
-                 Read read) {
-  startRecords(records, candidates, seen);
+bool readRecords(JsonReader& reader, RecordSection<T>& section, Read read) {
+  section.start();
   return reader.object([&](std::string stored) {
     auto value = read(reader);
-    if (value) keep(records, candidates, std::move(stored), std::move(*value));
+    if (value) section.keep(stored, std::move(*value));
     return value.has_value();
   });
 }
 
-// The record stored under the normalised key itself wins, else that of the byte-smallest key.
-void chooseOriginals(std::map<std::string, OriginalFinderLayout>& originals,
-                     Candidates<OriginalFinderLayout> candidates) {
-  for (auto& [key, stored] : candidates) {
+// Of the originals stored under keys that normalise alike, the one under the normalised key
+// itself wins, else that of the byte-smallest key. Confirmations that disagree about one folder
+// vouch for nothing: it is simply arranged again.
+void settleCandidates(Folders& folders, RecordSections& sections) {
+  for (auto& [key, stored] : sections.originals.candidates()) {
+    auto& original = folders[key].original;
+    if (original) continue;
     std::ranges::sort(stored, {}, &std::pair<std::string, OriginalFinderLayout>::first);
-    originals.try_emplace(key, std::move(stored.front().second));
+    original = std::move(stored.front().second);
   }
-}
-
-// Confirmations that disagree about one folder vouch for nothing: it is simply arranged again.
-void agreeConfirmations(std::map<std::string, std::string>& confirmed, const Candidates<std::string>& candidates) {
-  for (const auto& [key, stored] : candidates) {
-    const auto normal = confirmed.find(key);
-    const auto& first = normal != confirmed.end() ? normal->second : stored.front().second;
+  for (const auto& [key, stored] : sections.confirmed.candidates()) {
+    const auto normal = folders.find(key);
+    const bool hasNormal = normal != folders.end() && normal->second.confirmed;
+    const auto& first = hasNormal ? *normal->second.confirmed : stored.front().second;
     const bool agree = std::ranges::all_of(stored, [&](const auto& entry) { return entry.second == first; });
-    if (!agree && normal != confirmed.end()) confirmed.erase(normal);
-    if (agree && normal == confirmed.end()) confirmed.emplace(key, first);
+    if (agree && !hasNormal) folders[key].confirmed = first;
+    if (!agree && hasNormal) {
+      normal->second.confirmed.reset();
+      eraseIfEmpty(folders, normal);
+    }
   }
 }
 
@@ -182,11 +243,9 @@ void agreeConfirmations(std::map<std::string, std::string>& confirmed, const Can
 // reader's lexer, which matters for a document of tens of megabytes read at every launch.
 class ArchiveEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, ArchiveEvents> {
  public:
-  explicit ArchiveEvents(FinderLayoutArchive& archive) : archive_(archive) {}
+  explicit ArchiveEvents(RecordSections& sections) : sections_(sections) {}
 
-  bool complete() const { return sawOriginals_ && sawConfirmed_; }
-  Candidates<OriginalFinderLayout>& originals() { return originals_; }
-  const Candidates<std::string>& confirmed() const { return confirmed_; }
+  bool complete() const { return sections_.originals.seen() && sections_.confirmed.seen(); }
 
   // Numbers and flags: never where the archive wants a value.
   bool Default() { return scalar(nullptr); }
@@ -198,6 +257,7 @@ class ArchiveEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Arc
     const std::string_view value(text, length);
     return scalar(&value);
   }
+  // Parsed in place, a key stays in the document's text until the parse ends.
   bool Key(const char* text, rapidjson::SizeType length, bool) {
     if (skipping_) return true;
     const std::string_view key(text, length);
@@ -207,7 +267,7 @@ class ArchiveEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Arc
         slot_ = section_;
         return true;
       case 2:
-        key_.assign(key);
+        key_ = key;
         slot_ = section_ == Slot::originals ? Slot::record : Slot::fingerprint;
         return true;
       default:
@@ -222,11 +282,11 @@ class ArchiveEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Arc
     switch (slot_) {
       case Slot::document: level_ = 1; return true;
       case Slot::originals:
-        startRecords(archive_.originals, originals_, sawOriginals_);
+        sections_.originals.start();
         level_ = 2;
         return true;
       case Slot::confirmed:
-        startRecords(archive_.confirmed, confirmed_, sawConfirmed_);
+        sections_.confirmed.start();
         level_ = 2;
         return true;
       case Slot::record:
@@ -268,21 +328,17 @@ class ArchiveEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Arc
       return true;
     }
     if (slot_ != Slot::fingerprint) return false;
-    keep(archive_.confirmed, confirmed_, key_, std::string(*text));
+    sections_.confirmed.keep(key_, std::string(*text));
     return true;
   }
 
   bool keepRecord() {
     auto layout = std::move(record_).layout();
-    if (layout) keep(archive_.originals, originals_, key_, std::move(*layout));
+    if (layout) sections_.originals.keep(key_, std::move(*layout));
     return layout.has_value();
   }
 
-  FinderLayoutArchive& archive_;
-  Candidates<OriginalFinderLayout> originals_;
-  Candidates<std::string> confirmed_;
-  bool sawOriginals_ = false;
-  bool sawConfirmed_ = false;
+  RecordSections& sections_;
   Slot slot_ = Slot::document;
   Slot section_ = Slot::ignored;
   // 1 inside the document, 2 inside a map of records, 3 inside a record.
@@ -290,7 +346,7 @@ class ArchiveEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Arc
   int depth_ = 0;
   // The containers open inside a value that is read past.
   int skipping_ = 0;
-  std::string key_;
+  std::string_view key_;
   RecordFields record_;
   std::optional<std::string>* field_ = nullptr;
 };
@@ -298,13 +354,18 @@ class ArchiveEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Arc
 std::string journalLine(const Json& change) { return change.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
 // Erases the confirmations of exactly the normalised `folder`; answers whether there were any.
-bool eraseConfirmations(std::map<std::string, std::string>& confirmed, const std::string& folder) {
+bool eraseConfirmations(Folders& folders, const std::string& folder) {
   bool erased = false;
-  auto entry = confirmed.lower_bound(folder + '\n');
-  while (entry != confirmed.end() && entry->first.starts_with(folder + '\n')) {
-    const bool same = pathOfKey(entry->first) == folder;
-    erased = erased || same;
-    entry = same ? confirmed.erase(entry) : std::next(entry);
+  const auto prefix = folder + '\n';
+  for (auto entry = folders.lower_bound(prefix); entry != folders.end() && entry->first.starts_with(prefix);) {
+    auto& confirmed = entry->second.confirmed;
+    if (!confirmed || pathOfKey(entry->first) != folder) {
+      ++entry;
+      continue;
+    }
+    confirmed.reset();
+    erased = true;
+    entry = eraseIfEmpty(folders, entry);
   }
   return erased;
 }
@@ -369,11 +430,11 @@ void replay(FinderLayoutArchive& archive, Journal journal) {
   std::set<std::string> replayed;
   for (auto& change : journal.changes) {
     if (change.original && replayed.insert(*change.key).second) {
-      archive.originals.insert_or_assign(*change.key, std::move(*change.original));
+      archive.folders[*change.key].original = std::move(*change.original);
     }
     if (!journal.extendsDocument) continue;
-    if (change.fingerprint) archive.confirmed.insert_or_assign(*change.key, std::move(*change.fingerprint));
-    if (change.forget) eraseConfirmations(archive.confirmed, *change.forget);
+    if (change.fingerprint) archive.folders[*change.key].confirmed = std::move(*change.fingerprint);
+    if (change.forget) eraseConfirmations(archive.folders, *change.forget);
   }
 }
 
@@ -399,23 +460,16 @@ void appendRecord(std::string& out, const OriginalFinderLayout& layout) {
 }
 
 template <class T, class Append>
-void appendRecords(std::string& out, const std::map<std::string, T>& records, Append append) {
-  if (records.empty()) {
-    out += "{\n\n  }";
-    return;
-  }
-  out += "{\n";
+void appendRecords(std::string& out, const Folders& folders, std::optional<T> ArchivedFolder::*part, Append append) {
   bool first = true;
-  for (const auto& [key, value] : records) {
-    if (!std::exchange(first, false)) out += ",\n";
+  for (const auto& [key, folder] : folders) {
+    const auto& value = folder.*part;
+    if (!value) continue;
+    out += std::exchange(first, false) ? "{\n" : ",\n";
     appendIndented(out, 2, key);
-    append(out, value);
+    append(out, *value);
   }
-  out += "\n  }";
-}
-
-bool keysAreValidUtf8(const auto& records) {
-  return std::ranges::all_of(records, [](const auto& entry) { return unicode::isValidUtf8(entry.first); });
+  out += first ? "{\n\n  }" : "\n  }";
 }
 
 }  // namespace
@@ -438,31 +492,31 @@ std::string FinderLayoutArchive::fingerprint(Grouping group, Sorting sort, bool 
 void FinderLayoutArchive::remember(const OriginalFinderLayout& layout, const std::optional<std::string>& fingerprint) {
   const auto archiveKey = key(layout.path, layout.view, layout.volumeID);
   Json change = {{member::key, archiveKey}};
-  if (!layout.group.empty() && !layout.sort.empty() && !originals.contains(archiveKey)) {
+  const auto entry = folders.try_emplace(archiveKey).first;
+  auto& folder = entry->second;
+  if (!layout.group.empty() && !layout.sort.empty() && !folder.original) {
     auto record = layout;
     if (const auto earlier = original(layout.path, layout.view, layout.volumeID)) {
       record.group = earlier->group;
       record.sort = earlier->sort;
     }
     change[member::original] = toJson(record);
-    originals.emplace(archiveKey, std::move(record));
+    folder.original = std::move(record);
   }
-  if (fingerprint) {
-    const auto [entry, added] = confirmed.try_emplace(archiveKey, *fingerprint);
-    if (added || entry->second != *fingerprint) {
-      entry->second = *fingerprint;
-      change[member::confirmed] = *fingerprint;
-    }
+  if (fingerprint && folder.confirmed != fingerprint) {
+    folder.confirmed = *fingerprint;
+    change[member::confirmed] = *fingerprint;
   }
+  eraseIfEmpty(folders, entry);
   if (change.size() > 1) unsaved.push_back(journalLine(change));
 }
 
 std::optional<OriginalFinderLayout> FinderLayoutArchive::original(std::string_view path, std::string_view view,
                                                                   const std::optional<std::string>& volumeID) const {
   const auto find = [this](const std::string& archiveKey) -> std::optional<OriginalFinderLayout> {
-    const auto found = originals.find(archiveKey);
-    if (found == originals.end()) return std::nullopt;
-    return found->second;
+    const auto found = folders.find(archiveKey);
+    if (found == folders.end()) return std::nullopt;
+    return found->second.original;
   };
   if (auto exact = find(key(path, view, volumeID))) return exact;
   // Without a volume this key is the one naming no volume, which the /Volumes check guards.
@@ -473,9 +527,15 @@ std::optional<OriginalFinderLayout> FinderLayoutArchive::original(std::string_vi
   return find(key(path, everyView, std::nullopt));
 }
 
+const std::string* FinderLayoutArchive::confirmation(std::string_view archiveKey) const {
+  const auto found = folders.find(archiveKey);
+  if (found == folders.end() || !found->second.confirmed) return nullptr;
+  return &*found->second.confirmed;
+}
+
 void FinderLayoutArchive::forgetConfirmation(std::string_view path) {
   const auto folder = RuleResolver::normalized(path);
-  if (eraseConfirmations(confirmed, folder)) unsaved.push_back(journalLine({{member::forget, folder}}));
+  if (eraseConfirmations(folders, folder)) unsaved.push_back(journalLine({{member::forget, folder}}));
 }
 
 void FinderLayoutArchive::seed(const std::vector<ActivityEntry>& activities) {
@@ -488,30 +548,24 @@ void FinderLayoutArchive::seed(const std::vector<ActivityEntry>& activities) {
 
 Json toJson(const FinderLayoutArchive& archive) {
   Json originals = Json::object();
-  for (const auto& [key, layout] : archive.originals) originals[key] = toJson(layout);
   Json confirmed = Json::object();
-  for (const auto& [key, fingerprint] : archive.confirmed) confirmed[key] = fingerprint;
+  for (const auto& [key, folder] : archive.folders) {
+    if (folder.original) originals[key] = toJson(*folder.original);
+    if (folder.confirmed) confirmed[key] = *folder.confirmed;
+  }
   return {{member::originals, std::move(originals)}, {member::confirmed, std::move(confirmed)}};
 }
 
 std::optional<FinderLayoutArchive> fromJson(JsonReader& reader, std::type_identity<FinderLayoutArchive>) {
   FinderLayoutArchive archive;
-  Candidates<OriginalFinderLayout> originals;
-  Candidates<std::string> confirmed;
-  bool sawOriginals = false;
-  bool sawConfirmed = false;
+  RecordSections sections(archive.folders);
   const auto readFingerprint = [](JsonReader& text) { return text.string(); };
-  const JsonFields fields(reader, {},
-                          {{member::originals,
-                            [&](JsonReader& map) {
-                              return readRecords(map, archive.originals, originals, sawOriginals, readLayout);
-                            }},
-                           {member::confirmed, [&](JsonReader& map) {
-                              return readRecords(map, archive.confirmed, confirmed, sawConfirmed, readFingerprint);
-                            }}});
-  if (fields.failed() || !sawOriginals || !sawConfirmed) return std::nullopt;
-  chooseOriginals(archive.originals, std::move(originals));
-  agreeConfirmations(archive.confirmed, confirmed);
+  const JsonFields fields(
+      reader, {},
+      {{member::originals, [&](JsonReader& map) { return readRecords(map, sections.originals, readLayout); }},
+       {member::confirmed, [&](JsonReader& map) { return readRecords(map, sections.confirmed, readFingerprint); }}});
+  if (fields.failed() || !sections.originals.seen() || !sections.confirmed.seen()) return std::nullopt;
+  settleCandidates(archive.folders, sections);
   return archive;
 }
 
@@ -519,8 +573,11 @@ std::optional<FinderLayoutArchive> fromJson(JsonReader& reader, std::type_identi
 // the processor has them; the text is checked as UTF-8 beforehand, faster than the parser would.
 std::optional<FinderLayoutArchive> decodeArchive(std::string text) {
   if (!unicode::isValidUtf8(text)) return std::nullopt;
+  // The vector steps read whole aligned blocks, up to 15 bytes past the closing NUL.
+  if (text.capacity() < text.size() + 16) text.reserve(text.size() + 16);
   FinderLayoutArchive archive;
-  ArchiveEvents events(archive);
+  RecordSections sections(archive.folders);
+  ArchiveEvents events(sections);
   rapidjson::InsituStringStream bytes(text.data());
   rapidjson::Reader reader;
   // A NUL reads as the end of the text, so bytes after one are caught by the position. The
@@ -530,8 +587,7 @@ std::optional<FinderLayoutArchive> decodeArchive(std::string text) {
       bytes.Tell() != text.size() || !events.complete()) {
     return std::nullopt;
   }
-  chooseOriginals(archive.originals, std::move(events.originals()));
-  agreeConfirmations(archive.confirmed, events.confirmed());
+  settleCandidates(archive.folders, sections);
   return archive;
 }
 
@@ -539,15 +595,14 @@ DocumentUpdate FinderLayoutArchive::takeUpdate(bool whole) {
   DocumentUpdate update;
   const auto length = journalLength.value_or(0) + unsaved.size();
   const bool rewrite = !journalLength || (whole && length > 0) ||
-                       length > (originals.size() + confirmed.size()) / journalShare;
+                       length > folders.size() / journalShare;
   if (!rewrite) {
     journalLength = length;
     update.journal = std::exchange(unsaved, {});
     return update;
   }
   auto copy = std::make_shared<FinderLayoutArchive>();
-  copy->originals = originals;
-  copy->confirmed = confirmed;
+  copy->folders = folders;
   update.document = [copy]() -> std::expected<std::string, std::string> { return encodeArchive(*copy); };
   update.journaled = true;
   unsaved.clear();
@@ -558,17 +613,17 @@ DocumentUpdate FinderLayoutArchive::takeUpdate(bool whole) {
 // A key that is not valid UTF-8 is written repaired, which can move it among the others: the
 // tree's writer sorts that out.
 std::string encodeArchive(const FinderLayoutArchive& archive) {
-  if (!keysAreValidUtf8(archive.originals) || !keysAreValidUtf8(archive.confirmed)) {
+  if (!std::ranges::all_of(archive.folders, [](const auto& entry) { return unicode::isValidUtf8(entry.first); })) {
     return writeJson(toJson(archive)).value();
   }
   std::string out;
-  out.reserve(archive.originals.size() * 320 + archive.confirmed.size() * 128 + 64);
+  out.reserve(archive.folders.size() * 448 + 64);
   out += "{\n";
   appendIndented(out, 1, member::confirmed);
-  appendRecords(out, archive.confirmed, appendJsonString);
+  appendRecords(out, archive.folders, &ArchivedFolder::confirmed, appendJsonString);
   out += ",\n";
   appendIndented(out, 1, member::originals);
-  appendRecords(out, archive.originals, appendRecord);
+  appendRecords(out, archive.folders, &ArchivedFolder::original, appendRecord);
   out += "\n}";
   return out;
 }

@@ -29,6 +29,15 @@ struct OriginalFinderLayout {
   friend bool operator==(const OriginalFinderLayout&, const OriginalFinderLayout&) = default;
 };
 
+// What the archive holds for one folder in one view and volume; never neither.
+struct ArchivedFolder {
+  std::optional<OriginalFinderLayout> original;
+  // The fingerprint of the arrangement last applied and confirmed.
+  std::optional<std::string> confirmed;
+
+  friend bool operator==(const ArchivedFolder&, const ArchivedFolder&) = default;
+};
+
 // The Finder's original arrangement per folder, view and volume, which restoring a folder
 // puts back, and the fingerprint of the arrangement last applied and confirmed there, which
 // lets the engine leave an already arranged window alone, also across restarts. A plain value
@@ -36,13 +45,14 @@ struct OriginalFinderLayout {
 //
 // Stored as a document and a journal beside it: a save appends the changes since the last one,
 // and the document is rewritten only once the journal has grown past a quarter of the
-// archive's records, so recording an arrangement costs the same in a large archive as in a
+// archive's folders, so recording an arrangement costs the same in a large archive as in a
 // small one.
 struct FinderLayoutArchive {
   static constexpr std::string_view everyView = "*";
 
-  std::map<std::string, OriginalFinderLayout> originals;
-  std::map<std::string, std::string> confirmed;
+  // One entry per key, which holds both parts: a folder costs one node and one key, and the
+  // document, which lists the parts apart, reads into it with half the lookups.
+  std::map<std::string, ArchivedFolder, std::less<>> folders;
   // The changes not yet handed to the writer, one journal line each.
   std::vector<std::string> unsaved;
   // The changes the stored journal holds beyond its document; nothing when the journal cannot
@@ -82,13 +92,16 @@ struct FinderLayoutArchive {
 
   // What the next save of the archive writes: the changes since the last save as journal lines,
   // or the whole document with a fresh journal when the journal cannot be extended, would grow
-  // past a quarter of the records, or when `whole` is asked for (at quit) and it holds any
+  // past a quarter of the folders, or when `whole` is asked for (at quit) and it holds any
   // change. The document is encoded from a copy on the writer's queue.
   DocumentUpdate takeUpdate(bool whole = false);
 
+  // The confirmed fingerprint of a key, if any.
+  const std::string* confirmation(std::string_view archiveKey) const;
+
   // Equal records and confirmations; how they are stored does not count.
   friend bool operator==(const FinderLayoutArchive& a, const FinderLayoutArchive& b) {
-    return a.originals == b.originals && a.confirmed == b.confirmed;
+    return a.folders == b.folders;
   }
 };
 

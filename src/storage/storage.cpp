@@ -127,14 +127,23 @@ int appendDurably(const fs::path& location, std::string_view bytes) {
 // of megabytes, and it only has to tell one generation of a document from another.
 std::uint64_t generationHash(std::string_view bytes) {
   constexpr std::uint64_t prime = 0x100000001b3ull;
-  std::uint64_t hash = 0xcbf29ce484222325ull ^ bytes.size();
-  std::size_t at = 0;
-  for (; at + 8 <= bytes.size(); at += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, bytes.data() + at, 8);
+  const auto mix = [](std::uint64_t hash, std::uint64_t word) {
     hash = (hash ^ word) * prime;
-    hash ^= hash >> 29;
+    return hash ^ (hash >> 29);
+  };
+  const auto wordAt = [&](std::size_t at) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes.data() + at, sizeof word);
+    return word;
+  };
+  // Four lanes, so that the multiplications of neighbouring words overlap: the hash of a
+  // document of tens of megabytes is taken at every launch.
+  std::uint64_t lanes[4] = {0xcbf29ce484222325ull ^ bytes.size(), 1, 2, 3};
+  std::size_t at = 0;
+  for (; at + sizeof lanes <= bytes.size(); at += sizeof lanes) {
+    for (std::size_t lane = 0; lane < 4; ++lane) lanes[lane] = mix(lanes[lane], wordAt(at + lane * 8));
   }
+  std::uint64_t hash = mix(mix(mix(lanes[0], lanes[1]), lanes[2]), lanes[3]);
   for (; at < bytes.size(); ++at) hash = (hash ^ static_cast<unsigned char>(bytes[at])) * prime;
   return hash;
 }
@@ -212,6 +221,7 @@ std::optional<std::string> Storage::readBytes(const std::filesystem::path& locat
   if (static_cast<std::uintmax_t>(info.st_size) > limit) return std::nullopt;
   // Straight into the text at the size the file has, without a copy of tens of megabytes.
   std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(info.st_size) + 16);
   bool failed = false;
   bool ended = false;
   bytes.resize_and_overwrite(static_cast<std::size_t>(info.st_size), [&](char* data, std::size_t size) {

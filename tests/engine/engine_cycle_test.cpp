@@ -43,7 +43,7 @@ TEST_F(Cycle, TheFirstFolderAfterLaunch) {
     EXPECT_EQ(model->currentPath().get(), pictures);
     EXPECT_EQ(model->currentSource().get(), c.source);
     EXPECT_EQ(model->activities()->empty() ? std::nullopt : std::optional(latest().title), c.title);
-    EXPECT_EQ(model->layouts().confirmed.size(), c.after == untouched ? 0u : 1u);
+    EXPECT_EQ(confirmedKeys().size(), c.after == untouched ? 0u : 1u);
     forgetAll();
   }
 }
@@ -53,7 +53,7 @@ TEST_F(Cycle, TheFirstFolderAfterLaunch) {
 TEST_F(Cycle, AnArrangedFolderIsConfirmedAndStayingSendsNoAppleEventEvenAfterARelaunch) {
   arrangeOnLaunch(pictures);
   EXPECT_EQ(latest().detail, "全局默认 · 按名称排序");
-  EXPECT_EQ(model->layouts().confirmed.begin()->second, "kind:name:false") << "as the earlier build stored it";
+  EXPECT_EQ(*model->layouts().confirmation(confirmedKeys().at(0)), "kind:name:false") << "as the earlier build stored it";
   for (const char* when : {"after arranging", "after a relaunch"}) {
     const int events = allEvents();
     advance(60);

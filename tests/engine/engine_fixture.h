@@ -182,6 +182,13 @@ class EngineTest : public ::testing::Test {
     for (const auto& entry : model->activities().get()) titles.push_back(entry.title);
     return titles;
   }
+  std::vector<std::string> confirmedKeys() const {
+    std::vector<std::string> keys;
+    for (const auto& [key, folder] : model->layouts().folders) {
+      if (folder.confirmed) keys.push_back(key);
+    }
+    return keys;
+  }
 
   TemporaryFolder temporary;
   const std::filesystem::path root = temporary.path();

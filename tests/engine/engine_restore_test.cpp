@@ -71,8 +71,7 @@ TEST_F(Restore, OnlyTheRestoredFolderIsArrangedAfresh) {
   openFolder(pictures, FinderView::icon, kindByName);
   launch();
   restoreAnswering(true);
-  EXPECT_EQ(model->layouts().confirmed.size(), 1u);
-  EXPECT_TRUE(model->layouts().confirmed.contains(FinderLayoutArchive::key(documents, "icon view", rootUuid)));
+  EXPECT_EQ(confirmedKeys(), std::vector{FinderLayoutArchive::key(documents, "icon view", rootUuid)});
   sim.finder().setArrangement(pictures, FinderView::icon, kindByName);
   restoreAnswering(true);
   EXPECT_EQ(shown(pictures), ungroupedBySize) << "the original stays and can be restored again";

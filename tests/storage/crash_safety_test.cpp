@@ -100,7 +100,7 @@ TEST(CrashSafetyTest, AKilledJournalAppendOrRewriteLeavesTheArchiveBeforeOrAfter
   killRepeatedly([&] { return std::pair(folder.path().string(), std::string("archive")); },
                  [&](int kill) {
                    const auto loaded = loadArchive(storage, Date{0});
-                   const auto count = loaded.archive.originals.size();
+                   const auto count = loaded.archive.folders.size();
                    ASSERT_GT(count, last) << "the helper's first change is missing after kill " << kill;
                    ASSERT_EQ(loaded.archive, archiveAfter(count)) << "a change half made after kill " << kill;
                    ASSERT_EQ(folder.names(), (std::set<std::string>{"finder-layouts.journal", "finder-layouts.json"}))

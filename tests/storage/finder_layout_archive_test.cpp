@@ -18,6 +18,20 @@ OriginalFinderLayout legacy(std::string path, std::string group, std::string sor
   return layout(std::move(path), "*", std::nullopt, std::move(group), std::move(sort));
 }
 
+// One part of every folder the archive holds, by key.
+template <class T>
+std::map<std::string, T> part(const FinderLayoutArchive& archive, std::optional<T> ArchivedFolder::*member) {
+  std::map<std::string, T> found;
+  for (const auto& [key, folder] : archive.folders) {
+    if (folder.*member) found.emplace(key, *(folder.*member));
+  }
+  return found;
+}
+
+std::map<std::string, std::string> confirmations(const FinderLayoutArchive& archive) {
+  return part(archive, &ArchivedFolder::confirmed);
+}
+
 // Both readers of the document, which must agree.
 std::optional<FinderLayoutArchive> decode(std::string_view text) {
   auto general = decodeJson<FinderLayoutArchive>(text);
@@ -41,8 +55,8 @@ TEST(FinderLayoutArchiveTest, TheFirstCompleteArrangementSeenStaysTheOriginal) {
   EXPECT_EQ(archive.original("/Users/demo/Photos", "icon view", "internal"),
             layout("/Users/demo/Photos", "icon view", "internal", "None", "Name"))
       << "an empty group is not kept; a later arrangement never replaces the first";
-  EXPECT_EQ(archive.confirmed, (std::map<std::string, std::string>{
-                                   {"/Users/demo/Photos\nicon view\ninternal", "size:size:true"}}))
+  EXPECT_EQ(confirmations(archive), (std::map<std::string, std::string>{
+                                       {"/Users/demo/Photos\nicon view\ninternal", "size:size:true"}}))
       << "the newest fingerprint counts; none given leaves it";
   EXPECT_EQ(FinderLayoutArchive::fingerprint(Grouping::modified, Sorting::name, true), "modified:name:true")
       << "as the earlier build wrote them";
@@ -93,17 +107,17 @@ TEST(FinderLayoutArchiveTest, ForgetConfirmationDropsExactlyOneFolder) {
   // A sibling literally named "\nlist view" starts with the same key text.
   archive.remember(layout("/Users/demo/Photos\nlist view", "icon view", "internal", "None", "Name"), "kind:name:true");
   archive.remember(layout("/Volumes/Card/DCIM", "icon view", "card-A", "None", "Name"), "kind:name:true");
-  const auto originals = archive.originals;
+  const auto originals = part(archive, &ArchivedFolder::original);
 
   archive.forgetConfirmation("/Users/demo/Photos/");
 
   std::vector<std::string> left;
-  for (const auto& [key, fingerprint] : archive.confirmed) left.push_back(key);
+  for (const auto& [key, fingerprint] : confirmations(archive)) left.push_back(key);
   EXPECT_EQ(left, (std::vector<std::string>{"/Users/demo/Photos\nlist view\nicon view\ninternal",
                                             "/Users/demo/Photos 2\nicon view\ninternal",
                                             "/Users/demo/Photos/2024\nicon view\ninternal",
                                             "/Volumes/Card/DCIM\nicon view\ncard-A"}));
-  EXPECT_EQ(archive.originals, originals);
+  EXPECT_EQ(part(archive, &ArchivedFolder::original), originals);
 }
 
 ActivityEntry entry(std::string path, bool success, std::optional<std::string> group, std::optional<std::string> sort) {
@@ -139,7 +153,7 @@ TEST(FinderLayoutArchiveTest, SeedingKeepsTheArrangementBeforeTheOldestChange) {
       {"an existing record stays", "/kept", "Existing"},
   };
   for (const auto& c : cases) EXPECT_EQ(originalGroup(archive, c.path, "icon view", "internal"), c.group) << c.reason;
-  EXPECT_TRUE(archive.confirmed.empty());
+  EXPECT_TRUE(confirmations(archive).empty());
 }
 
 // As the earlier macOS build wrote it: line feeds in keys escaped, "/" escaped, the absent
@@ -172,7 +186,7 @@ TEST(FinderLayoutArchiveTest, ReadsAndWritesTheEarlierBuildsFormByteForByte) {
             layout("/Users/demo/Photos", "icon view", "internal", "None", "Name"));
   EXPECT_EQ(archive->original("/Users/demo/Photos", "list view", "internal"),
             legacy("/Users/demo/Photos", "Kind", "Size"));
-  EXPECT_EQ(archive->confirmed.at("/Users/demo/Photos\nicon view\ninternal"), "kind:name:true");
+  EXPECT_EQ(*archive->confirmation("/Users/demo/Photos\nicon view\ninternal"), "kind:name:true");
   EXPECT_EQ(writeJson(toJson(*archive)).value(), earlierBuildArchive);
 }
 
@@ -192,8 +206,52 @@ TEST(FinderLayoutArchiveTest, StoredKeysAreNormalisedOnReading) {
   const std::string cafe = "/a/Caf\xC3\xA9";
   EXPECT_EQ(originalGroup(*archive, cafe, "icon view", "v"), "Smallest") << "no key normalised: the byte-smallest";
   EXPECT_EQ(originalGroup(*archive, cafe, "list view", "v"), "Composed") << "the key already normalised wins";
-  EXPECT_EQ(archive->confirmed, (std::map<std::string, std::string>{{cafe + "\nicon view\nv", "kind:name:true"}}))
+  EXPECT_EQ(confirmations(*archive), (std::map<std::string, std::string>{{cafe + "\nicon view\nv", "kind:name:true"}}))
       << "agreeing confirmations merge, conflicting ones are dropped";
+}
+
+// Documents another writer may leave: keys in any order, keys and members repeated.
+TEST(FinderLayoutArchiveTest, BothPartsOfAFolderMeetInOneEntryInAnyOrder) {
+  const auto key = [](const char* folder) { return "\"/" + std::string(folder) + R"(\n*\n")"; };
+  const auto original = [&](const char* folder, const char* group) {
+    return key(folder) + R"(:{"path":"/x","view":"*","group":")" + group + R"(","sort":"Name"})";
+  };
+  const auto confirmed = [&](const char* folder, const char* fingerprint) {
+    return key(folder) + ":\"" + fingerprint + "\"";
+  };
+  struct Case {
+    const char* reason;
+    std::string document;
+    // Per folder: its name, its original group or "-", its confirmation or "-".
+    std::vector<std::string> folders;
+  };
+  const Case cases[] = {
+      {"keys out of order in both objects",
+       "{\"confirmed\":{" + confirmed("c", "x") + "," + confirmed("a", "y") + "},\"originals\":{" + original("b", "B") +
+           "," + original("a", "A") + "," + original("c", "C") + "}}",
+       {"a A y", "b B -", "c C x"}},
+      {"a repeated key keeps its last record",
+       "{\"originals\":{" + original("a", "A1") + "," + original("b", "B") + "," + original("a", "A2") +
+           "},\"confirmed\":{" + confirmed("a", "y") + "," + confirmed("a", "z") + "}}",
+       {"a A2 z", "b B -"}},
+      {"a repeated object of originals replaces only the originals",
+       "{\"originals\":{" + original("a", "A") + "},\"confirmed\":{" + confirmed("a", "y") + "," + confirmed("b", "z") +
+           "},\"originals\":{" + original("b", "B") + "}}",
+       {"a - y", "b B z"}},
+      {"a repeated object of confirmations replaces only the confirmations",
+       "{\"confirmed\":{" + confirmed("a", "y") + "},\"originals\":{" + original("b", "B") + "},\"confirmed\":{}}",
+       {"b B -"}},
+  };
+  for (const auto& c : cases) {
+    const auto archive = decode(c.document);
+    ASSERT_TRUE(archive) << c.reason;
+    std::vector<std::string> folders;
+    for (const auto& [stored, folder] : archive->folders) {
+      folders.push_back(stored.substr(1, 1) + " " + (folder.original ? folder.original->group : "-") + " " +
+                        folder.confirmed.value_or("-"));
+    }
+    EXPECT_EQ(folders, c.folders) << c.reason;
+  }
 }
 
 TEST(FinderLayoutArchiveTest, DocumentsThatFailAsAWhole) {
@@ -293,10 +351,10 @@ TEST_F(ArchiveJournalTest, TheJournalReplaysOverTheDocumentItExtends) {
     c.damage();
     const auto loaded = load(c.copy);
     std::vector<std::string> originals, confirmed;
-    for (const auto& [key, record] : loaded.archive.originals) {
+    for (const auto& [key, record] : part(loaded.archive, &ArchivedFolder::original)) {
       if (!key.starts_with("/f")) originals.push_back(record.path + " " + record.group);
     }
-    for (const auto& [key, fingerprint] : loaded.archive.confirmed) confirmed.push_back(key.substr(0, 2));
+    for (const auto& [key, fingerprint] : confirmations(loaded.archive)) confirmed.push_back(key.substr(0, 2));
     EXPECT_EQ(originals, c.originals) << c.reason;
     EXPECT_EQ(confirmed, c.confirmed) << c.reason;
     EXPECT_EQ(loaded.archive.journalLength.has_value(), c.extendable) << c.reason;
@@ -317,7 +375,7 @@ TEST_F(ArchiveJournalTest, CompactionWritesTheDocumentAsBeforeAndRestartsTheJour
   EXPECT_EQ(archive.takeUpdate(true).journal, std::vector<std::string>{}) << "nothing new: nothing to rewrite";
   for (int i = 0; i < 20; ++i) archive.remember(layout("/f" + std::to_string(i), "icon view", "v", "None", "Name"), std::nullopt);
   save(archive.takeUpdate());
-  EXPECT_EQ(archive.journalLength, 0u) << "22 changes, more than a quarter of 33 records";
+  EXPECT_EQ(archive.journalLength, 0u) << "22 changes, more than a quarter of 32 folders";
   EXPECT_EQ(folder.contents("finder-layouts.json"), writeJson(toJson(archive)).value());
   EXPECT_EQ(std::ranges::count(journal(), '\n'), 1) << "the header alone";
   archive.remember(layout("/g", "icon view", "v", "None", "Name"), "kind:name:false");
@@ -329,7 +387,7 @@ TEST_F(ArchiveJournalTest, CompactionWritesTheDocumentAsBeforeAndRestartsTheJour
 
   FinderLayoutArchive odd;
   odd.remember(layout("/x/\xff\x01\"\\ 客户", "*", std::nullopt, "N\tone", "Name"), "kind:name:true");
-  odd.confirmed["\xfe"] = "bad key";
+  odd.folders["\xfe"].confirmed = "bad key";
   const FinderLayoutArchive samples[] = {FinderLayoutArchive{}, *decode(earlierBuildArchive), odd, archive};
   for (const auto& sample : samples) EXPECT_EQ(encodeArchive(sample), writeJson(toJson(sample)).value());
 }

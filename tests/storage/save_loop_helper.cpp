@@ -23,7 +23,7 @@ int fail(const std::string& error) {
 
 int recordChanges(const tidyframe::Storage& storage) {
   auto archive = tidyframe::loadArchive(storage, tidyframe::Date{0}).archive;
-  const auto first = static_cast<long long>(archive.originals.size());
+  const auto first = static_cast<long long>(archive.folders.size());
   for (auto n = first;; ++n) {
     tidyframe::archiveChange(archive, n);
     if (const auto saved = tidyframe::Storage::save(archive.takeUpdate(n % 4 == 3), storage.layoutsURL()); !saved) {
