@@ -1,6 +1,7 @@
 #include "storage/finder_layout_archive.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <set>
@@ -10,6 +11,7 @@
 #if !defined(RAPIDJSON_FORCEINLINE) && defined(__GNUC__)
 #define RAPIDJSON_FORCEINLINE __attribute__((always_inline))
 #endif
+// Its vector steps scan strings and white space 16 bytes at a time.
 #if defined(__SSE2__)
 #define RAPIDJSON_SSE2
 #elif defined(__ARM_NEON)
@@ -472,6 +474,20 @@ void appendRecords(std::string& out, const Folders& folders, std::optional<T> Ar
   out += first ? "{\n\n  }" : "\n  }";
 }
 
+// RapidJSON's vector scan of a string lets the control characters 0x1A to 0x1F through (it
+// compares with 0x19); JSON allows them nowhere, so a text that holds one is refused first.
+bool holdsLateControl(std::string_view text) {
+  constexpr std::uint64_t ones = 0x0101010101010101ull;
+  std::size_t at = 0;
+  for (std::uint64_t word = 0; at + sizeof word <= text.size(); at += sizeof word) {
+    std::memcpy(&word, text.data() + at, sizeof word);
+    // Exactly the words with a byte strictly between 0x19 and 0x20.
+    const auto low = word & (ones * 0x7f);
+    if (((ones * (127 + 0x20) - low) & ~word & (low + ones * (127 - 0x19)) & (ones * 0x80)) != 0) return true;
+  }
+  return std::ranges::any_of(text.substr(at), [](unsigned char c) { return c > 0x19 && c < 0x20; });
+}
+
 }  // namespace
 
 std::string FinderLayoutArchive::key(std::string_view path, std::string_view view,
@@ -572,9 +588,11 @@ std::optional<FinderLayoutArchive> fromJson(JsonReader& reader, std::type_identi
 // Parsed in place, which spares RapidJSON a copy of every string, with its vector steps where
 // the processor has them; the text is checked as UTF-8 beforehand, faster than the parser would.
 std::optional<FinderLayoutArchive> decodeArchive(std::string text) {
-  if (!unicode::isValidUtf8(text)) return std::nullopt;
-  // The vector steps read whole aligned blocks, up to 15 bytes past the closing NUL.
-  if (text.capacity() < text.size() + 16) text.reserve(text.size() + 16);
+  if (!unicode::isValidUtf8(text) || holdsLateControl(text)) return std::nullopt;
+  // The vector steps read whole aligned blocks, up to 15 bytes past the closing NUL: zeros.
+  const auto size = text.size();
+  text.append(16, '\0');
+  text.resize(size);
   FinderLayoutArchive archive;
   RecordSections sections(archive.folders);
   ArchiveEvents events(sections);

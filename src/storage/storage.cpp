@@ -219,7 +219,8 @@ std::optional<std::string> Storage::readBytes(const std::filesystem::path& locat
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
   if (static_cast<std::uintmax_t>(info.st_size) > limit) return std::nullopt;
-  // Straight into the text at the size the file has, without a copy of tens of megabytes.
+  // Straight into the text at the size the file has, without a copy of tens of megabytes, and
+  // with room for a vector parser's aligned reads past its end.
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(info.st_size) + 16);
   bool failed = false;
