@@ -240,6 +240,31 @@ void settleCandidates(Folders& folders, RecordSections& sections) {
   }
 }
 
+// RapidJSON's vector scan of a string lets the control characters 0x1A to 0x1F through (it
+// compares with 0x19); JSON allows them nowhere, so a text that holds one is refused first, 16
+// bytes at a time in the compiler's portable vectors.
+bool holdsLateControl(std::string_view text) {
+  using Block = unsigned char __attribute__((vector_size(16)));
+  const auto late = [](unsigned char byte) { return byte > 0x19 && byte < 0x20; };
+  std::size_t at = 0;
+  for (Block block; at + sizeof block <= text.size(); at += sizeof block) {
+    std::memcpy(&block, text.data() + at, sizeof block);
+    const auto found = block - 0x1A < 6;
+    std::uint64_t halves[2];
+    std::memcpy(halves, &found, sizeof halves);
+    if ((halves[0] | halves[1]) != 0) return true;
+  }
+  return std::ranges::any_of(text.substr(at), late);
+}
+
+// RapidJSON's vector steps read whole aligned blocks, up to 15 bytes past a text's closing NUL:
+// zeros, and no copy where Storage::readBytes left the room.
+void padForVectorReads(std::string& text) {
+  const auto size = text.size();
+  text.append(16, '\0');
+  text.resize(size);
+}
+
 // The stored document as RapidJSON's reader reports it, event by event, straight into the
 // archive's maps by the rules fromJson() reads it with. Several times the speed of the general
 // reader's lexer, which matters for a document of tens of megabytes read at every launch.
@@ -380,18 +405,93 @@ struct Change {
   std::optional<std::string> forget;
 };
 
-std::optional<Change> readChange(std::string_view line) {
-  JsonReader reader(line);
+// One journal line as RapidJSON's reader reports it, by the rules JsonFields reads stored
+// objects with: "key", "confirmed" and "forget" are texts, "original" a complete record; null
+// is absent (but no record), other members are skipped, a wrong type fails. Journal lines of a
+// crash's launch can be a quarter of the archive's folders, read like the document.
+class ChangeEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, ChangeEvents> {
+ public:
+  explicit ChangeEvents(Change& change) : change_(change) {}
+
+  bool Default() { return scalar(nullptr); }
+  bool Null() {
+    if (skipping_ || slot_ != Slot::text) return scalar(nullptr);
+    text_->reset();
+    return true;
+  }
+  bool String(const char* text, rapidjson::SizeType length, bool) {
+    const std::string_view value(text, length);
+    return scalar(&value);
+  }
+  bool Key(const char* text, rapidjson::SizeType length, bool) {
+    if (skipping_) return true;
+    const std::string_view key(text, length);
+    text_ = level_ == 2 ? record_.named(key) : changeText(key);
+    slot_ = text_ ? Slot::text : level_ == 1 && key == member::original ? Slot::original : Slot::ignored;
+    return true;
+  }
+  bool StartObject() {
+    if (++depth_ > maximumJsonDepth) return false;
+    if (skipping_ || slot_ == Slot::ignored) return ++skipping_, true;
+    if (slot_ == Slot::text) return false;
+    if (slot_ == Slot::original) record_ = {};
+    ++level_;
+    return true;
+  }
+  bool EndObject(rapidjson::SizeType) {
+    --depth_;
+    if (skipping_) return --skipping_, true;
+    if (--level_ != 1) return true;
+    change_.original = std::move(record_).layout();
+    return change_.original.has_value();
+  }
+  bool StartArray() {
+    if (++depth_ > maximumJsonDepth) return false;
+    if (skipping_ || slot_ == Slot::ignored) return ++skipping_, true;
+    return false;
+  }
+  bool EndArray(rapidjson::SizeType) {
+    --depth_;
+    return --skipping_, true;
+  }
+
+ private:
+  // What the next value is: the line itself, a text, the original's record, or a skipped one.
+  enum class Slot { line, text, original, ignored };
+
+  std::optional<std::string>* changeText(std::string_view key) {
+    if (key == member::key) return &change_.key;
+    if (key == member::confirmed) return &change_.fingerprint;
+    if (key == member::forget) return &change_.forget;
+    return nullptr;
+  }
+
+  // A string or, as `nullptr`, any other value that is no container.
+  bool scalar(const std::string_view* text) {
+    if (skipping_ || slot_ == Slot::ignored) return true;
+    if (!text || slot_ != Slot::text) return false;
+    text_->emplace(*text);
+    return true;
+  }
+
+  Change& change_;
+  Slot slot_ = Slot::line;
+  // 1 inside the line's object, 2 inside its original.
+  int level_ = 0;
+  int depth_ = 0;
+  int skipping_ = 0;
+  RecordFields record_;
+  std::optional<std::string>* text_ = nullptr;
+};
+
+// `line` ends in the NUL that replaced its line feed, `length` bytes in, and is parsed in place.
+std::optional<Change> readChange(char* line, std::size_t length) {
+  if (!unicode::isValidUtf8({line, length}) || holdsLateControl({line, length})) return std::nullopt;
   Change change;
-  const auto readOriginal = [&](JsonReader& record) {
-    change.original = readLayout(record);
-    return change.original.has_value();
-  };
-  JsonFields fields(reader, {member::key, member::confirmed, member::forget}, {{member::original, readOriginal}});
-  change.key = fields.optionalText(member::key);
-  change.fingerprint = fields.optionalText(member::confirmed);
-  change.forget = fields.optionalText(member::forget);
-  if (fields.failed() || !reader.finished()) return std::nullopt;
+  ChangeEvents events(change);
+  rapidjson::InsituStringStream bytes(line);
+  rapidjson::Reader reader;
+  if (!reader.Parse<rapidjson::kParseInsituFlag>(bytes, events) || bytes.Tell() != length) return std::nullopt;
   if (change.key ? !change.original && !change.fingerprint : !change.forget) return std::nullopt;
   return change;
 }
@@ -404,23 +504,26 @@ struct Journal {
 };
 
 // Nothing when a complete line does not read. `header` is that of the document read, nothing
-// when there was none.
-std::optional<Journal> readJournal(std::string_view text, const std::optional<std::string>& header) {
+// when there was none. The lines are parsed in place.
+std::optional<Journal> readJournal(std::string& text, const std::optional<std::string>& header) {
+  padForVectorReads(text);
   Journal journal;
   bool first = true;
   for (std::size_t start = 0; start < text.size();) {
     const auto end = text.find('\n', start);
-    if (end == std::string_view::npos) {
+    if (end == std::string::npos) {
       journal.torn = true;
       break;
     }
-    const auto line = text.substr(start, end + 1 - start);
-    start = end + 1;
+    const auto line = std::string_view(text).substr(start, end + 1 - start);
     if (std::exchange(first, false) && line.starts_with(R"({"extends":)")) {
       journal.extendsDocument = line == header;
+      start = end + 1;
       continue;
     }
-    auto change = readChange(line);
+    text[end] = '\0';
+    auto change = readChange(text.data() + start, end - start);
+    start = end + 1;
     if (!change) return std::nullopt;
     journal.changes.push_back(std::move(*change));
   }
@@ -472,23 +575,6 @@ void appendRecords(std::string& out, const Folders& folders, std::optional<T> Ar
     append(out, *value);
   }
   out += first ? "{\n\n  }" : "\n  }";
-}
-
-// RapidJSON's vector scan of a string lets the control characters 0x1A to 0x1F through (it
-// compares with 0x19); JSON allows them nowhere, so a text that holds one is refused first, 16
-// bytes at a time in the compiler's portable vectors.
-bool holdsLateControl(std::string_view text) {
-  using Block = unsigned char __attribute__((vector_size(16)));
-  const auto late = [](unsigned char byte) { return byte > 0x19 && byte < 0x20; };
-  std::size_t at = 0;
-  for (Block block; at + sizeof block <= text.size(); at += sizeof block) {
-    std::memcpy(&block, text.data() + at, sizeof block);
-    const auto found = block - 0x1A < 6;
-    std::uint64_t halves[2];
-    std::memcpy(halves, &found, sizeof halves);
-    if ((halves[0] | halves[1]) != 0) return true;
-  }
-  return std::ranges::any_of(text.substr(at), late);
 }
 
 }  // namespace
@@ -592,10 +678,7 @@ std::optional<FinderLayoutArchive> fromJson(JsonReader& reader, std::type_identi
 // the processor has them; the text is checked as UTF-8 beforehand, faster than the parser would.
 std::optional<FinderLayoutArchive> decodeArchive(std::string text) {
   if (!unicode::isValidUtf8(text) || holdsLateControl(text)) return std::nullopt;
-  // The vector steps read whole aligned blocks, up to 15 bytes past the closing NUL: zeros.
-  const auto size = text.size();
-  text.append(16, '\0');
-  text.resize(size);
+  padForVectorReads(text);
   FinderLayoutArchive archive;
   RecordSections sections(archive.folders);
   ArchiveEvents events(sections);
@@ -672,7 +755,7 @@ LoadedArchive loadArchive(const Storage& storage, Date now) {
     }
   }
   if (!Storage::exists(journalFile)) return result;
-  const auto text = Storage::readBytes(journalFile, std::numeric_limits<std::uintmax_t>::max());
+  auto text = Storage::readBytes(journalFile, std::numeric_limits<std::uintmax_t>::max());
   auto journal = text ? readJournal(*text, header) : std::nullopt;
   if (!journal) {
     keepAside(Storage::layoutsJournalFile);

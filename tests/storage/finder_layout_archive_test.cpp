@@ -370,6 +370,50 @@ TEST_F(ArchiveJournalTest, TheJournalReplaysOverTheDocumentItExtends) {
   EXPECT_EQ(load().archive.original("/b", "icon view", "v")->sort, "Kind");
 }
 
+// Journal lines follow the rules of every stored object: null is absent, other members are
+// skipped whatever they hold, a wrong type or a line that is not one JSON object fails.
+TEST_F(ArchiveJournalTest, JournalLinesReadByTheStoredObjectRules) {
+  const std::string key = R"("key":"/n\nicon view\nv")";
+  const std::string record = R"("path":"/n","view":"icon view","group":"G","sort":"S")";
+  struct Case {
+    const char* reason;
+    std::string line;
+    // What /n holds afterwards ("G x": original group and confirmation), or nothing when the
+    // journal is kept aside.
+    std::optional<std::string> folder;
+  };
+  const Case cases[] = {
+      {"unknown members of any shape are skipped", "{" + key + R"(,"confirmed":"x","note":[1,{"a":null}],"n":-2.5e3})",
+       "- x"},
+      {"null is absent, in the change and in its record",
+       "{" + key + R"(,"confirmed":null,"original":{)" + record + R"(,"volumeID":null,"more":{}}})", "G -"},
+      {"white space around the object", "  {" + key + R"(,"original":{)" + record + "}} \t", "G -"},
+      {"a later member replaces an earlier one", "{" + key + R"(,"confirmed":"x","confirmed":"y"})", "- y"},
+      {"a key made null leaves a change of nothing", "{" + key + R"(,"confirmed":"x","key":null})", std::nullopt},
+      {"an original that is null", "{" + key + R"(,"original":null})", std::nullopt},
+      {"a confirmation that is a number", "{" + key + R"(,"confirmed":1})", std::nullopt},
+      {"a confirmation that is a list", "{" + key + R"(,"confirmed":["x"]})", std::nullopt},
+      {"a record without its sort", "{" + key + R"(,"original":{"path":"/n","view":"*","group":"G"}})", std::nullopt},
+      {"text after the object", "{" + key + R"(,"confirmed":"x"} {})", std::nullopt},
+      {"a control character in a text", "{" + key + ",\"confirmed\":\"x\x1cy\"}", std::nullopt},
+      {"bytes that are not UTF-8", "{" + key + ",\"confirmed\":\"\xff\"}", std::nullopt},
+      {"a line that is a list", "[" + key + "]", std::nullopt},
+  };
+  const auto journalBefore = journal();
+  for (const auto& c : cases) {
+    folder.write("finder-layouts.journal", journalBefore + c.line + "\n");
+    for (const auto& name : folder.names()) {
+      if (name.find("unreadable") != name.npos) std::filesystem::remove(folder / name);
+    }
+    const auto loaded = load();
+    const auto found = loaded.archive.folders.find("/n\nicon view\nv");
+    std::optional<std::string> state;
+    if (asideCount() == 0) state = found == loaded.archive.folders.end() ? "- -" :
+        (found->second.original ? found->second.original->group : "-") + " " + found->second.confirmed.value_or("-");
+    EXPECT_EQ(state, c.folder) << c.reason;
+  }
+}
+
 // Rewriting happens once the journal holds more changes than a quarter of the records, and at
 // quit; it writes what the tree's writer writes, and the journal starts afresh.
 TEST_F(ArchiveJournalTest, CompactionWritesTheDocumentAsBeforeAndRestartsTheJournal) {
