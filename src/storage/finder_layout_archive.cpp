@@ -265,29 +265,84 @@ void padForVectorReads(std::string& text) {
   text.resize(size);
 }
 
+// What both readers of RapidJSON's events share: the nesting depth, bounded as the general
+// reader bounds it, and the containers open inside a value that is read past, which hide
+// everything in them. `Derived` says whether the next value is one it skips (`ignoring`) and
+// takes the others: `null`, `scalar` (a string, or `nullptr` for a number or flag), `key`,
+// `startObject` and `endObject`; any of them answers false to fail the parse.
+template <class Derived>
+class SkippingEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Derived> {
+ public:
+  bool Default() { return skips() || self().scalar(nullptr); }
+  bool Null() { return skips() || self().null(); }
+  bool String(const char* text, rapidjson::SizeType length, bool) {
+    const std::string_view value(text, length);
+    return skips() || self().scalar(&value);
+  }
+  bool Key(const char* text, rapidjson::SizeType length, bool) {
+    return skipping_ > 0 || self().key(std::string_view(text, length));
+  }
+  bool StartObject() { return enter() && (skipContainer() || self().startObject()); }
+  bool EndObject(rapidjson::SizeType) { return leave() || self().endObject(); }
+  bool StartArray() { return enter() && skipContainer(); }
+  bool EndArray(rapidjson::SizeType) { return leave(); }
+
+ private:
+  Derived& self() { return static_cast<Derived&>(*this); }
+  bool skips() const { return skipping_ > 0 || static_cast<const Derived&>(*this).ignoring(); }
+  bool enter() { return ++depth_ <= maximumJsonDepth; }
+  // Opens a container inside a skipped value, or one that is skipped itself.
+  bool skipContainer() {
+    if (!skips()) return false;
+    ++skipping_;
+    return true;
+  }
+  // Closes a container; answers whether it was one read past.
+  bool leave() {
+    --depth_;
+    if (skipping_ == 0) return false;
+    --skipping_;
+    return true;
+  }
+
+  int depth_ = 0;
+  int skipping_ = 0;
+};
+
 // The stored document as RapidJSON's reader reports it, event by event, straight into the
 // archive's maps by the rules fromJson() reads it with. Several times the speed of the general
 // reader's lexer, which matters for a document of tens of megabytes read at every launch.
-class ArchiveEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, ArchiveEvents> {
+class ArchiveEvents : public SkippingEvents<ArchiveEvents> {
  public:
   explicit ArchiveEvents(RecordSections& sections) : sections_(sections) {}
 
   bool complete() const { return sections_.originals.seen() && sections_.confirmed.seen(); }
 
-  // Numbers and flags: never where the archive wants a value.
-  bool Default() { return scalar(nullptr); }
-  bool Null() {
-    if (slot_ == Slot::field && !skipping_) field_->reset();
-    return slot_ == Slot::field || scalar(nullptr);
+ private:
+  friend SkippingEvents<ArchiveEvents>;
+
+  // What the next value is.
+  enum class Slot { document, originals, confirmed, ignored, record, fingerprint, field };
+
+  bool ignoring() const { return slot_ == Slot::ignored; }
+  bool null() {
+    if (slot_ != Slot::field) return false;
+    field_->reset();
+    return true;
   }
-  bool String(const char* text, rapidjson::SizeType length, bool) {
-    const std::string_view value(text, length);
-    return scalar(&value);
+  // Numbers and flags are never where the archive wants a value.
+  bool scalar(const std::string_view* text) {
+    if (!text) return false;
+    if (slot_ == Slot::field) {
+      field_->emplace(*text);
+      return true;
+    }
+    if (slot_ != Slot::fingerprint) return false;
+    sections_.confirmed.keep(key_, std::string(*text));
+    return true;
   }
   // Parsed in place, a key stays in the document's text until the parse ends.
-  bool Key(const char* text, rapidjson::SizeType length, bool) {
-    if (skipping_) return true;
-    const std::string_view key(text, length);
+  bool key(std::string_view key) {
     switch (level_) {
       case 1:
         section_ = key == member::originals ? Slot::originals : key == member::confirmed ? Slot::confirmed : Slot::ignored;
@@ -303,9 +358,7 @@ class ArchiveEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Arc
         return true;
     }
   }
-  bool StartObject() {
-    if (!enter()) return false;
-    if (skipping_) return true;
+  bool startObject() {
     switch (slot_) {
       case Slot::document: level_ = 1; return true;
       case Slot::originals:
@@ -320,43 +373,12 @@ class ArchiveEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Arc
         record_ = {};
         level_ = 3;
         return true;
-      case Slot::ignored: skipping_ = 1; return true;
       default: return false;
     }
   }
-  bool EndObject(rapidjson::SizeType) {
-    --depth_;
-    if (skipping_) return --skipping_, true;
+  bool endObject() {
     --level_;
     return level_ != 2 || keepRecord();
-  }
-  bool StartArray() {
-    if (!enter()) return false;
-    if (skipping_ || slot_ == Slot::ignored) return ++skipping_, true;
-    return false;
-  }
-  bool EndArray(rapidjson::SizeType) {
-    --depth_;
-    return --skipping_, true;
-  }
-
- private:
-  // What the next value is.
-  enum class Slot { document, originals, confirmed, ignored, record, fingerprint, field };
-
-  bool enter() { return ++depth_ <= maximumJsonDepth; }
-
-  // A string or, as `nullptr`, any other value that is no container.
-  bool scalar(const std::string_view* text) {
-    if (skipping_ || slot_ == Slot::ignored) return true;
-    if (!text) return false;
-    if (slot_ == Slot::field) {
-      field_->emplace(*text);
-      return true;
-    }
-    if (slot_ != Slot::fingerprint) return false;
-    sections_.confirmed.keep(key_, std::string(*text));
-    return true;
   }
 
   bool keepRecord() {
@@ -370,9 +392,6 @@ class ArchiveEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Arc
   Slot section_ = Slot::ignored;
   // 1 inside the document, 2 inside a map of records, 3 inside a record.
   int level_ = 0;
-  int depth_ = 0;
-  // The containers open inside a value that is read past.
-  int skipping_ = 0;
   std::string_view key_;
   RecordFields record_;
   std::optional<std::string>* field_ = nullptr;
@@ -409,55 +428,43 @@ struct Change {
 // objects with: "key", "confirmed" and "forget" are texts, "original" a complete record; null
 // is absent (but no record), other members are skipped, a wrong type fails. Journal lines of a
 // crash's launch can be a quarter of the archive's folders, read like the document.
-class ChangeEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, ChangeEvents> {
+class ChangeEvents : public SkippingEvents<ChangeEvents> {
  public:
   explicit ChangeEvents(Change& change) : change_(change) {}
 
-  bool Default() { return scalar(nullptr); }
-  bool Null() {
-    if (skipping_ || slot_ != Slot::text) return scalar(nullptr);
+ private:
+  friend SkippingEvents<ChangeEvents>;
+
+  // What the next value is: the line itself, a text, the original's record, or a skipped one.
+  enum class Slot { line, text, original, ignored };
+
+  bool ignoring() const { return slot_ == Slot::ignored; }
+  bool null() {
+    if (slot_ != Slot::text) return false;
     text_->reset();
     return true;
   }
-  bool String(const char* text, rapidjson::SizeType length, bool) {
-    const std::string_view value(text, length);
-    return scalar(&value);
+  bool scalar(const std::string_view* text) {
+    if (!text || slot_ != Slot::text) return false;
+    text_->emplace(*text);
+    return true;
   }
-  bool Key(const char* text, rapidjson::SizeType length, bool) {
-    if (skipping_) return true;
-    const std::string_view key(text, length);
+  bool key(std::string_view key) {
     text_ = level_ == 2 ? record_.named(key) : changeText(key);
     slot_ = text_ ? Slot::text : level_ == 1 && key == member::original ? Slot::original : Slot::ignored;
     return true;
   }
-  bool StartObject() {
-    if (++depth_ > maximumJsonDepth) return false;
-    if (skipping_ || slot_ == Slot::ignored) return ++skipping_, true;
+  bool startObject() {
     if (slot_ == Slot::text) return false;
     if (slot_ == Slot::original) record_ = {};
     ++level_;
     return true;
   }
-  bool EndObject(rapidjson::SizeType) {
-    --depth_;
-    if (skipping_) return --skipping_, true;
+  bool endObject() {
     if (--level_ != 1) return true;
     change_.original = std::move(record_).layout();
     return change_.original.has_value();
   }
-  bool StartArray() {
-    if (++depth_ > maximumJsonDepth) return false;
-    if (skipping_ || slot_ == Slot::ignored) return ++skipping_, true;
-    return false;
-  }
-  bool EndArray(rapidjson::SizeType) {
-    --depth_;
-    return --skipping_, true;
-  }
-
- private:
-  // What the next value is: the line itself, a text, the original's record, or a skipped one.
-  enum class Slot { line, text, original, ignored };
 
   std::optional<std::string>* changeText(std::string_view key) {
     if (key == member::key) return &change_.key;
@@ -466,20 +473,10 @@ class ChangeEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Chan
     return nullptr;
   }
 
-  // A string or, as `nullptr`, any other value that is no container.
-  bool scalar(const std::string_view* text) {
-    if (skipping_ || slot_ == Slot::ignored) return true;
-    if (!text || slot_ != Slot::text) return false;
-    text_->emplace(*text);
-    return true;
-  }
-
   Change& change_;
   Slot slot_ = Slot::line;
   // 1 inside the line's object, 2 inside its original.
   int level_ = 0;
-  int depth_ = 0;
-  int skipping_ = 0;
   RecordFields record_;
   std::optional<std::string>* text_ = nullptr;
 };

@@ -269,6 +269,7 @@ TEST(FinderLayoutArchiveTest, DocumentsThatFailAsAWhole) {
       {"a record without group", withRecord(R"({"path":"/a","view":"*","sort":"Name"})")},
       {"a volume UUID that is a number", withRecord(R"({"path":"/a","view":"*","group":"K","sort":"N","volumeID":1})")},
       {"a number too large, even where it is not read", R"({"confirmed":{},"originals":{},"n":1e999})"},
+      {"originals only inside an unknown member", R"({"confirmed":{},"x":{"a":{},"originals":{}}})"},
       {"a control character deep in a long string",
        R"({"confirmed":{},"originals":{},")" + std::string(64, 'a') + "\x1f" + std::string(64, 'a') + R"(":1})"},
   };
