@@ -74,12 +74,10 @@ TEST(JsonWriterTest, WriteThenParseGivesTheSameValueForRandomDocuments) {
   std::mt19937_64 random(20261206);
   for (int i = 0; i < 2000; ++i) {
     const Json value = randomValue(random, 0);
-    const auto text = writeJson(value);
-    ASSERT_TRUE(text.has_value());
-    const auto parsed = parseJson(*text);
-    ASSERT_TRUE(parsed.has_value()) << *text;
-    EXPECT_EQ(writeJson(*parsed).value(), *text) << "not stable across a second write";
-    EXPECT_EQ(*parsed, value);
+    const std::string text = writeJson(value).value();
+    const auto parsed = parseJson(text);
+    EXPECT_EQ(parsed, value) << text;
+    EXPECT_EQ(writeJson(parsed.value_or(nullptr)), text) << "not stable across a second write";
   }
 }
 

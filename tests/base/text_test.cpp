@@ -85,53 +85,37 @@ TEST(UnicodeTest, NormalisesToComposedFormAndRepairsBadBytes) {
   }
 }
 
-// The check runs eight ASCII bytes at a time, so sequences sit at and across word ends.
-TEST(UnicodeTest, TellsWellFormedUtf8) {
-  const std::pair<std::string, bool> cases[] = {
-      {"abcdefghijk", true},
-      {"abcdefg\xC3\xA9", true},
-      {"\xF0\x9F\x98\x80 abcdefgh", true},
-      {"abcdefg\xC3", false},
-      {"abcdefgh\x80", false},
-      {"\xC0\xAF", false},
-      {"\xED\xA0\x80", false},
-      {"\xF4\x90\x80\x80", false},
-  };
-  for (const auto& [text, valid] : cases) EXPECT_EQ(unicode::isValidUtf8(text), valid) << text;
-}
-
-TEST(UnicodeTest, ControlAndFormatCharacters) {
+// The UTF-8 check runs eight ASCII bytes at a time, so sequences sit at and across word ends.
+TEST(UnicodeTest, ClassifiesText) {
+  using unicode::containsControlOrFormat, unicode::containsFolded, unicode::isValidUtf8;
   struct Case {
     const char* reason;
-    std::string text;
-    bool found;
+    bool answer;
+    bool expected;
   };
   const Case cases[] = {
-      {"plain path", "/Users/demo/Folder \"中文\"", false},
-      {"delete is a control", "a\x7f", true},
-      {"zero-width joiner is a format character", "a\xE2\x80\x8D" "b", true},
-      {"right-to-left mark", "\xE2\x80\x8F", true},
+      {"ASCII running past a word", isValidUtf8("abcdefghijk"), true},
+      {"a two-byte sequence ending a word", isValidUtf8("abcdefg\xC3\xA9"), true},
+      {"a four-byte sequence before a word", isValidUtf8("\xF0\x9F\x98\x80 abcdefgh"), true},
+      {"a sequence cut short at the end", isValidUtf8("abcdefg\xC3"), false},
+      {"a lone continuation byte after a word", isValidUtf8("abcdefgh\x80"), false},
+      {"an overlong slash", isValidUtf8("\xC0\xAF"), false},
+      {"an encoded surrogate", isValidUtf8("\xED\xA0\x80"), false},
+      {"a value past U+10FFFF", isValidUtf8("\xF4\x90\x80\x80"), false},
+      {"a plain path has no control character", containsControlOrFormat("/Users/demo/Folder \"中文\""), false},
+      {"delete is a control", containsControlOrFormat("a\x7f"), true},
+      {"zero-width joiner is a format character", containsControlOrFormat("a\xE2\x80\x8D" "b"), true},
+      {"right-to-left mark", containsControlOrFormat("\xE2\x80\x8F"), true},
+      {"full folding: sharp s is two letters", containsFolded("STRASSE", "straße"), true},
+      {"and the other way round", containsFolded("Straße", "STRASSE"), true},
+      {"capital accent finds the small one", containsFolded("é", "É"), true},
+      {"decomposed text is composed first", containsFolded("Cafe\xCC\x81", "café"), true},
+      {"accents still count", containsFolded("é", "e"), false},
+      {"a folding that splits a letter from its mark is composed again", containsFolded("\xC7\xB0", "j"), false},
+      {"an empty search matches anything", containsFolded("", ""), true},
+      {"a longer search is not found", containsFolded("ab", "abc"), false},
   };
-  for (const auto& c : cases) EXPECT_EQ(unicode::containsControlOrFormat(c.text), c.found) << c.reason;
-}
-
-TEST(UnicodeTest, FoldedContainment) {
-  struct Case {
-    const char* reason;
-    std::string text, search;
-    bool found;
-  };
-  const Case cases[] = {
-      {"full folding: sharp s is two letters", "STRASSE", "straße", true},
-      {"and the other way round", "Straße", "STRASSE", true},
-      {"capital accent finds the small one", "é", "É", true},
-      {"decomposed text is composed first", "Cafe\xCC\x81", "café", true},
-      {"accents still count", "é", "e", false},
-      {"a folding that splits a letter from its mark is composed again", "\xC7\xB0", "j", false},
-      {"an empty search matches anything", "", "", true},
-      {"a longer search is not found", "ab", "abc", false},
-  };
-  for (const auto& c : cases) EXPECT_EQ(unicode::containsFolded(c.text, c.search), c.found) << c.reason;
+  for (const auto& c : cases) EXPECT_EQ(c.answer, c.expected) << c.reason;
 }
 
 }  // namespace

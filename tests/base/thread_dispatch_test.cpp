@@ -55,8 +55,7 @@ TEST(ThreadDispatchTest, DelayedTaskAndTimerFireOnTheMainLoop) {
   const Date start = dispatch.now();
   dispatch.runMainLoop();
   timer->cancel();
-  EXPECT_TRUE(delayed);
-  EXPECT_GE(ticks, 3);
+  EXPECT_TRUE(delayed) << "the third tick's delayed task ran";
   EXPECT_GE(dispatch.now() - start, 0.05);
 }
 
@@ -70,8 +69,7 @@ TEST(ThreadDispatchTest, PostingToMainWakesItAndDrainingAnswersTheTimeToTheNextT
   EXPECT_EQ(wakeups, 1) << "posted from another thread";
   const auto next = dispatch.drainMain();
   EXPECT_EQ(ran, 1);
-  ASSERT_TRUE(next.has_value());
-  EXPECT_GT(*next, 50);
+  EXPECT_GT(next.value_or(0), 50);
 }
 
 TEST(ThreadDispatchTest, ClockCountsFromTheFirstOfJanuary2001) {
