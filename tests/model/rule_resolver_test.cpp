@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <tuple>
 
 #include "i18n/l.h"
 #include "model/rule_resolver.h"
@@ -10,15 +9,9 @@ namespace tidyframe {
 namespace {
 
 LocationRule rule(std::string name, std::string path, RuleScope scope, Grouping grouping,
-                  std::optional<std::string> volumeID = std::nullopt, bool includeChildren = true) {
-  LocationRule r;
-  r.name = std::move(name);
-  r.path = std::move(path);
-  r.scope = scope;
-  r.grouping = grouping;
-  r.volumeID = std::move(volumeID);
-  r.includeChildren = includeChildren;
-  return r;
+                  std::optional<std::string> volumeID = std::nullopt) {
+  return {.name = std::move(name), .path = std::move(path), .volumeID = std::move(volumeID), .scope = scope,
+          .includeChildren = true, .grouping = grouping, .bookmark = {}};
 }
 
 Preferences withRules(std::vector<LocationRule> rules, const std::function<void(Preferences&)>& change = {}) {
@@ -36,15 +29,7 @@ Preferences card(const std::function<void(Preferences&)>& change = {}) {
                    change);
 }
 
-// Chinese is the source language, so L answers the source texts without any table.
-class RuleResolverTest : public ::testing::Test {
- protected:
-  RuleResolverTest() { l.setLanguage("zh-Hans"); }
-
-  L l{{}, nullptr};
-};
-
-TEST_F(RuleResolverTest, NormalisedPaths) {
+TEST(RuleResolverTest, NormalisedPaths) {
   struct Case {
     const char* reason;
     std::string path;
@@ -68,7 +53,7 @@ TEST_F(RuleResolverTest, NormalisedPaths) {
   }
 }
 
-TEST_F(RuleResolverTest, ContainmentOnWholeComponents) {
+TEST(RuleResolverTest, ContainmentOnWholeComponents) {
   struct Case {
     const char* reason;
     const char* parent;
@@ -89,7 +74,7 @@ TEST_F(RuleResolverTest, ContainmentOnWholeComponents) {
   for (const auto& c : cases) EXPECT_EQ(RuleResolver::contains(c.parent, c.child), c.expected) << c.reason;
 }
 
-TEST_F(RuleResolverTest, DeviceMatchForTheEditor) {
+TEST(RuleResolverTest, DeviceMatchForTheEditor) {
   const auto withUuid = rule("SD", "/Volumes/SD", RuleScope::device, Grouping::created, "A");
   const auto withoutUuid = rule("Stick", "/Volumes/Stick", RuleScope::device, Grouping::created);
   const auto folder = rule("SD folder", "/Volumes/SD", RuleScope::folder, Grouping::created, "A");
@@ -114,80 +99,73 @@ TEST_F(RuleResolverTest, DeviceMatchForTheEditor) {
   }
 }
 
-TEST_F(RuleResolverTest, PrecedenceOfScopeFolderDeviceAndDefault) {
+TEST(RuleResolverTest, PrecedenceOfScopeFolderDeviceAndDefault) {
+  using enum Grouping;
+  using enum RuleScope;
+  const L l{{}, nullptr};  // no tables: the Chinese source texts
+  const std::string byDefault = "全局默认", excludedHere = "此位置已排除";
   const auto externalOff = [](Preferences& p) { p.externalEnabled = false; };
+  const auto exactOnly = [](Preferences& p) { p.rules[1].includeChildren = false; };
   struct Case {
     const char* reason;
     Preferences preferences;
-    std::string path;
+    std::string path;  // external when under /Volumes, as on a Mac
     std::optional<std::string> volume;
-    bool external;
     Grouping grouping;
     std::string source;
-    bool excluded;
+    bool excluded = false;
   };
   const Case cases[] = {
-      {"fresh settings: global default", {}, "/Users/demo/Pictures", std::nullopt, false, Grouping::kind, "全局默认",
-       false},
-      {"external scope off", withRules({}, externalOff), "/Volumes/SD/DCIM", "A", true, Grouping::kind, "此位置已排除",
-       true},
-      {"the UUID survives a rename", card(), "/Volumes/Renamed/Other", "A", true, Grouping::created, "SD", false},
-      {"same name, other device", card(), "/Volumes/SD/DCIM-other", "B", true, Grouping::kind, "全局默认", false},
-      {"a folder rule beats a device rule listed first", card(), "/Volumes/Renamed/DCIM/A", "A", true,
-       Grouping::modified, "Photos", false},
-      {"the deepest folder wins", card(), "/Volumes/Renamed/DCIM/Day2/A", "A", true, Grouping::tags, "Day 2", false},
-      {"component boundary", card(), "/Volumes/Renamed/DCIM-extra", "A", true, Grouping::created, "SD", false},
-      {"exact-only rule skips children", card([](Preferences& p) { p.rules[1].includeChildren = false; }),
-       "/Volumes/Renamed/DCIM/A", "A", true, Grouping::created, "SD", false},
-      {"exact-only rule still matches itself", card([](Preferences& p) { p.rules[1].includeChildren = false; }),
-       "/Volumes/Renamed/DCIM/", "A", true, Grouping::modified, "Photos", false},
+      {"fresh settings: global default", {}, "/Users/demo/Pictures", std::nullopt, kind, byDefault},
+      {"external scope off", withRules({}, externalOff), "/Volumes/SD/DCIM", "A", kind, excludedHere, true},
+      {"the UUID survives a rename", card(), "/Volumes/Renamed/Other", "A", created, "SD"},
+      {"same name, other device", card(), "/Volumes/SD/DCIM-other", "B", kind, byDefault},
+      {"a folder rule beats a device rule listed first", card(), "/Volumes/Renamed/DCIM/A", "A", modified, "Photos"},
+      {"the deepest folder wins", card(), "/Volumes/Renamed/DCIM/Day2/A", "A", tags, "Day 2"},
+      {"component boundary", card(), "/Volumes/Renamed/DCIM-extra", "A", created, "SD"},
+      {"exact-only rule skips children", card(exactOnly), "/Volumes/Renamed/DCIM/A", "A", created, "SD"},
+      {"exact-only rule still matches itself", card(exactOnly), "/Volumes/Renamed/DCIM/", "A", modified, "Photos"},
       {"an excluded deepest rule excludes", card([](Preferences& p) { p.rules[2].excluded = true; }),
-       "/Volumes/Renamed/DCIM/Day2", "A", true, Grouping::tags, "Day 2", true},
+       "/Volumes/Renamed/DCIM/Day2", "A", tags, "Day 2", true},
       {"a disabled rule is invisible",
        card([](Preferences& p) { p.rules[2].excluded = true, p.rules[2].enabled = false; }),
-       "/Volumes/Renamed/DCIM/Day2", "A", true, Grouping::modified, "Photos", false},
+       "/Volumes/Renamed/DCIM/Day2", "A", modified, "Photos"},
       {"a deeper rule re-enables below an excluded folder", card([](Preferences& p) { p.rules[1].excluded = true; }),
-       "/Volumes/Renamed/DCIM/Day2/x", "A", true, Grouping::tags, "Day 2", false},
-      {"scope switch beats matching rules", card(externalOff), "/Volumes/Renamed/DCIM", "A", true, Grouping::kind,
-       "此位置已排除", true},
+       "/Volumes/Renamed/DCIM/Day2/x", "A", tags, "Day 2"},
+      {"scope switch beats matching rules", card(externalOff), "/Volumes/Renamed/DCIM", "A", kind, excludedHere, true},
       {"internal scope off",
-       withRules({rule("Test", "/Users/demo/Test", RuleScope::folder, Grouping::size)},
-                 [](Preferences& p) { p.internalEnabled = false; }),
-       "/Users/demo/Test", std::nullopt, false, Grouping::kind, "此位置已排除", true},
+       withRules({rule("Test", "/Users/demo/Test", folder, size)}, [](Preferences& p) { p.internalEnabled = false; }),
+       "/Users/demo/Test", std::nullopt, kind, excludedHere, true},
       {"same folder twice: the first listed wins",
-       withRules({rule("First", "/Users/demo", RuleScope::folder, Grouping::size),
-                  rule("Second", "/Users/demo/", RuleScope::folder, Grouping::tags)}),
-       "/Users/demo/x", std::nullopt, false, Grouping::size, "First", false},
+       withRules({rule("First", "/Users/demo", folder, size), rule("Second", "/Users/demo/", folder, tags)}),
+       "/Users/demo/x", std::nullopt, size, "First"},
       {"the same folder in two Unicode forms ties and falls to list order",
-       withRules({rule("Decomposed", "/Users/Cafe\xCC\x81", RuleScope::folder, Grouping::size),
-                  rule("Composed", "/Users/Caf\xC3\xA9", RuleScope::folder, Grouping::tags)}),
-       "/Users/Caf\xC3\xA9/x", std::nullopt, false, Grouping::size, "Decomposed", false},
+       withRules({rule("NFD", "/Users/Cafe\xCC\x81", folder, size), rule("NFC", "/Users/Caf\xC3\xA9", folder, tags)}),
+       "/Users/Caf\xC3\xA9/x", std::nullopt, size, "NFD"},
       {"among device rules the first listed wins",
-       withRules({rule("By path", "/Volumes/SD", RuleScope::device, Grouping::size),
-                  rule("By UUID", "/Volumes/Old", RuleScope::device, Grouping::tags, "A")}),
-       "/Volumes/SD/x", "A", true, Grouping::size, "By path", false},
+       withRules({rule("By path", "/Volumes/SD", device, size), rule("By UUID", "/Volumes/Old", device, tags, "A")}),
+       "/Volumes/SD/x", "A", size, "By path"},
       {"a device rule without UUID covers its mount path",
-       withRules({rule("Stick", "/Volumes/Stick", RuleScope::device, Grouping::added)}), "/Volumes/Stick/a/b",
-       std::nullopt, true, Grouping::added, "Stick", false},
-      {"a location without UUID never matches a UUID rule", card(), "/Volumes/SD/x", std::nullopt, true,
-       Grouping::kind, "全局默认", false},
+       withRules({rule("Stick", "/Volumes/Stick", device, added)}), "/Volumes/Stick/a/b", std::nullopt, added, "Stick"},
+      {"a location without UUID never matches a UUID rule", card(), "/Volumes/SD/x", std::nullopt, kind, byDefault},
   };
   for (const auto& c : cases) {
-    const auto result = RuleResolver::resolve(c.path, c.volume, c.external, c.preferences, l);
-    EXPECT_EQ(std::tie(result.grouping, result.source, result.excluded), std::tie(c.grouping, c.source, c.excluded))
+    const bool external = c.path.starts_with("/Volumes/");
+    EXPECT_EQ(RuleResolver::resolve(c.path, c.volume, external, c.preferences, l),
+              (EffectiveRule{c.grouping, Sorting::name, c.source, c.excluded}))
         << c.reason;
   }
 }
 
-TEST_F(RuleResolverTest, ResolveAnswersForAnyText) {
+TEST(RuleResolverTest, ResolveAnswersForAnyText) {
+  const L l{{}, nullptr};
   const auto preferences = withRules({rule("Root", "/", RuleScope::folder, Grouping::size),
                                       rule("Broken", "/a\xff/b", RuleScope::folder, Grouping::tags)});
   std::string deep;
   for (int i = 0; i < 5000; ++i) deep += "/component" + std::to_string(i);
   const std::string inputs[] = {"", "relative/path", "/a\xff/b/c", std::string("/\0x", 3), deep, "\xc3", "//..//..//"};
   for (const auto& input : inputs) {
-    const auto result = RuleResolver::resolve(input, std::nullopt, false, preferences, l);
-    EXPECT_FALSE(result.source.empty());
+    EXPECT_FALSE(RuleResolver::resolve(input, std::nullopt, false, preferences, l).source.empty());
   }
   EXPECT_EQ(RuleResolver::resolve("/a\xff/b/c", std::nullopt, false, preferences, l).source, "Broken");
 }

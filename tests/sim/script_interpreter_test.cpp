@@ -96,6 +96,11 @@ TEST_F(ScriptEvaluation, StatementsAndRuntimeErrors) {
        "end try",
        "{\"deep\", 42}", "errors cross handlers unchanged"},
       {"if 1 > 2 then\nreturn 1\nelse if 2 > 1 then\nreturn 2\nelse\nreturn 3\nend if", "2", "else-if chain"},
+      {"repeat with i from (1 + 1) to 3 by 1\nexit repeat\nend repeat\nreturn i", "2", "stepped range"},
+      {"try\nerror number 5\non error number n\nreturn n\nend try", "5", "error with only a number"},
+      {"-- comment\n# another\n(* block (* nested *) *)\nreturn 1 ¬\n + 2\n", "3", "comments and continuation"},
+      {"TELL APPLICATION \"Finder\" TO GET NAME\n", "\"Finder\"", "keywords ignore case"},
+      {"set target to 1\nreturn target\n", "1", "outside the Finder's block its terms are plain names"},
       {"set x to 5\nreturn", "nothing", "a bare return has no result"},
       {"set x to 5", "5", "without return the last statement is the result"},
       {"on f()\nset y to 1\nend f\nmy f()\nreturn y", "error -2753: The variable y is not defined.",
@@ -121,16 +126,16 @@ TEST_F(ScriptEvaluation, ApplicationReferences) {
   open("/Users/demo/Docs");
   open("/Users/demo/Pictures", FinderView::list);
   finder.openPanel(FinderWindowKind::dialog);
+  const std::string tellFinder = "tell application \"Finder\" to return ";
   const std::string se = "tell application \"System Events\" to tell process \"Finder\"\n";
   const Row rows[] = {
-      {"tell application \"Finder\" to return count of Finder windows", "2", "browser windows only"},
-      {"tell application \"Finder\" to return id of front Finder window as text", "\"4002\"", "front is index 1"},
-      {"tell application \"Finder\" to return current view of Finder window 2 as text", "\"icon view\"",
-       "a view names itself as text"},
-      {"tell application \"Finder\" to return URL of target of front Finder window",
-       "\"file:///Users/demo/Pictures/\"", "a folder's URL ends in a slash"},
-      {"tell application \"Finder\" to return Finder window 3", "error -1719: Finder got an error: Can’t get Finder "
-       "window 3. Invalid index.", "index past the end"},
+      {tellFinder + "count of Finder windows", "2", "browser windows only"},
+      {tellFinder + "id of front Finder window as text", "\"4002\"", "front is index 1"},
+      {tellFinder + "current view of Finder window 2 as text", "\"icon view\"", "a view names itself as text"},
+      {tellFinder + "URL of target of front Finder window", "\"file:///Users/demo/Pictures/\"",
+       "a folder's URL ends in a slash"},
+      {tellFinder + "Finder window 3", "error -1719: Finder got an error: Can’t get Finder window 3. Invalid index.",
+       "index past the end"},
       {se + "return name of first window whose subrole is \"AXStandardWindow\"\nend tell", "\"Pictures\"",
        "first whose skips the dialog"},
       {se + "return exists (first window whose subrole is \"AXSystemFloatingWindow\")\nend tell", "false",
@@ -148,6 +153,35 @@ TEST_F(ScriptEvaluation, ApplicationReferences) {
        "an attribute the element lacks"},
       {se + "return menu 1 of menu item 1 of menu 1 of menu bar item \"View\" of menu bar 1\nend tell",
        "-1719", "an item without a submenu"},
+  };
+  expectOutcomes(rows);
+}
+
+TEST_F(ScriptEvaluation, BrokenTextsFailToCompile) {
+  const Row rows[] = {
+      {"tell application \"Finder\"\n  get name\n", "error -2741: Expected “end” but found end of script.",
+       "block never closed"},
+      {"tell application \"Finder\"\n  get name\nend if\n",
+       "error -2741: Expected “end” or “end tell” but found “end if”.", "block closed by the wrong end"},
+      {"return \"abc", "error -2741: Expected “\"” but found end of script.", "unterminated text literal"},
+      {"(* comment never closed\nreturn 1\n", "-2741", "unterminated comment"},
+      {"return {1, 2\n", "-2741", "unbalanced list braces"},
+      {"return (1 + 2\n", "-2741", "unbalanced parentheses"},
+      {"set to 3\n", "-2741", "set without a variable"},
+      {"if true return 1\n", "-2741", "if without then"},
+      {"repeat with x on {1}\nend repeat\n", "-2741", "repeat without in or from"},
+      {"return 1 2\n", "-2740", "two values in a row"},
+      {"end tell\n", "-2740", "end with nothing open"},
+      {"with timeout of 2\nend timeout\n", "-2741", "time-out without seconds"},
+      {"on f()\nreturn 1\nend g\n", "-2741", "handler closed under another name"},
+      {"on f()\nend f\non f()\nend f\n", "-2752", "handler defined twice"},
+      {"return 1 is 2 is 3\n", "-2740", "comparisons do not chain"},
+      {"return @\n", "-2740", "character no token begins with"},
+      {"set x to 1 as frobnicate\n", "-2741", "unknown class after as"},
+      {"tell application \"System Events\" to get id of front Finder window\n", "-2741",
+       "a Finder term inside another application's block"},
+      {"tell application \"Finder\" to key code 47\n", "-2740", "a System Events command inside the Finder's block"},
+      {"return first menu item\n", "-2741", "a System Events term outside any block"},
   };
   expectOutcomes(rows);
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <future>
 #include <thread>
 #include <tuple>
 
@@ -20,31 +19,12 @@ bool freeElsewhere(SimWorldLock& lock) {
   return taken;
 }
 
-// Holds the lock on a thread of its own until destroyed.
-class OtherHolder {
- public:
-  explicit OtherHolder(SimWorldLock& lock) : thread_([this, &lock] {
-    const std::lock_guard hold(lock);
-    held_.set_value();
-    release_.get_future().wait();
-  }) {
-    held_.get_future().wait();
-  }
-  ~OtherHolder() {
-    release_.set_value();
-    thread_.join();
-  }
-
- private:
-  std::promise<void> held_, release_;
-  std::thread thread_;
-};
-
+// The waiting thread is one of its own, so that this one can play the other thread holding the lock.
 TEST(SimWorldLock, WaitLetsGoOnlyOfWhatTheCallerHolds) {
   struct Case {
     const char* reason;
-    int depth;          // how often the caller took the lock
-    bool otherHolds;    // another thread holds it throughout
+    int depth;        // how often the waiting thread took the lock
+    bool otherHolds;  // another thread holds it throughout
     bool freeDuring;
     bool freeAfter;
   };
@@ -56,19 +36,20 @@ TEST(SimWorldLock, WaitLetsGoOnlyOfWhatTheCallerHolds) {
   };
   for (const auto& c : cases) {
     SimWorldLock lock;
-    std::optional<OtherHolder> other;
-    if (c.otherHolds) other.emplace(lock);
-    for (int i = 0; i < c.depth; ++i) lock.lock();
-    bool freeDuring = false;
-    lock.releasedDuring([&] { freeDuring = freeElsewhere(lock); });
-    EXPECT_EQ(freeDuring, c.freeDuring) << c.reason;
-    EXPECT_EQ(freeElsewhere(lock), c.freeAfter) << c.reason;
-    for (int i = 1; i < c.depth; ++i) {
-      lock.unlock();
-      EXPECT_FALSE(freeElsewhere(lock)) << c.reason << ": depth lost after " << i << " unlocks";
-    }
-    if (c.depth > 0) lock.unlock();
-    other.reset();
+    if (c.otherHolds) lock.lock();
+    std::thread([&] {
+      for (int i = 0; i < c.depth; ++i) lock.lock();
+      bool freeDuring = false;
+      lock.releasedDuring([&] { freeDuring = freeElsewhere(lock); });
+      EXPECT_EQ(freeDuring, c.freeDuring) << c.reason;
+      EXPECT_EQ(freeElsewhere(lock), c.freeAfter) << c.reason;
+      for (int i = 1; i < c.depth; ++i) {
+        lock.unlock();
+        EXPECT_FALSE(freeElsewhere(lock)) << c.reason << ": depth lost after " << i << " unlocks";
+      }
+      if (c.depth > 0) lock.unlock();
+    }).join();
+    if (c.otherHolds) lock.unlock();
     EXPECT_TRUE(freeElsewhere(lock)) << c.reason << ": left locked";
   }
 }

@@ -3,6 +3,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "base/virtual_dispatch.h"
@@ -115,11 +117,10 @@ TEST_F(UpdateCheckerTest, ResultsShowTheRightAlertAndKeepTheRightValues) {
     dispatch.runUntilIdle();
     std::vector<std::string> titles;
     for (const auto& alert : machine.mac.alerts.alerts()) titles.push_back(alert.message);
-    EXPECT_EQ(titles, c.alerts);
-    EXPECT_EQ(machine.mac.defaults.doubleValue(UpdateChecker::lastCheckKey),
-              c.lastCheckStored ? std::optional(now()) : std::nullopt);
-    EXPECT_EQ(machine.mac.defaults.integerValue(UpdateChecker::notifiedBuildKey), c.notifiedAfter);
-    EXPECT_EQ(machine.mac.workspace.openedURLs(), c.opened);
+    const auto& defaults = machine.mac.defaults;
+    EXPECT_EQ(std::tuple(titles, defaults.doubleValue(UpdateChecker::lastCheckKey),
+                         defaults.integerValue(UpdateChecker::notifiedBuildKey), machine.mac.workspace.openedURLs()),
+              std::tuple(c.alerts, c.lastCheckStored ? std::optional(now()) : std::nullopt, c.notifiedAfter, c.opened));
   }
 }
 
@@ -152,12 +153,10 @@ TEST_F(UpdateCheckerTest, AReplyForACheckerThatIsGoneDoesNothing) {
 }
 
 TEST_F(UpdateCheckerTest, RunningBuildAndFeedDecoding) {
-  struct BuildCase {
-    const char* text;
-    std::int64_t build;
-  } builds[] = {{"120", 120}, {"+7", 7}, {"-3", -3}, {"abc", 0}, {"", 0}, {"+-5", 0}, {"12a", 0}, {" 12", 0},
-                {"99999999999999999999", 0}};
-  for (const auto& c : builds) EXPECT_EQ(RunningVersion::parse("1", c.text).currentBuild, c.build) << c.text;
+  const std::pair<const char*, std::int64_t> builds[] = {  // text, build
+      {"120", 120}, {"+7", 7}, {"-3", -3}, {"abc", 0}, {"", 0}, {"+-5", 0}, {"12a", 0}, {" 12", 0},
+      {"99999999999999999999", 0}};
+  for (const auto& [text, build] : builds) EXPECT_EQ(RunningVersion::parse("1", text).currentBuild, build) << text;
 
   struct FeedCase {
     const char* body;
