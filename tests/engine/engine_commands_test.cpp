@@ -5,23 +5,13 @@ namespace {
 
 class Commands : public EngineTest {
  protected:
-  static LocationRule deviceRule() {
-    LocationRule rule;
-    rule.name = "SD";
-    rule.path = card;
-    rule.volumeID = cardUuid;
-    rule.scope = RuleScope::device;
-    return rule;
-  }
   const std::vector<LocationRule>& rules() const { return model->preferences()->rules; }
 };
 
 TEST_F(Commands, ChoosingAFolderOrDeviceOpensItsRuleElseANewOne) {
-  auto preferences = engineOn();
-  preferences.grouping = Grouping::size;
-  preferences.rules = {pathRule(pictures), deviceRule()};
-  writeSettings(preferences);
-  launch();
+  const LocationRule device{
+      .name = "SD", .path = card, .volumeID = cardUuid, .scope = RuleScope::device, .bookmark = {}};
+  launch({.grouping = Grouping::size, .engineEnabled = true, .rules = {pathRule(pictures), device}});
   sim.bookmarks.setReachable(documents, true);
   sim.alerts.answerPanel("/Users/demo//Pictures/");
   model->chooseFolder(true);
@@ -50,10 +40,7 @@ TEST_F(Commands, ChoosingAFolderOrDeviceOpensItsRuleElseANewOne) {
 }
 
 TEST_F(Commands, SavingAndDeletingRules) {
-  auto preferences = engineOn();
-  preferences.rules = {pathRule(pictures), pathRule(documents)};
-  writeSettings(preferences);
-  launch();
+  launch({.engineEnabled = true, .rules = {pathRule(pictures), pathRule(documents)}});
   auto edited = rules()[0];
   edited.name = " \n\u3000";
   edited.excluded = true;
@@ -88,12 +75,11 @@ TEST_F(Commands, ARuleSavedForTheOpenFolderTakesEffectAtTheNextTick) {
 }
 
 TEST_F(Commands, ExportWritesThePortableForm) {
-  auto preferences = engineOn();
-  preferences.rules = {pathRule(pictures)};
-  preferences.rules[0].bookmark = Bytes{1, 2, 3};
-  preferences.rules[0].volumeID = rootUuid;
-  writeSettings(preferences);
-  launch();
+  auto rule = pathRule(pictures);
+  rule.bookmark = Bytes{1, 2, 3};
+  rule.volumeID = rootUuid;
+  const Preferences preferences{.engineEnabled = true, .rules = {rule}};
+  launch(preferences);
   const auto target = root / "out" / "rules.json";
   sim.alerts.answerPanel(target.string());
   model->exportPreferences();
@@ -125,19 +111,15 @@ TEST_F(Commands, ImportReplacesTheSettingsOnlyWhenEverythingHolds) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
-    std::filesystem::remove_all(storageFolder());
-    auto current = engineOn();
-    current.engineEnabled = c.engineOn;
-    current.rules = {pathRule(reports)};
+    Preferences current{.engineEnabled = c.engineOn, .rules = {pathRule(reports)}};
     current.rules[0].bookmark = Bytes{9};
-    writeSettings(current);
     if (c.backupFails) std::filesystem::create_directories(storageFolder() / "before-import.json" / "x");
     Preferences file;
     for (const auto& path : c.paths) file.rules.push_back(pathRule(path));
     if (c.duplicateIds) file.rules[1].id = file.rules[0].id;
     const auto source = root / "import.json";
     ASSERT_TRUE(Storage::save(file, source));
-    launch();
+    launch(current);
     sim.alerts.answerPanel(source.string());
     if (c.confirm && c.message != invalid) sim.alerts.answerAlert(Alerts::firstButton);  // else the user closes it
     model->importPreferences();
@@ -152,20 +134,17 @@ TEST_F(Commands, ImportReplacesTheSettingsOnlyWhenEverythingHolds) {
       EXPECT_EQ(sim.alerts.alerts().back().informative,
                 "将导入 " + std::to_string(c.paths.size()) + " 条位置规则。当前设置会先自动备份。");
     }
-    shutDown();
+    forgetAll();
   }
 }
 
 TEST_F(Commands, ImportConfirmationSpeaksTheInterfaceLanguage) {
-  auto preferences = engineOn();
-  preferences.language = "en";
-  writeSettings(preferences);
   Preferences file;
   file.language = "en";
   for (int i = 0; i < 1200; i += 100) file.rules.push_back(pathRule("/r/" + std::to_string(i)));
   ASSERT_TRUE(Storage::save(file, root / "import.json"));
   lookup = &tables;
-  launch();
+  launch({.language = "en", .engineEnabled = true, .rules = {}});
   sim.alerts.answerPanel((root / "import.json").string());
   model->importPreferences();
   EXPECT_EQ(sim.alerts.alerts().back().informative,

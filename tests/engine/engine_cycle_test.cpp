@@ -11,31 +11,28 @@ constexpr FolderArrangement untouched{};
 TEST_F(Cycle, TheFirstFolderAfterLaunch) {
   struct Case {
     const char* reason;
-    std::function<void(Preferences&)> settings;
+    Preferences settings;
     FinderView view;
     FolderArrangement before, after;
     std::optional<std::string> title, message;
     std::string source;
   };
   const Case cases[] = {
-      {"arranged by the global default", [](Preferences&) {}, FinderView::icon, untouched, kindByName,
-       "已应用文件种类分组", std::nullopt, "全局默认"},
+      {"arranged by the global default", engineOn(), FinderView::icon, untouched, kindByName, "已应用文件种类分组",
+       std::nullopt, "全局默认"},
       {"an excluded folder is left alone but shows why",
-       [](Preferences& p) { p.rules = {pathRule(pictures, Grouping::size, true)}; }, FinderView::icon, untouched,
+       {.engineEnabled = true, .rules = {pathRule(pictures, Grouping::size, true)}}, FinderView::icon, untouched,
        untouched, std::nullopt, "old notice", "此位置已排除"},
-      {"the gallery view only sorts", [](Preferences& p) { p.sorting = Sorting::modified; }, FinderView::gallery,
-       untouched, {false, ArrangeKey::kind, ArrangeKey::modified}, "已应用修改日期排序", "此 Finder 视图仅支持排序",
-       "全局默认"},
-      {"already arranged: confirmed and the notice cleared, nothing logged", [](Preferences&) {}, FinderView::icon,
+      {"the gallery view only sorts", {.sorting = Sorting::modified, .engineEnabled = true, .rules = {}},
+       FinderView::gallery, untouched, {false, ArrangeKey::kind, ArrangeKey::modified}, "已应用修改日期排序",
+       "此 Finder 视图仅支持排序", "全局默认"},
+      {"already arranged: confirmed and the notice cleared, nothing logged", engineOn(), FinderView::icon,
        kindByName, kindByName, std::nullopt, std::nullopt, "全局默认"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
-    auto preferences = engineOn();
-    c.settings(preferences);
-    writeSettings(preferences);
     openFolder(pictures, c.view, c.before);
-    launch();
+    launch(c.settings);
     model->setMessage("old notice");
     advance(6);
     EXPECT_EQ(shown(pictures, c.view), c.after);
@@ -92,8 +89,6 @@ TEST_F(Cycle, NavigatingSwitchingViewOrWindowOrAMountQueriesAgain) {
 TEST_F(Cycle, ApplyNowRearrangesAConfirmedFolder) {
   arrangeOnLaunch(pictures);
   sim.finder().setArrangement(pictures, FinderView::icon, untouched);
-  advance(10);
-  EXPECT_EQ(shown(pictures), untouched) << "without a change the engine leaves the window alone";
   sim.finder().setFrontmost(false);
   model->applyNow();
   EXPECT_TRUE(sim.finder().frontmost()) << "the Finder was brought forward";
@@ -102,12 +97,10 @@ TEST_F(Cycle, ApplyNowRearrangesAConfirmedFolder) {
 }
 
 TEST_F(Cycle, ArrangementErrorIsNotRetriedForThirtySeconds) {
-  auto preferences = engineOn();
-  preferences.sorting = Sorting::tags;
   FinderMenuStyle style;
   style.language = FinderMenuLanguage::dutch;
   sim.finder().setMenuStyle(style);
-  arrangeOnLaunch(pictures, preferences);
+  arrangeOnLaunch(pictures, {.sorting = Sorting::tags, .engineEnabled = true, .rules = {}});
   ASSERT_TRUE(model->message().get());
   const int arranged = arrangements(), events = allEvents();
   advance(20);
@@ -142,9 +135,8 @@ TEST_F(Cycle, AWindowShowingNoFolderIsNeitherArrangedNorAFailure) {
 // arranged on every return, whatever the way back, but once per visit.
 TEST_F(Cycle, ACardWithoutVolumeIdIsArrangedOnEveryReturn) {
   mountCard(std::nullopt);
-  auto preferences = engineOn();
-  preferences.rules = {pathRule(documents, Grouping::kind, true)};
-  const int window = arrangeOnLaunch(pictures, preferences);
+  const int window =
+      arrangeOnLaunch(pictures, {.engineEnabled = true, .rules = {pathRule(documents, Grouping::kind, true)}});
   for (const std::string& through : {pictures, documents, std::string("Recents")}) {
     SCOPED_TRACE(through);
     sim.finder().setArrangement(cardPhotos, FinderView::icon, {});
@@ -182,8 +174,7 @@ TEST_F(Cycle, ApplyNowEndsWithTheNextProcessedFolder) {
 }
 
 TEST_F(Cycle, TwoFailuresTenSecondsApartMakeOneLogEntryAndTwoMessages) {
-  writeSettings(engineOn());
-  launch();
+  launch(engineOn());
   std::vector<std::string> messages;
   auto subscription = model->message().subscribe([&](const auto& text) {
     if (text) messages.push_back(*text);
@@ -206,17 +197,15 @@ TEST_F(Cycle, QueryTimeOutPausesTheEngineAndSaysSo) {
   advance(200);
   EXPECT_FALSE(model->preferences()->engineEnabled);
   EXPECT_EQ(model->message().get(), "Finder 操作未完成 · 自动分组已暂停");
-  ASSERT_FALSE(model->activities()->empty());
-  EXPECT_EQ(latest().title, "自动分组已暂停");
+  ASSERT_EQ(activityTitles(), std::vector<std::string>{"自动分组已暂停"});
   EXPECT_EQ(latest().detail, "Finder 保留当前显示状态；可随时继续");
 }
 
 // Refused while a script runs, the permission is cleared at once; polling stops until the
 // minute's permission refresh sees it granted again.
 TEST_F(Cycle, RefusedAutomationStopsPollingUntilGrantedAgain) {
-  writeSettings(engineOn());
   openFolder(pictures);
-  launch();
+  launch(engineOn());
   ASSERT_TRUE(model->automationGranted().get());
   sim.mac.setAutomation("Finder", AutomationConsent::refused);
   advance(3);
@@ -241,8 +230,7 @@ TEST_F(Cycle, UnknownAutomationIsProbedOnlyWithTheEngineOnAndNeverClearsAGrant) 
   EXPECT_EQ(allEvents(), 0) << "the engine is off: no probe";
   EXPECT_FALSE(model->automationGranted().get());
   shutDown();
-  writeSettings(engineOn());
-  launch();
+  launch(engineOn());
   advance(6);
   EXPECT_TRUE(model->automationGranted().get()) << "the probe script launched System Events again";
   EXPECT_TRUE(shown(pictures).grouped);
@@ -272,29 +260,23 @@ TEST_F(Cycle, StartTurnsTheEngineOnOnlyWithAccessibility) {
 }
 
 TEST_F(Cycle, RefreshesDoNotPileUpAndNoneStartsOnceQuittingBegan) {
-  writeSettings(engineOn());
-  launch();
+  launch(engineOn());
   advance(1);
-  int queries = sim.permissions.queries(), listings = sim.volumes.listings();
-  model->refreshEnvironment(false);
-  model->refreshEnvironment(false);
-  model->refreshVolumes();
-  model->refreshVolumes();
-  model->refreshVolumes();
+  const auto work = [this] { return std::tuple(sim.permissions.queries(), sim.volumes.listings(), allEvents()); };
+  const auto [queries, listings, events] = work();
+  for (int i = 0; i < 2; ++i) model->refreshEnvironment(false);
+  for (int i = 0; i < 3; ++i) model->refreshVolumes();
   advance(1);
   EXPECT_EQ(sim.permissions.queries(), queries + 2) << "one check for both targets, not two";
   EXPECT_EQ(sim.volumes.listings(), listings + 2) << "one running and exactly one more";
 
   model->prepareForQuit([] {});
-  queries = sim.permissions.queries(), listings = sim.volumes.listings();
-  const int events = allEvents();
+  const auto beforeQuitting = work();
   model->refreshEnvironment(true);
   model->refreshVolumes();
   model->verifyAutomation();
   advance(5);
-  EXPECT_EQ(sim.permissions.queries(), queries);
-  EXPECT_EQ(sim.volumes.listings(), listings);
-  EXPECT_EQ(allEvents(), events);
+  EXPECT_EQ(work(), beforeQuitting) << "(permission queries, volume listings, Apple events) after quitting began";
   model.reset();
 }
 
@@ -375,8 +357,7 @@ TEST_F(HiddenFiles, NeverPressedTwiceWhileThePreferenceCatchesUp) {
     sim.mac.slowEvent({"System Events", "key code", ""}, 1.0);
     if (navigate) sim.mac.at(3.95, [window](SimFinder& finder) { finder.navigate(window, documents); });
     const int before = sim.mac.keyPresses();
-    writeSettings(engineOn(true));
-    launch();
+    launch(engineOn(true));
     advance(8);
     EXPECT_EQ(sim.mac.keyPresses(), before + 1) << diagnostics.str();
     EXPECT_FALSE(sim.finder().showsAllFiles());

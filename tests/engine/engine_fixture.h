@@ -113,6 +113,11 @@ class EngineTest : public ::testing::Test {
     sim.volumes.addFolder(cardPhotos);
   }
 
+  // Launches over the settings document written from `preferences`.
+  void launch(const Preferences& preferences) {
+    writeSettings(preferences);
+    launch();
+  }
   void launch() {
     host = std::make_unique<SimulatedEngineHost>(dispatch, sim, *lookup, storageFolder(), home(), &diagnostics,
                                                  copyAside);
@@ -166,11 +171,9 @@ class EngineTest : public ::testing::Test {
 
   // Arrangement scripts that answered, from the engine's own diagnostic lines.
   int arrangements() const {
+    const std::string lines = diagnostics.str();
     int count = 0;
-    for (std::size_t at = diagnostics.str().find("\napply "); at != std::string::npos;
-         at = diagnostics.str().find("\napply ", at + 1)) {
-      ++count;
-    }
+    for (auto at = lines.find("\napply "); at != std::string::npos; at = lines.find("\napply ", at + 1)) ++count;
     return count;
   }
   int finderEvents() const { return sim.mac.appleEvents("Finder"); }

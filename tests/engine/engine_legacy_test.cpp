@@ -36,9 +36,8 @@ TEST_F(Legacy, TheEarlierServiceIsDetectedAndPollingWaitsWhileItRuns) {
   std::filesystem::create_directories(home() / "Library/Application Support/Plumbline");
   std::ofstream(home() / "Library/Application Support/Plumbline/status.json") << R"({"checked_folders": 12})";
   installAgent(first, true);
-  writeSettings(engineOn());
   openFolder(pictures);
-  launch();
+  launch(engineOn());
   EXPECT_TRUE(model->legacyReady());
   EXPECT_EQ(model->legacyChecked().get(), 12);
   advance(20);
@@ -149,8 +148,7 @@ TEST_F(Legacy, HandBackOutcomes) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
     if (c.takenOver) installAgent(first, true);
-    writeSettings(engineOn());
-    launch();
+    launch(engineOn());
     if (c.takenOver) startAnswering(Alerts::firstButton);
     c.fault();
     sim.alerts.answerAlert(Alerts::firstButton);

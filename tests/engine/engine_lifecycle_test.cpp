@@ -49,8 +49,7 @@ TEST_F(Lifecycle, OnlyArrangingSettingsApplyAndOnlyTheLanguageRedrawsTheMenu) {
 
 // The Finder keeps a card's arrangement on the card, so a card is confirmed per device.
 TEST_F(Lifecycle, ACardWithAVolumeIdIsConfirmedPerDevice) {
-  writeSettings(engineOn());
-  launch();
+  launch(engineOn());
   struct Visit {
     const char* reason;
     std::string uuid;
@@ -78,9 +77,8 @@ TEST_F(Lifecycle, ACardWithAVolumeIdIsConfirmedPerDevice) {
 }
 
 TEST_F(Lifecycle, QuittingWaitsForTheRunningScriptAndEverySave) {
-  writeSettings(engineOn());
   openFolder(pictures);
-  launch();
+  launch(engineOn());
   AppModelTestPeer::log(*model, "before quitting");
   std::optional<Date> arrangedAt;
   auto watch = model->busy().subscribe([&](bool busy) {
@@ -136,10 +134,9 @@ TEST_F(Lifecycle, ExportWritesTheLogWhereTheUserChose) {
 
 // Blocks that come back after the engine is gone find nothing to act on.
 TEST_F(Lifecycle, AnEngineGoneWhileItsWorkRunsIsLeftAlone) {
-  writeSettings(engineOn());
   openFolder(pictures);
   sim.mac.setEventLatency(0.5);
-  launch();
+  launch(engineOn());
   advance(2.2);
   model->refreshEnvironment(true);
   model->verifyAutomation();
@@ -163,8 +160,7 @@ TEST_F(Lifecycle, BookmarkedFoldersAreHeldOpenOnceEach) {
     preferences.rules.back().bookmark = sim.bookmarks.create(path);
   }
   sim.bookmarks.setReachable(documents, false);
-  writeSettings(preferences);
-  launch();
+  launch(preferences);
   EXPECT_EQ(sim.bookmarks.accessed(), (std::map<std::string, int>{{pictures, 1}}))
       << "an unreachable bookmark is skipped";
   sim.bookmarks.setReachable(documents, true);
@@ -182,8 +178,7 @@ TEST_F(Lifecycle, BookmarkedFoldersAreHeldOpenOnceEach) {
 }
 
 TEST_F(Lifecycle, OpenLocationBringsTheFinderForwardAndLooksSoonAfter) {
-  writeSettings(engineOn());
-  launch();
+  launch(engineOn());
   sim.finder().setFrontmost(false);
   model->openLocation(documents);
   EXPECT_EQ(sim.workspace.openedFolders(), std::vector<std::string>{documents});
@@ -194,8 +189,7 @@ TEST_F(Lifecycle, OpenLocationBringsTheFinderForwardAndLooksSoonAfter) {
 }
 
 TEST_F(Lifecycle, RefusedActivationFallsBackToTheActivationScript) {
-  writeSettings(engineOn());
-  launch();
+  launch(engineOn());
   sim.finder().setFrontmost(false);
   sim.workspace.refuseActivation(true);
   sim.workspace.failOpening(true);

@@ -6,8 +6,12 @@ namespace {
 // The Finder's own arrangement before this system changed it: what restore and undo bring back.
 class Originals : public EngineTest {
  protected:
-  std::optional<OriginalFinderLayout> original(const std::string& path) const {
-    return model->layouts().original(path, "icon view", rootUuid);
+  using Titles = std::pair<std::string, std::string>;
+  // The group and sort titles recorded for `path` in the icon view.
+  std::optional<Titles> original(const std::string& path) const {
+    return model->layouts().original(path, "icon view", rootUuid).transform([](const OriginalFinderLayout& record) {
+      return Titles{record.group, record.sort};
+    });
   }
 };
 
@@ -17,13 +21,10 @@ TEST_F(Originals, ARecordSeededFromTheLogIsNotShadowedByTheTitlesReadNow) {
   writeFile("activity.json",
             R"([{"id":"0F3C2A61-7B5E-4D2A-9C1B-2E6F4A8D0B13","date":1,"title":"t","detail":"d","path":"/Users/demo/Pictures",
                  "success":true,"previousGroup":"Size","previousSort":"Tags"}])");
-  auto preferences = engineOn();
-  preferences.sorting = Sorting::size;
-  arrangeOnLaunch(pictures, preferences, kindByName);  // as the earlier build left it
+  // As the earlier build left it.
+  arrangeOnLaunch(pictures, {.sorting = Sorting::size, .engineEnabled = true, .rules = {}}, kindByName);
   ASSERT_EQ(shown(pictures).sortKey, ArrangeKey::size) << diagnostics.str();
-  ASSERT_TRUE(original(pictures));
-  EXPECT_EQ(original(pictures)->group, "Size");
-  EXPECT_EQ(original(pictures)->sort, "Tags");
+  EXPECT_EQ(original(pictures), Titles("Size", "Tags"));
 }
 
 TEST_F(Originals, SaveErrorsNameTheirDocumentAndAnUnreadableOneIsNeverSavedOver) {
@@ -110,9 +111,7 @@ TEST_F(Originals, ASplitArrangementKeepsTheFindersTitles) {
     c.fault();
     arrangeOnLaunch(pictures, engineOn(true), finders);
     advance(4);
-    ASSERT_TRUE(original(pictures));
-    EXPECT_EQ(original(pictures)->group, "Size") << diagnostics.str();
-    EXPECT_EQ(original(pictures)->sort, "Date Added");
+    EXPECT_EQ(original(pictures), Titles("Size", "Date Added")) << diagnostics.str();
     c.recover();
     advance(36);
     EXPECT_EQ(shown(pictures), kindByName);
@@ -127,10 +126,9 @@ TEST_F(Originals, ASplitArrangementKeepsTheFindersTitles) {
 // A rule changed while the arrangement ran: its reply is dropped, yet what it read is the
 // Finder's, for restore and for the entry the next arrangement logs.
 TEST_F(Originals, ADroppedArrangementStillKeepsTheFindersTitles) {
-  writeSettings(engineOn());
   openFolder(pictures, FinderView::icon, {false, ArrangeKey::kind, ArrangeKey::size});
   sim.mac.setEventLatency(0.01);
-  launch();
+  launch(engineOn());
   const auto changeRule = model->busy().subscribe([this](bool busy) {
     if (!busy || model->preferences()->grouping == Grouping::size) return;
     dispatch.main().asyncAfter(0.05, [this] {
@@ -140,8 +138,7 @@ TEST_F(Originals, ADroppedArrangementStillKeepsTheFindersTitles) {
     });
   });
   advance(10);
-  ASSERT_TRUE(original(pictures));
-  EXPECT_EQ(original(pictures)->sort, "Size");
+  EXPECT_EQ(original(pictures), Titles("None", "Size"));
   ASSERT_EQ(model->activities()->size(), 1u) << diagnostics.str();
   EXPECT_EQ(latest().title, "已应用文件大小分组");
   EXPECT_EQ(latest().previousGroup, "None");

@@ -29,38 +29,51 @@ class Restore : public EngineTest {
   }
 };
 
+// The record of this folder, view and device is put back, and nothing is clicked unless the user
+// confirms and stays put.
 TEST_F(Restore, TheRecordOfThisFolderViewAndDeviceIsPutBack) {
+  const Records picturesBySize{{pictures, "icon view", rootUuid, "None", "Size"}};
   struct Case {
     const char* reason;
     std::string folder;
     Records records;
+    bool confirm;
+    std::function<void(int window)> during;
     FolderArrangement after;
-    std::string message;
+    std::optional<std::string> message;
   };
   const Case cases[] = {
-      {"a record of another view is not used", pictures, {{pictures, "list view", rootUuid, "None", "Size"}},
-       kindByName, noRecord},
+      {"a record of another view is not used, and no question asked", pictures,
+       {{pictures, "list view", rootUuid, "None", "Size"}}, false, nullptr, kindByName, noRecord},
       {"two cards at one mount point keep their own records", cardPhotos,
        {{cardPhotos, "icon view", otherCard, "Kind", "Name"}, {cardPhotos, "icon view", cardUuid, "None", "Size"}},
-       ungroupedBySize, restored},
+       true, nullptr, ungroupedBySize, restored},
       {"the recorded arrangement already shown counts as restored", pictures,
-       {{pictures, "icon view", rootUuid, "Kind", "Name"}}, kindByName, restored},
-      {"titles recorded by a German Finder", pictures, {{pictures, "*", {}, "Ohne", "Größe"}},
+       {{pictures, "icon view", rootUuid, "Kind", "Name"}}, true, nullptr, kindByName, restored},
+      {"titles recorded by a German Finder", pictures, {{pictures, "*", {}, "Ohne", "Größe"}}, true, nullptr,
        ungroupedBySize, restored},
+      {"declining keeps the pause", pictures, picturesBySize, false, nullptr, kindByName, std::nullopt},
+      {"navigating away during the wait", pictures, picturesBySize, true,
+       [this](int window) { sim.mac.at(1.0, [window](SimFinder& finder) { finder.navigate(window, documents); }); },
+       kindByName, unfinished},
+      {"typing during the wait", pictures, picturesBySize, true,
+       [this](int) { sim.mac.at(2.0, [this](SimFinder&) { sim.input.typed(); }); }, kindByName, unfinished},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
-    std::filesystem::remove_all(storageFolder());
     writeArchive(c.records);
     if (c.folder.starts_with(card)) SimHome::insertCard(sim.volumes);
     const int window = openFolder(c.folder, FinderView::icon, kindByName);
     launch();
-    restoreAnswering(true);
+    if (c.during) c.during(window);
+    const int clicks = sim.mac.menuClicks();
+    restoreAnswering(c.confirm);
     EXPECT_EQ(shown(c.folder), c.after);
+    EXPECT_EQ(sim.mac.menuClicks() > clicks, c.message == restored) << "clicked for a restore that did not go ahead";
     EXPECT_EQ(model->message().get(), c.message);
     EXPECT_FALSE(model->preferences()->engineEnabled);
     EXPECT_EQ(delegate.windowsShown, 1) << "the panel comes back with the outcome";
-    shutDown();
+    forgetAll();
     sim.finder().closeWindow(window);
     delegate = {};
   }
@@ -78,42 +91,10 @@ TEST_F(Restore, OnlyTheRestoredFolderIsArrangedAfresh) {
   EXPECT_EQ(model->message().get(), restored);
 }
 
-TEST_F(Restore, NothingIsClickedUnlessTheUserConfirmsAndStaysPut) {
-  struct Case {
-    const char* reason;
-    bool confirm;
-    std::function<void(SimulatedMac&, int window)> during;
-    std::optional<std::string> message;
-  };
-  const Case cases[] = {
-      {"declining keeps the pause", false, nullptr, std::nullopt},
-      {"navigating away during the wait", true,
-       [](SimulatedMac& mac, int window) { mac.mac.at(1.0, [window](SimFinder& f) { f.navigate(window, documents); }); },
-       unfinished},
-      {"typing during the wait", true,
-       [](SimulatedMac& mac, int) { mac.mac.at(2.0, [&mac](SimFinder&) { mac.input.typed(); }); },
-       unfinished},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.reason);
-    writeArchive({{pictures, "icon view", rootUuid, "None", "Size"}});
-    const int window = openFolder(pictures, FinderView::icon, kindByName);
-    launch();
-    if (c.during) c.during(sim, window);
-    restoreAnswering(c.confirm);
-    EXPECT_EQ(sim.mac.menuClicks(), 0);
-    EXPECT_EQ(model->message().get(), c.message);
-    EXPECT_FALSE(model->preferences()->engineEnabled);
-    shutDown();
-    sim.finder().closeWindow(window);
-  }
-}
-
 TEST_F(Restore, AQueryInFlightOrAQuitStopsIt) {
-  writeSettings(engineOn());
   writeArchive({{pictures, "icon view", rootUuid, "None", "Size"}});
   openFolder(pictures, FinderView::icon, kindByName);
-  launch();
+  launch(engineOn());
   sim.mac.setEventLatency(1.0);
   advance(2.1);
   model->restoreCurrentFolder();
@@ -137,7 +118,7 @@ class Undo : public EngineTest {
   ActivityEntry arranged(const std::string& folder) {
     sim.volumes.addFolder(folder);
     window = openFolder(folder);
-    if (!model) launch();
+    if (!model) launch(engineOn());
     advance(6);
     EXPECT_EQ(shown(folder), kindByName);
     return model->activities()->front();
@@ -166,7 +147,6 @@ TEST_F(Undo, PutsBackWhatTheWindowShowedBefore) {
     FinderMenuStyle style;
     style.language = c.language;
     sim.finder().setMenuStyle(style);
-    writeSettings(engineOn());
     const auto entry = arranged(c.folder);
     undo(entry);
     EXPECT_EQ(shown(c.folder), FolderArrangement{}) << model->message().get().value_or("");
@@ -180,7 +160,6 @@ TEST_F(Undo, PutsBackWhatTheWindowShowedBefore) {
 }
 
 TEST_F(Undo, AWindowNoLongerThereIsLeftAlone) {
-  writeSettings(engineOn());
   const auto entry = arranged(pictures);
   auto withoutTitles = entry;
   withoutTitles.previousGroup = "";
