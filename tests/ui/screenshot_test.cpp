@@ -61,74 +61,56 @@ class ScreenshotTest : public PanelTest {
   // Every page and state a person can reach beyond the overview, each set up from the last.
   struct State {
     const char* name;
-    std::function<QWidget&()> show;
+    std::function<void()> arrange;
   };
   std::vector<State> states() {
     return {
-        {"locations", [this]() -> QWidget& { return page(Page::rules); }},
-        {"editor-folder", [this]() -> QWidget& { return editor(model->preferences()->rules.front()); }},
-        {"editor-device", [this]() -> QWidget& {
+        {"locations", [this] { model->setSelectedPage(Page::rules); }},
+        {"editor-folder", [this] { model->setRuleEditor(model->preferences()->rules.front()); }},
+        {"editor-device", [this] {
            LocationRule rule = model->preferences()->rules.back();
            rule.volumeID.reset();
-           return editor(rule);
+           model->setRuleEditor(rule);
          }},
-        {"setup", [this]() -> QWidget& {
+        {"setup", [this] {
            model->setRuleEditor(std::nullopt);
            model->setShowSetup(true);
-           return *panel;
          }},
-        {"feedback", [this]() -> QWidget& {
+        {"feedback", [this] {
            model->setShowSetup(false);
-           return page(Page::feedback);
+           model->setSelectedPage(Page::feedback);
          }},
-        {"menu", [this]() -> QWidget& {
+        {"menu", [this] {
            SettingsMenu& menu = panel->settingsMenu();
            menu.popup(panel->mapToGlobal(QPoint(0, 0)));
            // Wider than the small offscreen screen in some languages, which would cut it.
            menu.resize(menu.sizeHint());
-           return menu;
          }},
     };
   }
 
-  // Shows `state` in the panel's size once every layout has settled: a language change
-  // rebuilds choices and sizes over several rounds of posted events.
-  QWidget& show(const State& state) {
-    QWidget& shown = state.show();
+  // Gives the panel its size for what it shows and waits until every layout has settled: a
+  // language change rebuilds choices and sizes over several rounds of posted events. Answers
+  // what is on screen: the menu while it is open, else the panel.
+  QWidget& settle() {
     panel->setFixedSize(WidgetLayout::width, static_cast<int>(WidgetLayout::height(PanelState::of(*model))));
     for (int round = 0; round < 3; ++round) QApplication::processEvents();
-    return shown;
+    if (panel->settingsMenu().isVisible()) return panel->settingsMenu();
+    return *panel;
   }
 
   void furnishRules(const char* language) {
     Preferences preferences = model->preferences().get();
     preferences.language = language;
     preferences.appearance = "light";
-    LocationRule folder;
-    folder.name = "Holidays 2026";
-    folder.path = SimHome::holidays;
-    LocationRule excluded;
-    excluded.name = "Reports";
-    excluded.path = reports;
-    excluded.excluded = true;
-    LocationRule device;
-    device.name = "Backup";
-    device.path = "/Volumes/Backup";
-    device.scope = RuleScope::device;
-    device.volumeID = "0C2F4B6A-1D3E-4F50-8A9B-7C6D5E4F3A21";
-    preferences.rules = {folder, excluded, device};
+    preferences.rules = {
+        LocationRule{.name = "Holidays 2026", .path = SimHome::holidays, .volumeID = {}, .bookmark = {}},
+        LocationRule{.name = "Reports", .path = reports, .volumeID = {}, .excluded = true, .bookmark = {}},
+        LocationRule{.name = "Backup", .path = "/Volumes/Backup", .volumeID = "0C2F4B6A-1D3E-4F50-8A9B-7C6D5E4F3A21",
+                     .scope = RuleScope::device, .bookmark = {}},
+    };
     model->setPreferences(preferences);
     model->setMessage(std::nullopt);
-  }
-
- private:
-  QWidget& page(Page page) {
-    model->setSelectedPage(page);
-    return *panel;
-  }
-  QWidget& editor(const LocationRule& rule) {
-    model->setRuleEditor(rule);
-    return *panel;
   }
 };
 
@@ -179,7 +161,8 @@ TEST_F(ScreenshotTest, NoTextIsClippedInAnyLanguageAndEveryPageLooksAsReviewedIn
   for (std::size_t i = 0; i < languages.size(); ++i) {
     furnishRules(languages[i].c_str());
     for (const State& state : states()) {
-      QWidget& shown = show(state);
+      state.arrange();
+      QWidget& shown = settle();
       const QString name = QString("%1-%2.png").arg(state.name, languages[i].c_str());
       if (review) shown.grab().save("screenshots/review/" + name);
       EXPECT_EQ(clippedTexts(shown), std::vector<std::string>{}) << state.name << " in " << languages[i];
@@ -194,7 +177,6 @@ TEST_F(ScreenshotTest, NoTextIsClippedInAnyLanguageAndEveryPageLooksAsReviewedIn
 TEST_F(ScreenshotTest, OverviewLooksAsReviewedInEachLanguageAndAppearance) {
   sim.mac.setAccessibilityTrusted(false);
   openPanel();
-  const State overview{"overview", [this]() -> QWidget& { return *panel; }};
   for (const char* language : {"en", "zh-Hans", "ar"}) {
     for (const char* appearance : {"light", "dark"}) {
       Preferences preferences = model->preferences().get();
@@ -203,7 +185,7 @@ TEST_F(ScreenshotTest, OverviewLooksAsReviewedInEachLanguageAndAppearance) {
       preferences.rules.resize(12);
       model->setPreferences(preferences);
       model->setMessage(lookup->t("请为 Tidyframe开启辅助功能权限。"));
-      expectAsReviewed(show(overview), QString("overview-%1-%2.png").arg(language, appearance));
+      expectAsReviewed(settle(), QString("overview-%1-%2.png").arg(language, appearance));
     }
   }
 }
