@@ -1,29 +1,30 @@
-#include <QComboBox>
+#include <fstream>
+
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QTest>
 
-#include "ui/panel_parts.h"
+#include "ui/feedback_view.h"
 #include "ui/panel_fixture.h"
+#include "ui/panel_parts.h"
 
 namespace tidyframe {
 namespace {
 
-// Every page's own height is pinned by its reviewed screenshot; none shows the editor over the guide.
-TEST(WidgetLayoutTest, TheEditorWinsOverTheGuide) {
-  EXPECT_EQ(WidgetLayout::height({true, true, Page::feedback, 360}), 490);
-}
-
-TEST(WidgetLayoutTest, OverviewHeightIsPartsPlusTwelveRoundedUpAtLeast330) {
+// Every page's own height is pinned by its reviewed screenshot; these are the rules around them.
+TEST(WidgetLayoutTest, OverviewHeightIsPartsPlusTwelveRoundedUpAtLeast330AndTheEditorWinsOverTheGuide) {
   struct Row {
     const char* reason;
-    double parts, height;
+    double height, expected;
   };
   const Row rows[] = {
-      {"short content keeps the minimum", 200, 330},
-      {"a fraction rounds up", 340.2, 353},
-      {"exactly at the minimum", 318, 330},
+      {"short content keeps the minimum", WidgetLayout::overviewHeight(200), 330},
+      {"a fraction rounds up", WidgetLayout::overviewHeight(340.2), 353},
+      {"exactly at the minimum", WidgetLayout::overviewHeight(318), 330},
+      {"the editor shows over the guide", WidgetLayout::height({true, true, Page::feedback, 360}), 490},
   };
-  for (const auto& row : rows) EXPECT_EQ(WidgetLayout::overviewHeight(row.parts), row.height) << row.reason;
+  for (const auto& row : rows) EXPECT_EQ(row.height, row.expected) << row.reason;
   EXPECT_FALSE(WidgetLayout::overviewHeightMoved(352, 352.5)) << "half a point is jitter";
   EXPECT_TRUE(WidgetLayout::overviewHeightMoved(352, 353)) << "a whole point is a change";
 }
@@ -88,6 +89,37 @@ TEST_F(PanelTest, EditorThenGuideThenPagesAndMeasuredOverview) {
   EXPECT_FALSE(panel->header().backButton().isHidden()) << "inner pages lead back";
   QTest::mouseClick(&panel->header().backButton(), Qt::LeftButton);
   EXPECT_EQ(model->selectedPage().get(), Page::overview);
+}
+
+TEST_F(PanelTest, FeedbackButtonsWaitForADraftAndCopyingSaysSoUntilTheDraftChanges) {
+  openPanel();
+  model->setSelectedPage(Page::feedback);
+  FeedbackView& view = panel->feedback();
+  const auto enabled = [&view] { return std::pair(view.copyButton().isEnabled(), view.saveButton().isEnabled()); };
+  EXPECT_EQ(enabled(), std::pair(false, false));
+  QTest::keyClicks(&view.editor(), "x");
+  EXPECT_EQ(model->feedbackDraft().get(), "x");
+  EXPECT_EQ(enabled(), std::pair(true, true)) << "one character is enough";
+  QTest::mouseClick(&view.copyButton(), Qt::LeftButton);
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "x\n\nTidyframe 1.0\nmacOS 14.5");
+  EXPECT_EQ(view.copyButton().text().toStdString(), "已复制");
+  QTest::keyClicks(&view.editor(), "y");
+  EXPECT_EQ(view.copyButton().text().toStdString(), "复制反馈") << "a changed draft is not copied yet";
+}
+
+// What is written, or cancelled, the report's own tests show; the page shows why a save failed.
+TEST_F(PanelTest, FeedbackFailedSaveShowsWhy) {
+  openPanel();
+  model->setSelectedPage(Page::feedback);
+  FeedbackView& view = panel->feedback();
+  model->setFeedbackDraft("hello");
+  EXPECT_TRUE(view.errorLine().isHidden());
+  const auto blocker = root / "a-file";
+  std::ofstream(blocker) << "x";
+  sim.alerts.answerPanel((blocker / "Finder-feedback.txt").string());
+  QTest::mouseClick(&view.saveButton(), Qt::LeftButton);
+  EXPECT_FALSE(view.errorLine().isHidden()) << "a write under a regular file fails";
+  EXPECT_TRUE(view.errorLine().text().startsWith("反馈保存失败："));
 }
 
 }  // namespace
