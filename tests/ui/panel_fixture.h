@@ -16,13 +16,7 @@ class PanelTest : public EngineTest {
   PanelTest() { lookup = &tables; }
   ~PanelTest() override { panel.reset(); }
 
-  static Preferences inChinese() {
-    Preferences preferences;
-    preferences.language = "zh-Hans";
-    return preferences;
-  }
-
-  void openPanel(const Preferences& preferences = inChinese()) {
+  void openPanel(const Preferences& preferences = {.language = "zh-Hans", .rules = {}}) {
     writeSettings(preferences);
     tables.setLanguage("zh-Hans");
     launch();
