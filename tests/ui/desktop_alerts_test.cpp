@@ -15,11 +15,6 @@
 namespace tidyframe {
 namespace {
 
-// Answers the next modal dialog as a person would, once it is up.
-void answerNextDialog(std::function<void(QWidget&)> answer) {
-  QTimer::singleShot(0, [answer = std::move(answer)] { answer(*QApplication::activeModalWidget()); });
-}
-
 TEST(DesktopAlertsTest, DialogsAnswerAsTheUserChoseAndTakeTheFrontFromTheFinder) {
   VirtualDispatch dispatch{Date{786000000}};
   const auto world = dispatch.makeSerialQueue("sim.world");
@@ -71,7 +66,8 @@ TEST(DesktopAlertsTest, DialogsAnswerAsTheUserChoseAndTakeTheFrontFromTheFinder)
   };
   for (const auto& row : rows) {
     mac.finder().setFrontmost(true);
-    answerNextDialog(row.answer);
+    // Answered as a person would, once the dialog is up.
+    QTimer::singleShot(0, [&row] { row.answer(*QApplication::activeModalWidget()); });
     EXPECT_EQ(row.ask(), row.expected) << row.reason;
     EXPECT_FALSE(mac.finder().frontmost()) << row.reason << ": the dialog came to the front";
   }
