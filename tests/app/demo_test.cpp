@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -20,7 +21,6 @@ class VirtualLoop final : public DemoLoop {
     for (int i = 0; i < 6000 && !stopped_; ++i) dispatch_.advance(0.1);
   }
   void stop() override { stopped_ = true; }
-  bool stopped() const { return stopped_; }
 
  private:
   VirtualDispatch& dispatch_;
@@ -34,17 +34,17 @@ TEST(DemoTour, VerdictFollowsWhatTheEngineDid) {
     const char* reason;
     std::function<void(Preferences&)> change;
     bool passes;
-    const char* failedCheck;  // a check the output must report as failed
+    const char* failedCheck;  // a check the output must report as failed, as a pattern
   };
   const Case cases[] = {
       {"the tour as shipped", [](Preferences&) {}, true, ""},
       {"a device rule for another card: the card is not arranged by it",
        [](Preferences& p) { p.rules[1].volumeID = "0B0B0B0B-0000-4000-8000-000000000000"; }, false,
-       "(device rule)"},
+       "\\(device rule\\)"},
       {"dot files not kept hidden: they stay shown", [](Preferences& p) { p.hideOnNavigation = false; }, false,
        "hides them again"},
       {"Pictures excluded: it is never arranged",
-       [](Preferences& p) { p.rules[0].excluded = true; }, false, "(folder rule)"},
+       [](Preferences& p) { p.rules[0].excluded = true; }, false, "\\(folder rule\\)"},
   };
   for (const auto& c : cases) {
     const ScratchFolder folder("tidyframe-demo-test-");
@@ -58,15 +58,12 @@ TEST(DemoTour, VerdictFollowsWhatTheEngineDid) {
     const Date start = dispatch.now();
     const bool passed = runDemoTour(dispatch, loop, {out, nullptr, l, folder.path(), settings});
     EXPECT_EQ(passed, c.passes) << c.reason << "\n" << out.str();
-    EXPECT_TRUE(loop.stopped()) << c.reason;
     EXPECT_LT(dispatch.now() - start, 60.0) << c.reason;
     dispatch.runUntilIdle();
     EXPECT_EQ(dispatch.pendingCount(), 0u) << c.reason << ": work left behind by the tour or the engine";
     if (*c.failedCheck) {
-      const auto at = out.str().find(c.failedCheck);
-      ASSERT_NE(at, std::string::npos) << c.reason;
-      const auto lineStart = out.str().rfind('\n', at) + 1;
-      EXPECT_EQ(out.str().compare(lineStart, 12, "check FAILED"), 0) << c.reason << "\n" << out.str();
+      const std::string failedLine = std::string("(^|\n)check FAILED[^\n]*") + c.failedCheck;
+      EXPECT_THAT(out.str(), testing::ContainsRegex(failedLine)) << c.reason;
     }
   }
 }

@@ -7,25 +7,20 @@
 namespace tidyframe {
 namespace {
 
-class SimulatedFinderStateTest : public testing::Test {
- protected:
-  // A Mac as the application furnishes it before restoring.
-  struct FreshMac {
-    explicit FreshMac(VirtualDispatch& dispatch) : world(dispatch.makeSerialQueue("world")), mac(dispatch, *world) {
-      SimHome::furnish(mac.volumes);
-      SimHome::insertCard(mac.volumes);
-      mac.finder().openWindow(SimHome::pictures);
-    }
-    std::shared_ptr<DispatchQueue> world;
-    SimulatedMac mac;
-  };
+// A Mac as the application furnishes it before restoring.
+struct FreshMac {
+  FreshMac() {
+    SimHome::furnish(mac.volumes);
+    SimHome::insertCard(mac.volumes);
+    mac.finder().openWindow(SimHome::pictures);
+  }
   VirtualDispatch dispatch;
   std::shared_ptr<DispatchQueue> world = dispatch.makeSerialQueue("world");
-  SimulatedMac restored{dispatch, *world};
+  SimulatedMac mac{dispatch, *world};
 };
 
-TEST_F(SimulatedFinderStateTest, ARestoredFinderShowsWhatWasCaptured) {
-  FreshMac before(dispatch);
+TEST(SimulatedFinderStateTest, ARestoredFinderShowsWhatWasCaptured) {
+  FreshMac before, restored;
   SimFinder& finder = before.mac.finder();
   finder.setArrangement(SimHome::cardPhotos, FinderView::list, {true, ArrangeKey::modified, ArrangeKey::size});
   finder.openWindow(SimHome::documents, FinderView::gallery);
@@ -36,11 +31,11 @@ TEST_F(SimulatedFinderStateTest, ARestoredFinderShowsWhatWasCaptured) {
   before.mac.volumes.unmount(SimHome::card);
   SimHome::insertCard(before.mac.volumes, "/Volumes/TRIP");
   const Json state = SimulatedFinderState::capture(before.mac);
-  ASSERT_TRUE(SimulatedFinderState::restore(restored, state));
-  EXPECT_EQ(SimulatedFinderState::capture(restored), state);
+  ASSERT_TRUE(SimulatedFinderState::restore(restored.mac, state));
+  EXPECT_EQ(SimulatedFinderState::capture(restored.mac), state);
 }
 
-TEST_F(SimulatedFinderStateTest, DamagedStateNeverBreaksTheFinder) {
+TEST(SimulatedFinderStateTest, DamagedStateNeverBreaksTheFinder) {
   struct Row {
     const char* reason;
     const char* document;
@@ -59,7 +54,7 @@ TEST_F(SimulatedFinderStateTest, DamagedStateNeverBreaksTheFinder) {
            "group" : 40, "sort" : -1}]})", true, 0},
   };
   for (const auto& row : rows) {
-    FreshMac mac(dispatch);
+    FreshMac mac;
     EXPECT_EQ(SimulatedFinderState::restore(mac.mac, *parseJson(row.document)), row.restores) << row.reason;
     EXPECT_EQ(mac.mac.finder().windows().size(), row.windows) << row.reason;
     EXPECT_TRUE(mac.mac.finder().arrangements().empty()) << row.reason;
