@@ -31,13 +31,11 @@ TEST_F(VirtualDispatchTest, RunsTasksInDueOrderThenSubmissionOrder) {
   });
   queue->async([&] { events.push_back("second"); });
   dispatch.runUntilIdle();
-  EXPECT_EQ(events, (std::vector<std::string>{"first", "main", "second", "chained"}));
-  EXPECT_EQ(dispatch.now(), Date{1000}) << "running what is due leaves the clock";
+  events.push_back("idle at " + std::to_string(dispatch.now() - Date{1000}));
   dispatch.advance(1);
-  EXPECT_EQ(events,
-            (std::vector<std::string>{"first", "main", "second", "chained", "due at 0.250000", "due at 0.450000"}))
-      << "delayed tasks see their due time";
-  EXPECT_EQ(dispatch.now(), Date{1001});
+  // Running what is due leaves the clock; delayed tasks see their due time.
+  EXPECT_EQ(events, (std::vector<std::string>{"first", "main", "second", "chained", "idle at 0.000000",
+                                               "due at 0.250000", "due at 0.450000"}));
 }
 
 TEST_F(VirtualDispatchTest, ThirtySecondsOfPollingAtFixedStepsCostNoRealTime) {

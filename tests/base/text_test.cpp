@@ -10,6 +10,13 @@
 namespace tidyframe {
 namespace {
 
+// A text and its expected form, or nothing when it has none.
+struct TextCase {
+  const char* reason;
+  std::string input;
+  std::optional<std::string> expected;
+};
+
 TEST(UuidTest, RandomUuidsAreCanonicalVersionFourAndDistinct) {
   const std::regex canonical("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
   std::set<std::string> seen;
@@ -22,19 +29,14 @@ TEST(UuidTest, RandomUuidsAreCanonicalVersionFourAndDistinct) {
 }
 
 TEST(UuidTest, CanonicalFormOfTexts) {
-  struct Case {
-    const char* input;
-    std::optional<std::string> canonical;
-    const char* reason;
+  const TextCase cases[] = {
+      {"written in capitals", "6ba7b810-9dad-11d1-80b4-00c04fd430c8", "6BA7B810-9DAD-11D1-80B4-00C04FD430C8"},
+      {"the hyphens are part of the form", "6BA7B8109DAD11D180B400C04FD430C8", std::nullopt},
+      {"a letter beyond F", "6BA7B810-9DAD-11D1-80B4-00C04FD430CG", std::nullopt},
+      {"a digit short", "6BA7B810-9DAD-11D1-80B4-00C04FD430C", std::nullopt},
+      {"empty text", "", std::nullopt},
   };
-  const Case cases[] = {
-      {"6ba7b810-9dad-11d1-80b4-00c04fd430c8", "6BA7B810-9DAD-11D1-80B4-00C04FD430C8", "written in capitals"},
-      {"6BA7B8109DAD11D180B400C04FD430C8", std::nullopt, "the hyphens are part of the form"},
-      {"6BA7B810-9DAD-11D1-80B4-00C04FD430CG", std::nullopt, "a letter beyond F"},
-      {"6BA7B810-9DAD-11D1-80B4-00C04FD430C", std::nullopt, "a digit short"},
-      {"", std::nullopt, "empty text"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(canonicalUuid(c.input), c.canonical) << c.reason;
+  for (const auto& c : cases) EXPECT_EQ(canonicalUuid(c.input), c.expected) << c.reason;
 }
 
 // Each text that decodes is the one encoding of its bytes.
@@ -53,7 +55,7 @@ TEST(Base64Test, EncodesAndDecodesStrictly) {
       {"Zg=", std::nullopt, "length not a multiple of four"},
       {"Z===", std::nullopt, "three padding characters"},
       {"Zm9v!A==", std::nullopt, "a character outside the alphabet"},
-      {"=Zm9", std::nullopt, "padding first"},
+      {"Zg=A", std::nullopt, "a character after padding"},
       {"Zg==Zg==", std::nullopt, "padding before the end"},
       {"QR==", std::nullopt, "non-zero bits under two padding characters"},
       {"Zm9=", std::nullopt, "non-zero bits under one padding character"},
@@ -67,12 +69,7 @@ TEST(Base64Test, EncodesAndDecodesStrictly) {
 }
 
 TEST(UnicodeTest, NormalisesToComposedFormAndRepairsBadBytes) {
-  struct Case {
-    const char* reason;
-    std::string input;
-    std::string expected;
-  };
-  const Case cases[] = {
+  const TextCase cases[] = {
       {"ASCII passes unchanged", "/Users/demo", "/Users/demo"},
       {"decomposed accent composes", "Cafe\xCC\x81", "Caf\xC3\xA9"},
       {"composed accent stays", "Caf\xC3\xA9", "Caf\xC3\xA9"},
