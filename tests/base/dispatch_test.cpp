@@ -50,8 +50,7 @@ TEST_F(VirtualDispatchTest, ThirtySecondsOfPollingAtFixedStepsCostNoRealTime) {
 
 TEST_F(VirtualDispatchTest, TimerMayBeDestroyedByItsOwnTaskAndAQueueDropsItsWork) {
   int fired = 0;
-  std::unique_ptr<RepeatingTimer> timer;
-  timer = dispatch.scheduleRepeating(dispatch.main(), 1, 0, [&] {
+  std::unique_ptr<RepeatingTimer> timer = dispatch.scheduleRepeating(dispatch.main(), 1, 0, [&] {
     ++fired;
     timer.reset();
   });

@@ -20,13 +20,12 @@ TEST(PublishedTest, SetNotifiesEveryTimeSetIfChangedOnlyOnChange) {
 }
 
 TEST(PublishedTest, EndedSubscriptionsStopNotificationsAndMayOutliveTheValue) {
-  Subscription outliving;
+  Subscription outliving;  // ends when the test returns, long after its value
   int selfEnding = 0;
   int scoped = 0;
   {
     Published<int> value;
-    Subscription self;
-    self = value.subscribe([&](int) {
+    Subscription self = value.subscribe([&](int) {
       ++selfEnding;
       self.reset();
     });
@@ -37,7 +36,6 @@ TEST(PublishedTest, EndedSubscriptionsStopNotificationsAndMayOutliveTheValue) {
     outliving = value.subscribe([](int) {});
     value.set(2);
   }
-  outliving.reset();
   EXPECT_EQ(selfEnding, 1) << "ended itself while being notified";
   EXPECT_EQ(scoped, 1) << "destroyed";
 }

@@ -12,13 +12,9 @@
 namespace tidyframe {
 namespace {
 
-class FixedLanguages final : public PreferredLanguages {
+class KoreanSystem final : public PreferredLanguages {
  public:
-  explicit FixedLanguages(std::vector<std::string> tags) : tags_(std::move(tags)) {}
-  std::vector<std::string> preferredLanguages() const override { return tags_; }
-
- private:
-  std::vector<std::string> tags_;
+  std::vector<std::string> preferredLanguages() const override { return {"ko"}; }
 };
 
 TEST(LanguageResolutionTest, PreferredLanguagesResolveToATable) {
@@ -88,7 +84,7 @@ class LookupTest : public ::testing::Test {
 
   const TemporaryFolder temporary;
   const std::filesystem::path& root = temporary.path();
-  const std::shared_ptr<FixedLanguages> koreanSystem = std::make_shared<FixedLanguages>(std::vector<std::string>{"ko"});
+  const std::shared_ptr<KoreanSystem> koreanSystem = std::make_shared<KoreanSystem>();
 };
 
 TEST_F(LookupTest, TextsAndNumbersShowInTheChosenLanguage) {
