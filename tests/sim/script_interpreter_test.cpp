@@ -20,12 +20,15 @@ struct Row {
 
 // Runs scripts on the simulated Mac and compares their outcomes written as text: the result's
 // source form (`"a"`, `{1, 2}`, `missing value`), "nothing", or "error N: message"; an expected
-// outcome that is a bare number ("-1728") is compared with the error number alone.
+// outcome that is a bare number ("-1728") is compared with the error number alone, provided the
+// error says something.
 class ScriptEvaluation : public SimScenario {
  protected:
   std::string outcome(const std::string& script, const std::string& expected) {
     RunResult result = mac.run(script);
-    if (!result && expected.starts_with('-')) return std::to_string(result.error().number);
+    if (!result && expected.starts_with('-') && !result.error().message.empty()) {
+      return std::to_string(result.error().number);
+    }
     if (!result) return "error " + std::to_string(result.error().number) + ": " + result.error().message;
     return *result ? applescript::describe(**result) : "nothing";
   }
