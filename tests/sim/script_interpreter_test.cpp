@@ -133,10 +133,7 @@ TEST_F(ScriptEvaluation, ApplicationReferences) {
   const std::string se = "tell application \"System Events\" to tell process \"Finder\"\n";
   const Row rows[] = {
       {tellFinder + "count of Finder windows", "2", "browser windows only"},
-      {tellFinder + "id of front Finder window as text", "\"4002\"", "front is index 1"},
       {tellFinder + "current view of Finder window 2 as text", "\"icon view\"", "a view names itself as text"},
-      {tellFinder + "URL of target of front Finder window", "\"file:///Users/demo/Pictures/\"",
-       "a folder's URL ends in a slash"},
       {tellFinder + "Finder window 3", "error -1719: Finder got an error: Can’t get Finder window 3. Invalid index.",
        "index past the end"},
       {se + "return name of first window whose subrole is \"AXStandardWindow\"\nend tell", "\"Pictures\"",
