@@ -23,9 +23,8 @@ TEST(ScriptParser, NoTextCrashesTheCompiler) {
       EXPECT_LT(compiled.error().number, 0) << text;
     }
   }
-  EXPECT_FALSE(compileScript(std::string(100000, '(')).has_value()) << "deep nesting is refused";
   const std::string deep[][3] = {
-      {"return ", "item 1 of ", "{1}"}, {"return ", "- ", "1"}, {"", "if true then\n", ""}};
+      {"return ", "item 1 of ", "{1}"}, {"return ", "- ", "1"}, {"", "if true then\n", ""}, {"", "(", ""}};
   for (const auto& [start, step, end] : deep) {
     std::string text = start;
     for (int i = 0; i < 50000; ++i) text += step;

@@ -25,7 +25,6 @@ inline Strings titles(Grouping grouping) {
 
 inline const Strings kKind = titles(Grouping::kind);
 inline const Strings kName = titles(Grouping::name);
-inline const Strings kCreated = titles(Grouping::created);
 inline const Strings kAdded = titles(Grouping::added);
 inline const Strings kSize = titles(Grouping::size);
 inline const Strings kNone = titles(Grouping::none);
