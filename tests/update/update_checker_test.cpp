@@ -3,7 +3,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -30,27 +29,21 @@ const HttpsResponse unreachable{0, "", "A server with the specified hostname cou
 // A simulated Mac in virtual time whose network serves `response` at the feed, running build
 // `build` of version 1.2, texts in their source form.
 struct Machine {
-  Machine(VirtualDispatch& dispatch, DispatchQueue& world, const HttpsResponse& response, std::string_view build)
-      : mac(dispatch, world) {
+  Machine(const HttpsResponse& response, std::string_view build) {
     mac.network.serve(feed, response);
     checker = UpdateChecker::create({dispatch, l, mac.alerts, mac.workspace, mac.defaults, mac.network},
                                     RunningVersion::parse("1.2", build), feed);
   }
-
-  SimulatedMac mac;
-  L l{{}, nullptr};
-  std::shared_ptr<UpdateChecker> checker;
-};
-
-class UpdateCheckerTest : public ::testing::Test {
- protected:
   double now() const { return dispatch.now().unixTime(); }
 
   VirtualDispatch dispatch{Date::fromUnixTime(1796567400)};
   std::shared_ptr<DispatchQueue> world = dispatch.makeSerialQueue("sim.world");
+  SimulatedMac mac{dispatch, *world};
+  L l{{}, nullptr};
+  std::shared_ptr<UpdateChecker> checker;
 };
 
-TEST_F(UpdateCheckerTest, ScheduleChecksWhenDueAndRetriesHourlyAfterFailures) {
+TEST(UpdateCheckerTest, ScheduleChecksWhenDueAndRetriesHourlyAfterFailures) {
   struct Case {
     const char* reason;
     Frequency frequency;
@@ -70,16 +63,16 @@ TEST_F(UpdateCheckerTest, ScheduleChecksWhenDueAndRetriesHourlyAfterFailures) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
-    Machine machine(dispatch, *world, c.response, "120");
-    if (c.lastCheckAge) machine.mac.defaults.setDouble(UpdateChecker::lastCheckKey, now() - *c.lastCheckAge);
+    Machine machine(c.response, "120");
+    if (c.lastCheckAge) machine.mac.defaults.setDouble(UpdateChecker::lastCheckKey, machine.now() - *c.lastCheckAge);
     machine.checker->start([&] { return c.frequency; });
-    dispatch.advance(c.run);
+    machine.dispatch.advance(c.run);
     EXPECT_EQ(machine.mac.network.requests().size(), c.requests);
     EXPECT_TRUE(machine.mac.alerts.alerts().empty()) << "a scheduled check of an up-to-date build is silent";
   }
 }
 
-TEST_F(UpdateCheckerTest, ResultsShowTheRightAlertAndKeepTheRightValues) {
+TEST(UpdateCheckerTest, ResultsShowTheRightAlertAndKeepTheRightValues) {
   struct Case {
     const char* reason;
     std::string_view runningBuild;
@@ -110,49 +103,50 @@ TEST_F(UpdateCheckerTest, ResultsShowTheRightAlertAndKeepTheRightValues) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
-    Machine machine(dispatch, *world, c.response, c.runningBuild);
+    Machine machine(c.response, c.runningBuild);
     if (c.notified) machine.mac.defaults.setInteger(UpdateChecker::notifiedBuildKey, *c.notified);
     machine.mac.alerts.answerAlert(c.answer);
     machine.checker->check(c.userInitiated);
-    dispatch.runUntilIdle();
+    machine.dispatch.runUntilIdle();
     std::vector<std::string> titles;
     for (const auto& alert : machine.mac.alerts.alerts()) titles.push_back(alert.message);
-    const auto& defaults = machine.mac.defaults;
-    EXPECT_EQ(std::tuple(titles, defaults.doubleValue(UpdateChecker::lastCheckKey),
-                         defaults.integerValue(UpdateChecker::notifiedBuildKey), machine.mac.workspace.openedURLs()),
-              std::tuple(c.alerts, c.lastCheckStored ? std::optional(now()) : std::nullopt, c.notifiedAfter, c.opened));
+    EXPECT_EQ(titles, c.alerts);
+    EXPECT_EQ(machine.mac.defaults.doubleValue(UpdateChecker::lastCheckKey),
+              c.lastCheckStored ? std::optional(machine.now()) : std::nullopt);
+    EXPECT_EQ(machine.mac.defaults.integerValue(UpdateChecker::notifiedBuildKey), c.notifiedAfter);
+    EXPECT_EQ(machine.mac.workspace.openedURLs(), c.opened);
   }
 }
 
-TEST_F(UpdateCheckerTest, OneRequestAtATimeWithTheProductAsUserAgent) {
-  Machine machine(dispatch, *world, release(121), "100");
+TEST(UpdateCheckerTest, OneRequestAtATimeWithTheProductAsUserAgent) {
+  Machine machine(release(121), "100");
   machine.checker->check(false);
   machine.checker->check(true);
-  dispatch.runUntilIdle();
+  machine.dispatch.runUntilIdle();
   EXPECT_EQ(machine.mac.network.requests(), (std::vector<SimHttpsClient::Request>{{feed, "Tidyframe/1.2", 15}}));
   ASSERT_EQ(machine.mac.alerts.alerts().size(), 1u) << "the user-initiated check was refused, not queued";
   EXPECT_EQ(machine.mac.alerts.alerts()[0],
             (AlertRequest{announced, "当前版本为 1.2。下载后打开安装包，将新版拖入“应用程序”替换即可，规则和设置会保留。",
                           {"下载新版", "以后再说"}}));
   machine.checker->check(true);
-  dispatch.runUntilIdle();
+  machine.dispatch.runUntilIdle();
   EXPECT_EQ(machine.mac.network.requests().size(), 2u) << "the reply ended the outstanding check";
 }
 
-TEST_F(UpdateCheckerTest, AReplyForACheckerThatIsGoneDoesNothing) {
-  Machine machine(dispatch, *world, release(121), "100");
+TEST(UpdateCheckerTest, AReplyForACheckerThatIsGoneDoesNothing) {
+  Machine machine(release(121), "100");
   machine.mac.network.setLatency(1);
   machine.checker->check(true);
-  dispatch.advance(0.5);
+  machine.dispatch.advance(0.5);
   machine.checker.reset();
-  dispatch.advance(2);
+  machine.dispatch.advance(2);
   EXPECT_EQ(machine.mac.network.requests().size(), 1u);
   EXPECT_TRUE(machine.mac.alerts.alerts().empty());
   EXPECT_EQ(machine.mac.defaults.writes(), 0);
   EXPECT_TRUE(machine.mac.network.get(feed, "", 1).failed()) << "going away aborted the client for good";
 }
 
-TEST_F(UpdateCheckerTest, RunningBuildAndFeedDecoding) {
+TEST(UpdateCheckerTest, RunningBuildAndFeedDecoding) {
   const std::pair<const char*, std::int64_t> builds[] = {  // text, build
       {"120", 120}, {"+7", 7}, {"-3", -3}, {"abc", 0}, {"", 0}, {"+-5", 0}, {"12a", 0}, {" 12", 0},
       {"99999999999999999999", 0}};
