@@ -86,20 +86,15 @@ class FinderWindowProbeTest : public ::testing::Test {
     std::get<std::vector<AccessibilityElementRef>>(*parent.attributes["AXChildren"]).push_back(std::move(child));
   }
 
-  static void identify(FakeElement& view, const char* identifier) {
-    view.attributes["AXIdentifier"] = text(identifier);
-  }
-
   // window > split group > scroll area > the view: Finder's usual shape.
-  std::shared_ptr<FakeElement> usualTree(const char* identifier) {
+  void usualTree(const char* identifier) {
     auto split = container("AXSplitGroup");
     auto scroll = container("AXScrollArea");
     auto shown = element();
-    identify(*shown, identifier);
+    shown->attributes["AXIdentifier"] = text(identifier);
     adopt(*scroll, shown);
     adopt(*split, scroll);
     adopt(*window, split);
-    return shown;
   }
 
   Snapshot snapshot() { return FinderWindowProbe(accessibility, input).snapshot(pid); }
@@ -161,49 +156,39 @@ TEST_F(FinderWindowProbeTest, ViewIsFoundOnlyWithinThreeLevels) {
       adopt(*parent, group);
       parent = group;
     }
-    identify(*parent, "GalleryView");
+    parent->attributes["AXIdentifier"] = text("GalleryView");
     EXPECT_EQ(snapshot().kind == Kind::document, depth <= 3) << "view at depth " << depth;
   }
 }
 
 TEST_F(FinderWindowProbeTest, SearchExaminesAtMostTwentyElementsAndEightChildrenEach) {
-  // Eight groups of eight plain children: the window is element 1, group g (from 0) element
-  // 2 + 9g, and its children follow it.
+  // Eight groups of nine plain children, of which only the first eight are considered: the
+  // window is element 1, group g (from 0) element 2 + 9g, and its children follow it.
   std::vector<std::shared_ptr<FakeElement>> groups;
   std::vector<std::shared_ptr<FakeElement>> leaves;
   for (int g = 0; g < 8; ++g) {
     groups.push_back(container("AXGroup"));
-    for (int c = 0; c < 8; ++c) {
+    for (int c = 0; c < 9; ++c) {
       leaves.push_back(element());
       adopt(*groups.back(), leaves.back());
     }
     adopt(*window, groups.back());
   }
   const std::tuple<std::shared_ptr<FakeElement>, bool, const char*> cases[] = {
-      {leaves[15], true, "element 19, the last child of the second group"},
+      {leaves[8], false, "the ninth child of the first group is not considered"},
+      {leaves[9 + 7], true, "element 19, the eighth child of the second group"},
       {groups[2], true, "element 20 is still examined"},
-      {leaves[16], false, "element 21 is beyond the limit"},
+      {leaves[18], false, "element 21 is beyond the limit"},
       {groups[7], false, "late siblings are never reached"},
   };
   for (const auto& [holder, found, reason] : cases) {
-    identify(*holder, "IconView");
+    holder->attributes["AXIdentifier"] = text("IconView");
     EXPECT_EQ(snapshot().kind == Kind::document, found) << reason;
     holder->attributes.erase("AXIdentifier");
   }
   reads = 0;
   EXPECT_EQ(snapshot().kind, Kind::unavailable);
-  EXPECT_LE(reads, 2 + 3 * 20) << "a window of 73 elements costs at most three reads for each of twenty";
-
-  auto wide = focusNewWindow(9, "file:///wide/");
-  std::vector<std::shared_ptr<FakeElement>> children;
-  for (int c = 0; c < 9; ++c) {
-    children.push_back(element());
-    adopt(*wide, children.back());
-  }
-  identify(*children[8], "ListView");
-  EXPECT_EQ(snapshot().kind, Kind::unavailable) << "the ninth child is not considered";
-  identify(*children[7], "ListView");
-  EXPECT_EQ(snapshot().kind, Kind::document) << "the eighth child is";
+  EXPECT_LE(reads, 2 + 3 * 20) << "a window of 81 elements costs at most three reads for each of twenty";
 }
 
 TEST(UserInteractionTest, RecentInputOrAHeldButtonMeansTheUserIsBusy) {

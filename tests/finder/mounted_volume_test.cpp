@@ -7,57 +7,41 @@
 namespace tidyframe {
 namespace {
 
-VolumeResourceValues external(const char* name, const char* uuid = nullptr) {
-  VolumeResourceValues values;
-  if (name) values.name = name;
-  if (uuid) values.uuid = uuid;
-  values.isInternal = false;
-  return values;
+// A volume that reports only its name, UUID and whether it is internal.
+VolumeResourceValues reporting(std::optional<std::string> name, std::optional<std::string> uuid,
+                               std::optional<bool> isInternal) {
+  return {std::move(name), std::move(uuid), isInternal, std::nullopt, std::nullopt, std::nullopt, std::nullopt};
 }
 
 TEST(MountedVolumeTest, DiscoveryListsExternalVolumesInTheFindersNameOrder) {
   test_support::FakeCatalog volumes;
-  auto image = external("Installer", "C0FFEE");
-  image.isRemovable = true;
-  image.isReadOnly = true;
-  image.totalCapacity = 64'000'000'000;
-  image.availableCapacity = 12'500'000'000;
-  auto unknown = external("Net");
-  unknown.isInternal.reset();
-  auto internal = external("Macintosh HD", "SYS");
-  internal.isInternal = true;
   volumes.mounted = {
-      {"/", internal},
-      {"/Volumes/Disk 10", external("Disk 10")},
-      {"/Volumes/disk 2", external("disk 2")},
+      {"/", reporting("Macintosh HD", "SYS", true)},
+      {"/Volumes/Disk 10", reporting("Disk 10", {}, false)},
+      {"/Volumes/disk 2", reporting("disk 2", {}, false)},
       {"/Volumes/Broken", std::nullopt},
-      {"/Volumes/Disk 1", external("Disk 1")},
-      {"/Volumes/Installer", image},
-      {"/Volumes/Net", unknown},
-      {"/Volumes/Untitled", external(nullptr)},
-      {"/Disk", external("Disk", "A")},
-      {"/Disk 1", external("disk", "A")},
+      {"/Volumes/Disk 1", reporting("Disk 1", {}, false)},
+      {"/Volumes/Installer",
+       VolumeResourceValues{"Installer", "C0FFEE", false, true, true, 64'000'000'000, 12'500'000'000}},
+      {"/Volumes/Net", reporting("Net", {}, {})},
+      {"/Volumes/Untitled", reporting({}, {}, false)},
+      {"/Disk", reporting("Disk", "A", false)},
+      {"/Disk 1", reporting("disk", "A", false)},
   };
-  const auto listed = MountedVolume::discover(volumes, icu::Locale("en"));
-  std::vector<std::string> names;
-  for (const auto& volume : listed) names.push_back(volume.name + " @ " + volume.path);
-  EXPECT_EQ(names, (std::vector<std::string>{
-                       "Disk @ /Disk",
-                       "disk @ /Disk 1",
-                       "Disk 1 @ /Volumes/Disk 1",
-                       "disk 2 @ /Volumes/disk 2",
-                       "Disk 10 @ /Volumes/Disk 10",
-                       "Installer @ /Volumes/Installer",
-                       "Net @ /Volumes/Net",
-                       "Untitled @ /Volumes/Untitled",
-                   }))
+  EXPECT_EQ(MountedVolume::discover(volumes, icu::Locale("en")),
+            (std::vector<MountedVolume>{
+                {"Disk", "/Disk", "A", true, false, false, 0, 0},
+                {"disk", "/Disk 1", "A", true, false, false, 0, 0},
+                {"Disk 1", "/Volumes/Disk 1", std::nullopt, true, false, false, 0, 0},
+                {"disk 2", "/Volumes/disk 2", std::nullopt, true, false, false, 0, 0},
+                {"Disk 10", "/Volumes/Disk 10", std::nullopt, true, false, false, 0, 0},
+                {"Installer", "/Volumes/Installer", "C0FFEE", true, true, true, 64'000'000'000, 12'500'000'000},
+                {"Net", "/Volumes/Net", std::nullopt, true, false, false, 0, 0},
+                {"Untitled", "/Volumes/Untitled", std::nullopt, true, false, false, 0, 0},
+            }))
       << "internal and unreadable volumes are left out; an unreported internal flag is listed; names that "
-         "differ only in case keep the system's order; a missing name is the last path component";
-  EXPECT_EQ(listed[2], (MountedVolume{"Disk 1", "/Volumes/Disk 1", std::nullopt, true, false, false, 0, 0}))
-      << "unreported values have their defaults";
-  EXPECT_EQ(listed[5], (MountedVolume{"Installer", "/Volumes/Installer", "C0FFEE", true, true, true, 64'000'000'000,
-                                      12'500'000'000}));
-  EXPECT_TRUE(MountedVolume::discover(*std::make_unique<test_support::FakeCatalog>(), icu::Locale("en")).empty());
+         "differ only in case keep the system's order; a missing name is the last path component; unreported "
+         "values have their defaults";
 }
 
 TEST(FormattedBytesTest, PowersOfAThousandInTheInterfaceLanguage) {

@@ -4,11 +4,10 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <future>
 #include <map>
 #include <optional>
-#include <sstream>
+#include <set>
 
 #include "base/json.h"
 #include "base/temporary_folder.h"
@@ -17,6 +16,7 @@
 #include "legacy/legacy_service.h"
 #include "posix/posix_process_runner.h"
 #include "sim/sim_launchd.h"
+#include "storage/storage.h"
 
 namespace tidyframe {
 namespace {
@@ -34,20 +34,8 @@ void writeText(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-std::optional<std::string> readText(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-std::vector<std::string> fileNames(const fs::path& folder) {
-  std::vector<std::string> names;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
+std::set<std::string> fileNames(const fs::path& folder) {
+  return fs::exists(folder) ? TemporaryFolder::namesIn(folder) : std::set<std::string>{};
 }
 
 // One user's Mac: a home folder, a storage folder, launchd and the service over them.
@@ -68,12 +56,17 @@ struct World {
     launchd.load(label, service.agentPath(label));
   }
   void writeRecord(const std::string& json) const { writeText(service.recordPath(), json); }
-  std::optional<Json> record() const {
-    const auto text = readText(service.recordPath());
-    if (!text) return std::nullopt;
-    return parseJson(*text).value();
-  }
+  std::optional<Json> record() const { return Storage::readJson(service.recordPath()); }
   bool hasAgentFile(const std::string& label) const { return fs::exists(service.agentPath(label)); }
+  // The name and contents of each agent file in the backup folder.
+  std::map<std::string, std::string> backedUpAgents() const {
+    const fs::path folder = service.locations().backupFolder;
+    std::map<std::string, std::string> agents;
+    for (const auto& name : fileNames(folder)) {
+      if (name.ends_with(".plist")) agents[name] = *Storage::readBytes(folder / name);
+    }
+    return agents;
+  }
 
   SimLaunchd launchd;
   LegacyService service;
@@ -81,7 +74,7 @@ struct World {
 
 class LegacyServiceTest : public ::testing::Test {
  protected:
-  LegacyServiceTest() { l.setLanguage("zh-Hans"); }
+  LegacyServiceTest() { l.setLanguage("en"); }
   ~LegacyServiceTest() override {
     dispatch.runUntilIdle();
     EXPECT_EQ(dispatch.pendingCount(), 0u);
@@ -103,7 +96,7 @@ class LegacyServiceTest : public ::testing::Test {
 
   TemporaryFolder temporary;
   VirtualDispatch dispatch{start};
-  L l{{}, nullptr};
+  L l{{TIDYFRAME_RESOURCE_DIR "/i18n"}, nullptr};
   std::shared_ptr<DispatchQueue> environment = dispatch.makeSerialQueue("Tidyframe.environment");
   World world{dispatch, l, temporary.path()};
   std::deque<World> rowWorlds;
@@ -135,8 +128,7 @@ TEST_F(LegacyServiceTest, DetectsLoadedJobsAndTheCheckedCount) {
   for (const auto& c : cases) {
     World& w = rowWorld(c.launchctl);
     for (const auto& label : c.loaded) w.installAgent(label);
-    const fs::path statusFile = w.service.locations().legacyBase / "status.json";
-    if (c.statusFile) writeText(statusFile, *c.statusFile);
+    if (c.statusFile) writeText(w.service.locations().legacyBase / "status.json", *c.statusFile);
     EXPECT_EQ(onEnvironmentQueue([&] { return w.service.detect(); }), c.expected) << c.reason;
   }
 }
@@ -165,15 +157,16 @@ TEST(LegacyServiceTimeOutTest, AHungLaunchctlDoesNotHoldTheEnvironmentQueue) {
 }
 
 TEST_F(LegacyServiceTest, TakeOver) {
-  const std::string stuck = "旧版服务仍在运行: Boot-out failed: 36: Operation now in progress";
+  const std::string stillRunning = "The old version’s service is still running";
   struct Case {
     const char* reason;
     std::vector<std::string> agentFiles;  // each also loaded
     std::map<std::string, double> stopDelays;
     std::expected<void, LegacyFailure> expected;
-    Json record;
-    std::vector<std::string> agentFilesLeft;  // file names
+    std::optional<Json> record;
+    std::set<std::string> agentFilesLeft;
     double seconds;  // of waiting for jobs to stop on the dispatch clock, give or take one poll
+    bool storageIsAFile = false;
   };
   const Case cases[] = {
       {"no agent files: an empty record and nothing stopped", {}, {}, {}, Json::array(), {}, 0},
@@ -182,20 +175,25 @@ TEST_F(LegacyServiceTest, TakeOver) {
       {"slow jobs are waited for in turn", {first, second}, {{first, 3}, {second, 1}}, {},
        Json::array({first, second}), {}, 4},
       {"a stuck job fails after 8 seconds with launchctl's words", {first, second}, {{second, SimLaunchd::never}},
-       std::unexpected(LegacyFailure{LegacyFailureKind::stillLoaded, 1, stuck}), Json::array({first, second}),
-       {second + ".plist"}, 8},
-      {"a job slower than 8 seconds fails with the bare text", {first, second}, {{second, 20}},
-       std::unexpected(LegacyFailure{LegacyFailureKind::stillLoaded, 1, "旧版服务仍在运行"}),
+       std::unexpected(LegacyFailure{LegacyFailureKind::stillLoaded, 1,
+                                     stillRunning + ": Boot-out failed: 36: Operation now in progress"}),
        Json::array({first, second}), {second + ".plist"}, 8},
+      {"a job slower than 8 seconds fails with the bare text, in the interface language", {first, second},
+       {{second, 20}}, std::unexpected(LegacyFailure{LegacyFailureKind::stillLoaded, 1, stillRunning}),
+       Json::array({first, second}), {second + ".plist"}, 8},
+      {"no backup folder, so nothing is stopped", {first}, {},
+       std::unexpected(LegacyFailure{LegacyFailureKind::file, ENOTDIR, "legacy-backup: Not a directory"}),
+       std::nullopt, {first + ".plist"}, 0, true},
   };
   for (const auto& c : cases) {
     World& w = rowWorld();
-    std::map<std::string, std::optional<std::string>> originals;
+    std::map<std::string, std::string> originals;
     for (const auto& label : c.agentFiles) {
       w.installAgent(label);
-      originals[label] = readText(w.service.agentPath(label));
+      originals[label + ".plist"] = *Storage::readBytes(w.service.agentPath(label));
     }
     for (const auto& [label, seconds] : c.stopDelays) w.launchd.setStopDelay(label, seconds);
+    if (c.storageIsAFile) writeText(w.service.locations().backupFolder.parent_path(), "not a folder");
     EXPECT_FALSE(w.service.canRestore()) << c.reason;
     const Date before = dispatch.now();
 
@@ -205,84 +203,49 @@ TEST_F(LegacyServiceTest, TakeOver) {
     EXPECT_GE(waited, c.seconds - 1e-9) << c.reason;
     EXPECT_LE(waited, c.seconds + (c.expected ? LegacyService::stopPollInterval : 1e-9)) << c.reason;
     EXPECT_EQ(w.record(), c.record) << c.reason;
-    for (const auto& [label, text] : originals) EXPECT_EQ(readText(w.service.backupPath(label)), text) << c.reason;
+    if (c.record) {
+      EXPECT_EQ(w.backedUpAgents(), originals) << c.reason;
+    }
     EXPECT_EQ(fileNames(w.service.locations().launchAgents), c.agentFilesLeft) << c.reason;
     EXPECT_EQ(w.service.detect().running, !c.agentFilesLeft.empty()) << c.reason;
-    EXPECT_TRUE(w.service.canRestore()) << c.reason;
+    EXPECT_EQ(w.service.canRestore(), c.record.has_value()) << c.reason;
   }
-}
-
-TEST_F(LegacyServiceTest, TheStillRunningTextIsInTheInterfaceLanguage) {
-  L english({TIDYFRAME_RESOURCE_DIR "/i18n"}, nullptr);
-  english.setLanguage("en");
-  World englishWorld(dispatch, english, temporary.path());
-  englishWorld.installAgent(first);
-  englishWorld.launchd.setStopDelay(first, 20);
-
-  const auto result = onEnvironmentQueue([&] { return englishWorld.service.takeOver(); });
-
-  ASSERT_FALSE(result.has_value());
-  EXPECT_EQ(result.error().description, "The old version’s service is still running");
-}
-
-TEST_F(LegacyServiceTest, TakeOverStopsNothingWhenTheBackupFolderCannotBeMade) {
-  writeText(temporary.path() / "storage", "a file where the storage folder should be");
-  world.installAgent(first);
-
-  const auto result = onEnvironmentQueue([&] { return world.service.takeOver(); });
-
-  ASSERT_FALSE(result.has_value());
-  EXPECT_EQ(result.error().kind, LegacyFailureKind::file);
-  EXPECT_EQ(world.launchd.callCount("bootout"), 0u);
-  EXPECT_TRUE(world.launchd.isLoaded(first));
-  EXPECT_TRUE(world.hasAgentFile(first));
 }
 
 // A later take-over keeps the first backup, the one a hand-back restores, and never loses an
 // agent file that changed since.
 TEST_F(LegacyServiceTest, ALaterTakeOverKeepsTheFirstBackupAndEveryOtherConfiguration) {
   const std::string dated = "local.plumbline.2026-12-06-143000.plist";
-  const std::string datedAgain = "local.plumbline.2026-12-06-143000-2.plist";
-  struct Case {
-    const char* reason;
-    std::optional<std::string> editedAgent;
-    std::optional<std::string> alreadyAtDatedName;
-    std::vector<std::string> expectedFiles;
-  };
   const std::string edited = "<plist><dict><key>Label</key><string>local.plumbline</string>"
                              "<key>StartInterval</key><integer>30</integer></dict></plist>";
-  const std::vector<std::string> plain{"local.plumbline.live.plist", "local.plumbline.plist", "migration.json"};
+  struct Case {
+    const char* reason;
+    bool agentEdited;
+    std::optional<std::string> alreadyAtDatedName;
+    std::map<std::string, std::string> datedCopies;  // by name
+  };
   const Case cases[] = {
-      {"an unchanged agent file needs no other copy", std::nullopt, std::nullopt, plain},
-      {"an edited agent file is kept under the take-over time", edited, std::nullopt,
-       {dated, "local.plumbline.live.plist", "local.plumbline.plist", "migration.json"}},
-      {"a different file already at that name stays", edited, "another configuration",
-       {datedAgain, dated, "local.plumbline.live.plist", "local.plumbline.plist", "migration.json"}},
-      {"the same edit kept before is not copied twice", edited, edited,
-       {dated, "local.plumbline.live.plist", "local.plumbline.plist", "migration.json"}},
+      {"an unchanged agent file needs no other copy", false, std::nullopt, {}},
+      {"an edited agent file is kept under the take-over time", true, std::nullopt, {{dated, edited}}},
+      {"a different file already at that name stays", true, "another configuration",
+       {{dated, "another configuration"}, {"local.plumbline.2026-12-06-143000-2.plist", edited}}},
+      {"the same edit kept before is not copied twice", true, edited, {{dated, edited}}},
   };
   for (const auto& c : cases) {
     World& w = rowWorld();
-    const fs::path backups = w.service.locations().backupFolder;
-    w.installAgent(first);
-    w.installAgent(second);
-    const auto firstOriginal = readText(w.service.agentPath(first));
+    auto expected = c.datedCopies;
+    for (const auto& label : {first, second}) {
+      w.installAgent(label);
+      expected[label + ".plist"] = *Storage::readBytes(w.service.agentPath(label));
+    }
     ASSERT_TRUE(onEnvironmentQueue([&] { return w.service.takeOver(); }).has_value()) << c.reason;
     ASSERT_EQ(onEnvironmentQueue([&] { return w.service.handBack(); }), true) << c.reason;
-    if (c.editedAgent) writeText(w.service.agentPath(first), *c.editedAgent);
-    if (c.alreadyAtDatedName) writeText(backups / dated, *c.alreadyAtDatedName);
+    if (c.agentEdited) writeText(w.service.agentPath(first), edited);
+    if (c.alreadyAtDatedName) writeText(w.service.locations().backupFolder / dated, *c.alreadyAtDatedName);
 
     EXPECT_TRUE(onEnvironmentQueue([&] { return w.service.takeOver(); }).has_value()) << c.reason;
 
-    EXPECT_EQ(fileNames(backups), c.expectedFiles) << c.reason;
-    EXPECT_EQ(readText(backups / "local.plumbline.plist"), firstOriginal) << c.reason;
-    if (c.alreadyAtDatedName) {
-      EXPECT_EQ(readText(backups / dated), c.alreadyAtDatedName) << c.reason;
-    }
-    if (c.editedAgent) {
-      const auto kept = c.alreadyAtDatedName && *c.alreadyAtDatedName != *c.editedAgent ? datedAgain : dated;
-      EXPECT_EQ(readText(backups / kept), c.editedAgent) << c.reason;
-    }
+    EXPECT_EQ(w.backedUpAgents(), expected) << c.reason;
     EXPECT_EQ(w.record(), Json::array({first, second})) << c.reason;
     EXPECT_FALSE(w.hasAgentFile(first)) << c.reason;
   }
@@ -291,50 +254,35 @@ TEST_F(LegacyServiceTest, ALaterTakeOverKeepsTheFirstBackupAndEveryOtherConfigur
 TEST_F(LegacyServiceTest, HandBackLoadsWhatIsNotLoaded) {
   struct Case {
     const char* reason;
-    std::function<void(World&)> arrange;
+    bool takenOver;  // else both jobs run on and a record lists them
+    bool secondStuck;  // so the take-over fails after stopping the first job
+    bool agentsFolderDeleted;
     std::size_t bootstraps;
   };
-  const auto takenOver = [&](World& w) {
-    w.installAgent(first);
-    w.installAgent(second);
-    ASSERT_TRUE(onEnvironmentQueue([&] { return w.service.takeOver(); }).has_value());
-  };
   const Case cases[] = {
-      {"after a take-over both come back", takenOver, 2},
-      {"jobs already loaded are left alone",
-       [](World& w) {
-         w.installAgent(first);
-         w.installAgent(second);
-         w.writeRecord(R"(["local.plumbline", "local.plumbline.live"])");
-       },
-       0},
-      {"a deleted LaunchAgents folder is made again",
-       [&](World& w) {
-         takenOver(w);
-         fs::remove_all(w.service.locations().launchAgents);
-       },
-       2},
-      {"after a failed take-over only the stopped job is loaded again",
-       [&](World& w) {
-         w.installAgent(first);
-         w.installAgent(second);
-         w.launchd.setStopDelay(second, SimLaunchd::never);
-         ASSERT_FALSE(onEnvironmentQueue([&] { return w.service.takeOver(); }).has_value());
-       },
-       1},
+      {"after a take-over both come back", true, false, false, 2},
+      {"jobs already loaded are left alone", false, false, false, 0},
+      {"a deleted LaunchAgents folder is made again", true, false, true, 2},
+      {"after a failed take-over only the stopped job is loaded again", true, true, false, 1},
   };
   for (const auto& c : cases) {
     World& w = rowWorld();
-    c.arrange(w);
-    const auto bootstrapsBefore = w.launchd.callCount("bootstrap");
+    w.installAgent(first);
+    w.installAgent(second);
+    if (c.secondStuck) w.launchd.setStopDelay(second, SimLaunchd::never);
+    if (c.takenOver) {
+      ASSERT_EQ(onEnvironmentQueue([&] { return w.service.takeOver(); }).has_value(), !c.secondStuck) << c.reason;
+    } else {
+      w.writeRecord(R"(["local.plumbline", "local.plumbline.live"])");
+    }
+    if (c.agentsFolderDeleted) fs::remove_all(w.service.locations().launchAgents);
 
     EXPECT_EQ(onEnvironmentQueue([&] { return w.service.handBack(); }), true) << c.reason;
 
-    EXPECT_EQ(w.launchd.callCount("bootstrap") - bootstrapsBefore, c.bootstraps) << c.reason;
-    for (const auto& label : {first, second}) {
-      EXPECT_TRUE(w.hasAgentFile(label)) << c.reason;
-      EXPECT_TRUE(w.launchd.isLoaded(label)) << c.reason;
-    }
+    EXPECT_EQ(w.launchd.callCount("bootstrap"), c.bootstraps) << c.reason;
+    EXPECT_EQ(fileNames(w.service.locations().launchAgents), (std::set{first + ".plist", second + ".plist"}))
+        << c.reason;
+    EXPECT_TRUE(w.launchd.isLoaded(first) && w.launchd.isLoaded(second)) << c.reason;
   }
 }
 
@@ -346,7 +294,7 @@ TEST_F(LegacyServiceTest, HandBackIgnoresLabelsItDoesNotKnow) {
 
   EXPECT_EQ(onEnvironmentQueue([&] { return world.service.handBack(); }), true);
 
-  EXPECT_EQ(fileNames(world.service.locations().launchAgents), (std::vector<std::string>{"local.plumbline.live.plist"}));
+  EXPECT_EQ(fileNames(world.service.locations().launchAgents), (std::set<std::string>{"local.plumbline.live.plist"}));
   EXPECT_EQ(world.launchd.calls(), (std::vector<std::vector<std::string>>{
                                        {"print", "gui/501/local.plumbline.live"},
                                        {"bootstrap", "gui/501", world.service.agentPath(second).string()},
