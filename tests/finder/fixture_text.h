@@ -21,9 +21,8 @@ inline std::string fixtureText(const std::string& name) {
 inline std::map<std::string, std::string> choiceLiterals() {
   std::map<std::string, std::string> literals;
   std::istringstream lines(fixtureText("choice_lists.txt"));
-  for (std::string line; std::getline(lines, line);) {
-    const auto tab = line.find('\t');
-    if (tab != std::string::npos) literals[line.substr(0, tab)] = line.substr(tab + 1);
+  for (std::string name, literal; std::getline(lines, name, '\t') && std::getline(lines, literal);) {
+    literals[name] = literal;
   }
   return literals;
 }

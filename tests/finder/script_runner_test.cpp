@@ -36,8 +36,6 @@ TEST_F(ScriptRunnerTest, OnlyTheFixedTextsAreCompiledOnceAndKeptEvenThroughAFail
     runner.run(std::string(text));
   }
   EXPECT_EQ(host.created, 4) << "one script object per fixed text, the failed query's included";
-  EXPECT_EQ(host.compiled, 4) << "a kept script is run without compiling again";
-  EXPECT_EQ(runner.reusableCount(), 4u);
 
   for (auto text : {arrangement(Grouping::kind), arrangement(Grouping::size), arrangement(Grouping::size),
                     std::string(FinderScripts::guardUI())}) {
