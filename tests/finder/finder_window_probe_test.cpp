@@ -191,8 +191,7 @@ TEST_F(FinderWindowProbeTest, SearchExaminesAtMostTwentyElementsAndEightChildren
   EXPECT_LE(reads, 2 + 3 * 20) << "a window of 81 elements costs at most three reads for each of twenty";
 }
 
-TEST(UserInteractionTest, RecentInputOrAHeldButtonMeansTheUserIsBusy) {
-  FakeAccessibility accessibility;
+TEST_F(FinderWindowProbeTest, RecentInputOrAHeldButtonMeansTheUserIsBusy) {
   struct Case {
     std::map<InputEventType, double> seconds;
     std::uint32_t buttons;
@@ -209,7 +208,6 @@ TEST(UserInteractionTest, RecentInputOrAHeldButtonMeansTheUserIsBusy) {
     cases.push_back({{{static_cast<InputEventType>(type), 0.5}}, 0, true, "every event type counts"});
   }
   for (const auto& c : cases) {
-    ScriptedInput input;
     input.seconds = c.seconds;
     input.buttons = c.buttons;
     EXPECT_EQ(FinderWindowProbe(accessibility, input).userIsInteracting(), c.expected)
