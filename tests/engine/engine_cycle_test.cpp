@@ -86,16 +86,6 @@ TEST_F(Cycle, NavigatingSwitchingViewOrWindowOrAMountQueriesAgain) {
   EXPECT_EQ(shown(reports), kindByName);
 }
 
-TEST_F(Cycle, ApplyNowRearrangesAConfirmedFolder) {
-  arrangeOnLaunch(pictures);
-  sim.finder().setArrangement(pictures, FinderView::icon, untouched);
-  sim.finder().setFrontmost(false);
-  model->applyNow();
-  EXPECT_TRUE(sim.finder().frontmost()) << "the Finder was brought forward";
-  advance(6);
-  EXPECT_EQ(shown(pictures), kindByName);
-}
-
 TEST_F(Cycle, ArrangementErrorIsNotRetriedForThirtySeconds) {
   FinderMenuStyle style;
   style.language = FinderMenuLanguage::dutch;
@@ -151,8 +141,15 @@ TEST_F(Cycle, ACardWithoutVolumeIdIsArrangedOnEveryReturn) {
   }
 }
 
-TEST_F(Cycle, ApplyNowEndsWithTheNextProcessedFolder) {
+// Apply now arranges the next folder processed even when it is confirmed, and only that one.
+TEST_F(Cycle, ApplyNowRearrangesAConfirmedFolderAndEndsWithTheNextProcessedOne) {
   arrangeOnLaunch(pictures);
+  sim.finder().setArrangement(pictures, FinderView::icon, untouched);
+  sim.finder().setFrontmost(false);
+  model->applyNow();
+  EXPECT_TRUE(sim.finder().frontmost()) << "the Finder was brought forward";
+  advance(6);
+  EXPECT_EQ(shown(pictures), kindByName);
   struct Case {
     const char* reason;
     std::function<void()> before, after;

@@ -82,28 +82,19 @@ class EngineTest : public ::testing::Test {
   }
 
   static Preferences engineOn(bool hideDotFiles = false) {
-    Preferences preferences;
-    preferences.engineEnabled = true;
-    preferences.hideOnNavigation = hideDotFiles;
-    return preferences;
+    return {.hideOnNavigation = hideDotFiles, .engineEnabled = true, .rules = {}};
   }
   static LocationRule pathRule(const std::string& path, Grouping grouping = Grouping::kind, bool excluded = false) {
-    LocationRule rule;
-    rule.name = lastPathComponent(path);
-    rule.path = path;
-    rule.includeChildren = true;
-    rule.grouping = grouping;
-    rule.excluded = excluded;
-    return rule;
+    return {.name = lastPathComponent(path), .path = path, .volumeID = {}, .includeChildren = true,
+            .excluded = excluded, .grouping = grouping, .bookmark = {}};
   }
 
   // The settings written, `folder` open in front (with the Finder's own arrangement), the
   // engine launched and given time to arrange it. Answers the window.
   int arrangeOnLaunch(const std::string& folder, Preferences preferences = engineOn(),
                       FolderArrangement arrangement = {}) {
-    writeSettings(preferences);
     const int window = openFolder(folder, FinderView::icon, arrangement);
-    launch();
+    launch(preferences);
     advance(6);
     return window;
   }
@@ -160,11 +151,11 @@ class EngineTest : public ::testing::Test {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
-  // The copies of unreadable documents kept beside them.
-  static std::vector<std::filesystem::path> keptAside(const std::filesystem::path& folder) {
-    std::vector<std::filesystem::path> found;
+  // What the copies of unreadable documents kept beside them hold.
+  static std::vector<std::string> keptAside(const std::filesystem::path& folder) {
+    std::vector<std::string> found;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-      if (entry.path().filename().string().find(".unreadable-") != std::string::npos) found.push_back(entry.path());
+      if (entry.path().filename().string().contains(".unreadable-")) found.push_back(contents(entry.path()));
     }
     return found;
   }

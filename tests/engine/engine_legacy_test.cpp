@@ -45,63 +45,60 @@ TEST_F(Legacy, TheEarlierServiceIsDetectedAndPollingWaitsWhileItRuns) {
   EXPECT_EQ(allEvents(), 0);
 }
 
-TEST_F(Legacy, ATakeOverAsksFirstAndDecliningChangesNothing) {
-  for (const bool accept : {false, true}) {
-    SCOPED_TRACE(accept ? "accepted" : "declined");
-    installAgent(first, true);
-    installAgent(second, true);
-    launch();
-    startAnswering(accept ? Alerts::firstButton : Alerts::firstButton + 1);
-    EXPECT_EQ(sim.alerts.alerts().back().message, "由新版接管自动分组？");
-    EXPECT_EQ(sim.launchd.isLoaded(first), !accept);
-    EXPECT_EQ(sim.launchd.isLoaded(second), !accept);
-    EXPECT_EQ(model->canRestoreLegacy(), accept);
-    EXPECT_EQ(model->legacyRunning().get(), !accept);
-    EXPECT_FALSE(model->busy().get());
-    EXPECT_EQ(model->preferences()->engineEnabled, accept);
-    EXPECT_EQ(sim.loginItem.status() == LoginItemStatus::enabled, accept);
-    using Titles = std::vector<std::string>;
-    EXPECT_EQ(activityTitles(), accept ? Titles({"自动分组已开启", "已切换到新版"}) : Titles());
-    forgetEverything();
-  }
-  EXPECT_EQ(sim.alerts.alerts().size(), 2u) << "one question each time";
-}
-
-TEST_F(Legacy, ATakeOverSucceedsOnlyWhenEveryEarlierJobIsStopped) {
+// A take-over asks once. It succeeds only when every earlier job stopped; otherwise the earlier
+// service is handed back at once, without asking again.
+TEST_F(Legacy, ATakeOverAsksFirstAndSucceedsOnlyWhenEveryEarlierJobIsStopped) {
+  using Titles = std::vector<std::string>;
+  const std::string stillRunning = "迁移未完成，已尝试恢复旧版：旧版服务仍在运行";
+  const Titles switched{"自动分组已开启", "已切换到新版"}, handedBack{"已恢复旧版服务"};
   struct Case {
     const char* reason;
     std::function<void()> setup;
-    const char* message;  // none: the take-over succeeds
+    bool accept;
+    std::optional<std::string> message;  // how a failure's message starts; none: no failure
+    Titles log;
   };
   const Case cases[] = {
+      {"declining changes nothing", [&] { installAgent(second, true); }, false, std::nullopt, {}},
+      {"both jobs are stopped", [&] { installAgent(second, true); }, true, std::nullopt, switched},
       {"a job loaded without its agent file is booted out too", [&] { sim.launchd.load(second, agent(second)); },
-       nullptr},
+       true, std::nullopt, switched},
       {"a job that will not stop is handed back, its agent file put back",
-       [&] { sim.launchd.setStopDelay(first, SimLaunchd::never); }, "迁移未完成，已尝试恢复旧版：旧版服务仍在运行"},
+       [&] { sim.launchd.setStopDelay(first, SimLaunchd::never); }, true, stillRunning, handedBack},
       {"so is such a job without its agent file",
        [&] {
          sim.launchd.load(second, agent(second));
          sim.launchd.setStopDelay(second, SimLaunchd::never);
        },
-       "迁移未完成，已尝试恢复旧版：旧版服务仍在运行"},
-      {"a failure before any record keeps its own reason", [&] { writeFile("legacy-backup", "not a folder"); },
-       "迁移未完成，已尝试恢复旧版：legacy-backup"},
+       true, stillRunning, handedBack},
+      {"a failure before any record keeps its own reason", [&] { writeFile("legacy-backup", "not a folder"); }, true,
+       "迁移未完成，已尝试恢复旧版：legacy-backup", {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
     installAgent(first, true);
     c.setup();
+    const bool secondLoaded = sim.launchd.isLoaded(second);
     launch();
     const auto alerts = sim.alerts.alerts().size();
-    startAnswering(Alerts::firstButton);
+    startAnswering(c.accept ? Alerts::firstButton : Alerts::firstButton + 1);
     advance(10);
-    EXPECT_EQ(model->preferences()->engineEnabled, c.message == nullptr);
-    EXPECT_EQ(sim.alerts.alerts().size(), alerts + 1) << "the automatic hand-back must not ask";
-    EXPECT_TRUE(std::filesystem::exists(agent(first)) == (c.message != nullptr));
+    const bool takenOver = c.accept && !c.message;
+    EXPECT_EQ(sim.alerts.alerts().size(), alerts + 1) << "one question; the automatic hand-back must not ask";
+    EXPECT_EQ(sim.alerts.alerts().back().message, "由新版接管自动分组？");
+    EXPECT_EQ(sim.launchd.isLoaded(first), !takenOver);
+    EXPECT_EQ(sim.launchd.isLoaded(second), secondLoaded && !takenOver);
+    EXPECT_EQ(std::filesystem::exists(agent(first)), !takenOver);
+    EXPECT_EQ(model->canRestoreLegacy(), !c.log.empty()) << "a hand-back stays possible once a record was made";
+    EXPECT_EQ(model->legacyRunning().get(), !takenOver);
+    EXPECT_FALSE(model->busy().get());
+    EXPECT_EQ(model->preferences()->engineEnabled, takenOver);
+    EXPECT_EQ(sim.loginItem.status() == LoginItemStatus::enabled, takenOver);
+    EXPECT_EQ(activityTitles(), c.log);
     if (c.message) {
-      EXPECT_TRUE(model->message().get().value_or("").starts_with(c.message)) << model->message().get().value_or("");
+      EXPECT_TRUE(model->message().get().value_or("").starts_with(*c.message)) << model->message().get().value_or("");
     } else {
-      EXPECT_FALSE(sim.launchd.isLoaded(first) || sim.launchd.isLoaded(second));
+      EXPECT_EQ(model->message().get(), std::nullopt);
     }
     forgetEverything();
   }

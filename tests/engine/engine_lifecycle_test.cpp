@@ -88,12 +88,10 @@ TEST_F(Lifecycle, QuittingWaitsForTheRunningScriptAndEverySave) {
       model->prepareForQuit([&] {
         arrangedAt = dispatch.now();
         EXPECT_TRUE(shown(pictures).grouped) << "quit before the running script finished";
-        const auto log = Storage::read<std::vector<ActivityEntry>>(storageFolder() / "activity.json");
-        ASSERT_TRUE(log);
-        EXPECT_EQ(log->front().title, "before quitting");
-        const auto archive = Storage::read<FinderLayoutArchive>(storageFolder() / "finder-layouts.json");
-        ASSERT_TRUE(archive);
-        EXPECT_EQ(std::ranges::count_if(archive->folders, [](const auto& entry) { return entry.second.original.has_value(); }), 1) << "the original seen by the last script was not saved";
+        EXPECT_EQ(Storage::read<std::vector<ActivityEntry>>(storageFolder() / "activity.json"),
+                  model->activities().get());
+        EXPECT_EQ(Storage::read<FinderLayoutArchive>(storageFolder() / "finder-layouts.json"), model->layouts())
+            << "the original seen by the last script was not saved";
       });
     });
   });
@@ -116,7 +114,7 @@ TEST_F(Lifecycle, LogKeepsTheNewestFiveHundred) {
   EXPECT_EQ(latest().title, "newest");
   EXPECT_EQ(model->activities()->back().path, "/f498");
   advance(1);
-  EXPECT_EQ(Storage::read<std::vector<ActivityEntry>>(storageFolder() / "activity.json")->size(), 500u);
+  EXPECT_EQ(Storage::read<std::vector<ActivityEntry>>(storageFolder() / "activity.json"), model->activities().get());
 }
 
 TEST_F(Lifecycle, ExportWritesTheLogWhereTheUserChose) {

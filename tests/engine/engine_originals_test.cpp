@@ -70,8 +70,7 @@ TEST_F(Originals, SaveErrorsNameTheirDocumentAndAnUnreadableOneIsNeverSavedOver)
     c.save();
     advance(6);
     EXPECT_NE(contents(storageFolder() / c.file), damaged);
-    ASSERT_EQ(keptAside(storageFolder()).size(), 1u);
-    EXPECT_EQ(contents(keptAside(storageFolder()).front()), damaged);
+    EXPECT_EQ(keptAside(storageFolder()), std::vector{damaged});
     std::filesystem::remove(storageFolder() / c.file);
     std::filesystem::create_directories(storageFolder() / c.file / "in the way");
     c.save();
