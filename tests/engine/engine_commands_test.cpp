@@ -64,16 +64,6 @@ TEST_F(Commands, SavingAndDeletingRules) {
   EXPECT_EQ(rules()[0].path, documents);
 }
 
-TEST_F(Commands, ARuleSavedForTheOpenFolderTakesEffectAtTheNextTick) {
-  arrangeOnLaunch(pictures);
-  ASSERT_EQ(shown(pictures).groupKey, ArrangeKey::kind);
-  model->saveRule(pathRule(pictures, Grouping::size));
-  EXPECT_EQ(delegate.ruleChanges, 1) << "the shell closes the panel and applies";
-  advance(3);
-  EXPECT_EQ(shown(pictures).groupKey, ArrangeKey::size);
-  EXPECT_EQ(latest().title, "已应用文件大小分组");
-}
-
 TEST_F(Commands, ExportWritesThePortableForm) {
   auto rule = pathRule(pictures);
   rule.bookmark = Bytes{1, 2, 3};

@@ -6,15 +6,6 @@ namespace {
 
 using Lifecycle = EngineTest;
 
-TEST_F(Lifecycle, WithoutSettingsTheEngineStartsOffWithTheDefaults) {
-  launch();
-  EXPECT_EQ(model->preferences().get(), Preferences{});
-  EXPECT_EQ(model->currentSource().get(), "等待打开 Finder 文件夹");
-  advance(10);
-  EXPECT_EQ(allEvents(), 0);
-  EXPECT_TRUE(Storage::read<FinderLayoutArchive>(storageFolder() / "finder-layouts.json")) << "saved at launch";
-}
-
 // Only a change to what arranges folders makes the shell close the panel and apply.
 TEST_F(Lifecycle, OnlyArrangingSettingsApplyAndOnlyTheLanguageRedrawsTheMenu) {
   launch();
