@@ -39,8 +39,7 @@ TEST(ActivityEntryTest, ReadsAndWritesTheEarlierBuildsFormByteForByte) {
       {"9C858901-8A57-4791-81FE-4C455B099BC9", Date{786543000}, "查询失败", "Finder 没有响应", std::nullopt, false,
        std::nullopt, std::nullopt, std::nullopt},
   };
-  const auto entries = decode(earlierBuildLog);
-  EXPECT_EQ(entries, expected) << "order, every field, the date to the double";
+  EXPECT_EQ(decode(earlierBuildLog), expected) << "order, every field, the date to the double";
   EXPECT_EQ(writeJson(toJson(expected)).value(), earlierBuildLog) << "absent optionals are left out";
   EXPECT_EQ(decode(writeJson(toJson(Entries{})).value()), Entries{}) << "an empty log";
 }

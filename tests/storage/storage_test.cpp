@@ -41,7 +41,6 @@ TEST(StorageFolderTest, FolderPerPlatform) {
   for (const auto& c : cases) {
     EXPECT_EQ(Storage::defaultDirectory(c.platform, "/home/demo", c.xdgDataHome), c.expected) << c.reason;
   }
-  EXPECT_EQ(Storage(fs::path("/s")).layoutsURL(), "/s/finder-layouts.json") << "the earlier build's names";
 }
 
 TEST_F(StorageTest, SavesReplaceTheDocumentOrReportAndKeepIt) {
@@ -101,10 +100,8 @@ TEST(StorageLoadTest, UndecodableDocumentsReadAsAbsentAndAreKeptAside) {
   const Case cases[] = {
       {"truncated", R"({"originals":{},"confirmed":{)"},
       {"null", "null"},
-      {"a number beyond any double", R"({"originals":{},"confirmed":{},"x":1e400})"},
       {"1000-deep nesting", std::string(1000, '[') + std::string(1000, ']')},
       {"invalid UTF-8", "{\"originals\":{},\"confirmed\":{\"\xc3\x28\":\"k\"}}"},
-      {"wrong member types", R"({"originals":[],"confirmed":7})"},
       {"50 MB that are no JSON", std::string(50u << 20, 'x')},
   };
   for (const auto& c : cases) {
