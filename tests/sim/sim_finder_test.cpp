@@ -53,28 +53,12 @@ class FinderMenus : public SimScenario {
   void cancel() { events("perform action \"AXCancel\" of " + std::string(kView)); }
 };
 
-TEST_F(FinderMenus, ViewMenuFollowsTheFrontWindow) {
-  struct Row {
-    FinderView view;
-    bool grouped;
-    Strings arrangementItems;
-    const char* reason;
-  };
-  const Row rows[] = {
-      {FinderView::icon, false, {"Use Groups", "Sort By"}, "groups off: the Use Groups toggle"},
-      {FinderView::icon, true, {"Group By", "Sort Groups By"}, "groups on: both submenus, sort worded for groups"},
-      {FinderView::list, true, {"Group By", "Sort Groups By"}, "list view groups too"},
-      {FinderView::gallery, true, {"Sort By"}, "the gallery view never groups"},
-  };
-  for (const auto& row : rows) {
-    const int id = open(kDocs, row.view, {row.grouped, ArrangeKey::kind, ArrangeKey::name});
-    Strings expected = {"as Icons", "as List", "as Columns", "as Gallery", "missing value"};
-    expected.insert(expected.end(), row.arrangementItems.begin(), row.arrangementItems.end());
-    expected.push_back("missing value");
-    EXPECT_EQ(openViewMenu(), expected) << row.reason;
-    cancel();
-    finder.closeWindow(id);
-  }
+// The items of the other views are pinned by the arrangement scenarios and the tests below; the
+// gallery view's menu lacks grouping, which no script run against it would notice.
+TEST_F(FinderMenus, TheGalleryViewMenuOnlySorts) {
+  open(kDocs, FinderView::gallery, {true, ArrangeKey::kind, ArrangeKey::name});
+  EXPECT_EQ(openViewMenu(),
+            (Strings{"as Icons", "as List", "as Columns", "as Gallery", "missing value", "Sort By", "missing value"}));
 }
 
 TEST_F(FinderMenus, SubmenusCarryCheckMarksAndShortcuts) {
