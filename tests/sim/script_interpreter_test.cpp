@@ -42,7 +42,7 @@ class ScriptEvaluation : public SimScenario {
   }
 };
 
-TEST_F(ScriptEvaluation, ExpressionsFollowAppleScriptDefaults) {
+TEST_F(ScriptEvaluation, TheLanguageFollowsAppleScript) {
   const Row rows[] = {
       {"return \"VIEW\" is \"View\"", "true", "case is ignored"},
       {"return \"ГОРБАЧ\" is \"горбач\"", "true", "case folding is Unicode-aware"},
@@ -74,12 +74,7 @@ TEST_F(ScriptEvaluation, ExpressionsFollowAppleScriptDefaults) {
       {"return 2.0 as text", "\"2.0\"", "whole reals keep their point"},
       {"return \"a\" & 1", "\"a1\"", "concatenation makes text"},
       {"return \"1\" + 1", "2", "arithmetic coerces numeric text"},
-  };
-  expectOutcomes(rows);
-}
-
-TEST_F(ScriptEvaluation, StatementsAndRuntimeErrors) {
-  const Row rows[] = {
+      // Statements
       {"set n to 0\nrepeat with i from 3 to 1\nset n to n + 1\nend repeat\nreturn n", "0",
        "a range whose end is below its start runs no iteration"},
       {"repeat with i from 1 to 3\nend repeat\nreturn i", "3", "the loop variable keeps its last value"},
@@ -121,6 +116,30 @@ TEST_F(ScriptEvaluation, StatementsAndRuntimeErrors) {
       {"error \"x\"", "-2700", "error defaults to -2700"},
       {"tell application \"System Events\" to tell process \"Finder\"\nreturn findIt()\nend tell\non findIt()\nend findIt",
        "-1708", "a handler called without my inside tell goes to the application"},
+      // Texts that do not compile
+      {"tell application \"Finder\"\n  get name\n", "error -2741: Expected “end” but found end of script.",
+       "block never closed"},
+      {"tell application \"Finder\"\n  get name\nend if\n",
+       "error -2741: Expected “end” or “end tell” but found “end if”.", "block closed by the wrong end"},
+      {"return \"abc", "error -2741: Expected “\"” but found end of script.", "unterminated text literal"},
+      {"(* comment never closed\nreturn 1\n", "-2741", "unterminated comment"},
+      {"return {1, 2\n", "-2741", "unbalanced list braces"},
+      {"return (1 + 2\n", "-2741", "unbalanced parentheses"},
+      {"set to 3\n", "-2741", "set without a variable"},
+      {"if true return 1\n", "-2741", "if without then"},
+      {"repeat with x on {1}\nend repeat\n", "-2741", "repeat without in or from"},
+      {"return 1 2\n", "-2740", "two values in a row"},
+      {"end tell\n", "-2740", "end with nothing open"},
+      {"with timeout of 2\nend timeout\n", "-2741", "time-out without seconds"},
+      {"on f()\nreturn 1\nend g\n", "-2741", "handler closed under another name"},
+      {"on f()\nend f\non f()\nend f\n", "-2752", "handler defined twice"},
+      {"return 1 is 2 is 3\n", "-2740", "comparisons do not chain"},
+      {"return @\n", "-2740", "character no token begins with"},
+      {"set x to 1 as frobnicate\n", "-2741", "unknown class after as"},
+      {"tell application \"System Events\" to get id of front Finder window\n", "-2741",
+       "a Finder term inside another application's block"},
+      {"tell application \"Finder\" to key code 47\n", "-2740", "a System Events command inside the Finder's block"},
+      {"return first menu item\n", "-2741", "a System Events term outside any block"},
   };
   expectOutcomes(rows);
 }
@@ -149,35 +168,6 @@ TEST_F(ScriptEvaluation, ApplicationReferences) {
        "an attribute the element lacks"},
       {se + "return menu 1 of menu item 1 of menu 1 of menu bar item \"View\" of menu bar 1\nend tell",
        "-1719", "an item without a submenu"},
-  };
-  expectOutcomes(rows);
-}
-
-TEST_F(ScriptEvaluation, BrokenTextsFailToCompile) {
-  const Row rows[] = {
-      {"tell application \"Finder\"\n  get name\n", "error -2741: Expected “end” but found end of script.",
-       "block never closed"},
-      {"tell application \"Finder\"\n  get name\nend if\n",
-       "error -2741: Expected “end” or “end tell” but found “end if”.", "block closed by the wrong end"},
-      {"return \"abc", "error -2741: Expected “\"” but found end of script.", "unterminated text literal"},
-      {"(* comment never closed\nreturn 1\n", "-2741", "unterminated comment"},
-      {"return {1, 2\n", "-2741", "unbalanced list braces"},
-      {"return (1 + 2\n", "-2741", "unbalanced parentheses"},
-      {"set to 3\n", "-2741", "set without a variable"},
-      {"if true return 1\n", "-2741", "if without then"},
-      {"repeat with x on {1}\nend repeat\n", "-2741", "repeat without in or from"},
-      {"return 1 2\n", "-2740", "two values in a row"},
-      {"end tell\n", "-2740", "end with nothing open"},
-      {"with timeout of 2\nend timeout\n", "-2741", "time-out without seconds"},
-      {"on f()\nreturn 1\nend g\n", "-2741", "handler closed under another name"},
-      {"on f()\nend f\non f()\nend f\n", "-2752", "handler defined twice"},
-      {"return 1 is 2 is 3\n", "-2740", "comparisons do not chain"},
-      {"return @\n", "-2740", "character no token begins with"},
-      {"set x to 1 as frobnicate\n", "-2741", "unknown class after as"},
-      {"tell application \"System Events\" to get id of front Finder window\n", "-2741",
-       "a Finder term inside another application's block"},
-      {"tell application \"Finder\" to key code 47\n", "-2740", "a System Events command inside the Finder's block"},
-      {"return first menu item\n", "-2741", "a System Events term outside any block"},
   };
   expectOutcomes(rows);
 }
