@@ -42,10 +42,10 @@ TEST_F(VirtualDispatchTest, ThirtySecondsOfPollingAtFixedStepsCostNoRealTime) {
   std::vector<double> fired;
   auto timer = dispatch.scheduleRepeating(dispatch.main(), 2.0, 0.2, [&] { fired.push_back(dispatch.now() - Date{1000}); });
   dispatch.advance(30);
-  EXPECT_EQ(fired, (std::vector<double>{2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30}));
   timer->cancel();
   dispatch.advance(10);
-  EXPECT_EQ(fired.size(), 15u) << "cancelled";
+  EXPECT_EQ(fired, (std::vector<double>{2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30}))
+      << "fixed steps, none after cancelling";
 }
 
 TEST_F(VirtualDispatchTest, TimerMayBeDestroyedByItsOwnTaskAndAQueueDropsItsWork) {
