@@ -39,31 +39,27 @@ TEST(UuidTest, CanonicalFormOfTexts) {
   for (const auto& c : cases) EXPECT_EQ(canonicalUuid(c.input), c.expected) << c.reason;
 }
 
-// Each text that decodes is the one encoding of its bytes.
+// Each text that decodes is the one encoding of its bytes, given here as a string.
 TEST(Base64Test, EncodesAndDecodesStrictly) {
-  struct Case {
-    std::string text;
-    std::optional<Bytes> bytes;
-    const char* reason;
-  };
-  const Case cases[] = {
-      {"", Bytes{}, "nothing"},
-      {"Zg==", Bytes{'f'}, "one byte of a group: two padding characters"},
-      {"Zm8=", Bytes{'f', 'o'}, "two bytes: one"},
-      {"Zm9v", Bytes{'f', 'o', 'o'}, "a whole group: none"},
-      {"/wD+AQ==", Bytes{0xFF, 0x00, 0xFE, 0x01}, "the alphabet's last two characters"},
-      {"Zg=", std::nullopt, "length not a multiple of four"},
-      {"Z===", std::nullopt, "three padding characters"},
-      {"Zm9v!A==", std::nullopt, "a character outside the alphabet"},
-      {"Zg=A", std::nullopt, "a character after padding"},
-      {"Zg==Zg==", std::nullopt, "padding before the end"},
-      {"QR==", std::nullopt, "non-zero bits under two padding characters"},
-      {"Zm9=", std::nullopt, "non-zero bits under one padding character"},
+  const TextCase cases[] = {
+      {"nothing", "", ""},
+      {"one byte of a group: two padding characters", "Zg==", "f"},
+      {"two bytes: one", "Zm8=", "fo"},
+      {"a whole group: none", "Zm9v", "foo"},
+      {"the alphabet's last two characters", "/wD+AQ==", std::string("\xFF\x00\xFE\x01", 4)},
+      {"length not a multiple of four", "Zg=", std::nullopt},
+      {"three padding characters", "Z===", std::nullopt},
+      {"a character outside the alphabet", "Zm9v!A==", std::nullopt},
+      {"a character after padding", "Zg=A", std::nullopt},
+      {"padding before the end", "Zg==Zg==", std::nullopt},
+      {"non-zero bits under two padding characters", "QR==", std::nullopt},
+      {"non-zero bits under one padding character", "Zm9=", std::nullopt},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(base64Decode(c.text), c.bytes) << c.reason;
-    if (c.bytes) {
-      EXPECT_EQ(base64Encode(*c.bytes), c.text) << c.reason;
+    const auto bytes = c.expected.transform([](const std::string& text) { return Bytes(text.begin(), text.end()); });
+    EXPECT_EQ(base64Decode(c.input), bytes) << c.reason;
+    if (bytes) {
+      EXPECT_EQ(base64Encode(*bytes), c.input) << c.reason;
     }
   }
 }
