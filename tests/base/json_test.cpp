@@ -59,10 +59,9 @@ Json randomValue(std::mt19937_64& random, int depth) {
     case 3: return Json(std::uniform_real_distribution<double>(-1e12, 1e12)(random));
     case 4: return Json(randomText());
     default: {
-      const bool array = number(0, 1) == 1;
-      Json container = array ? Json::array() : Json::object();
+      Json container = number(0, 1) == 1 ? Json::array() : Json::object();
       for (int i = number(0, 4); i > 0; --i) {
-        if (array) container.push_back(randomValue(random, depth + 1));
+        if (container.is_array()) container.push_back(randomValue(random, depth + 1));
         else container[randomText()] = randomValue(random, depth + 1);
       }
       return container;

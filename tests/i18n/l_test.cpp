@@ -12,6 +12,7 @@
 namespace tidyframe {
 namespace {
 
+// A Mac whose user prefers Korean.
 class KoreanSystem final : public PreferredLanguages {
  public:
   std::vector<std::string> preferredLanguages() const override { return {"ko"}; }
