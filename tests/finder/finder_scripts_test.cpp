@@ -36,22 +36,18 @@ TEST(FinderScriptsTest, TextsMatchTheirFixturesByteForByte) {
   for (const auto& [fixture, actual] : cases) EXPECT_EQ(actual, fixtureText(fixture)) << fixture;
 }
 
-TEST(FinderScriptsTest, QuotedAndListLiteralsEscapeWhatCouldEndThem) {
+// Each character that could end a literal is in the awkward fixture's folder URL; these are the
+// texts that need nothing escaped.
+TEST(FinderScriptsTest, LiteralsOfEmptyOrPlainTextAreOnlyQuoted) {
   struct Case {
     std::string actual;
     std::string literal;
     const char* reason;
   };
   const Case cases[] = {
-      {FinderScripts::quoted("a\"b\\c"), R"("a\"b\\c")", "the nine-character literal"},
       {FinderScripts::quoted(""), R"("")", "empty text"},
-      {FinderScripts::quoted("line\nfeed"), R"("line\nfeed")", "a line feed becomes backslash n"},
-      {FinderScripts::quoted("carriage\rreturn"), R"("carriage\rreturn")", "a carriage return becomes backslash r"},
-      {FinderScripts::quoted("\\n"), R"("\\n")", "a backslash before n is not mistaken for a line feed"},
-      {FinderScripts::quoted("\\\""), R"("\\\"")", "backslash then quote: neither escape is doubled twice"},
       {FinderScripts::quoted("tab\there 显示"), "\"tab\there 显示\"", "tabs and non-ASCII text stay as they are"},
       {FinderScripts::list(std::vector<std::string>{}), "{}", "an empty list"},
-      {FinderScripts::list(std::vector<std::string>{"a\"", ""}), R"({"a\"", ""})", "list items are quoted"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.actual, c.literal) << c.reason;
 }
