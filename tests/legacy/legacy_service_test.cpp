@@ -194,7 +194,6 @@ TEST_F(LegacyServiceTest, TakeOver) {
     }
     for (const auto& [label, seconds] : c.stopDelays) w.launchd.setStopDelay(label, seconds);
     if (c.storageIsAFile) writeText(w.service.locations().backupFolder.parent_path(), "not a folder");
-    EXPECT_FALSE(w.service.canRestore()) << c.reason;
     const Date before = dispatch.now();
 
     EXPECT_EQ(onEnvironmentQueue([&] { return w.service.takeOver(); }), c.expected) << c.reason;
