@@ -205,8 +205,8 @@ TEST_F(LegacyServiceTest, TakeOver) {
   }
 }
 
-// A later take-over keeps the first backup, the one a hand-back restores, and never loses an
-// agent file that changed since.
+// A later take-over keeps the first backup and never loses an agent file that changed since; a
+// hand-back restores the newest copy.
 TEST_F(LegacyServiceTest, ALaterTakeOverKeepsTheFirstBackupAndEveryOtherConfiguration) {
   const std::string dated = "local.plumbline.2026-12-06-143000.plist";
   const std::string edited = "<plist><dict><key>Label</key><string>local.plumbline</string>"
@@ -241,6 +241,10 @@ TEST_F(LegacyServiceTest, ALaterTakeOverKeepsTheFirstBackupAndEveryOtherConfigur
     EXPECT_EQ(w.backedUpAgents(), expected) << c.reason;
     EXPECT_EQ(w.record(), Json::array({first, second})) << c.reason;
     EXPECT_FALSE(w.hasAgentFile(first)) << c.reason;
+
+    ASSERT_EQ(onEnvironmentQueue([&] { return w.service.handBack(); }), true) << c.reason;
+    EXPECT_EQ(Storage::readBytes(w.service.agentPath(first)), c.agentEdited ? edited : expected[first + ".plist"])
+        << c.reason << ": the configuration in use last comes back";
   }
 }
 
