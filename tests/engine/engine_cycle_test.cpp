@@ -312,9 +312,7 @@ TEST_F(HiddenFiles, NothingWithTheSettingOffAndAtOnceWhenSwitchedOn) {
   advance(30);
   EXPECT_EQ(newPresses(), 0);
   EXPECT_TRUE(sim.finder().showsAllFiles());
-  auto preferences = model->preferences().get();
-  preferences.hideOnNavigation = true;
-  model->setPreferences(preferences);
+  changeSettings([](Preferences& preferences) { preferences.hideOnNavigation = true; });
   advance(3);
   EXPECT_FALSE(sim.finder().showsAllFiles()) << "the change re-arranges with a hide request or repairs at once";
 }

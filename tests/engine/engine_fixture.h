@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -135,6 +136,13 @@ class EngineTest : public ::testing::Test {
   }
 
   void advance(double seconds) { dispatch.advance(seconds); }
+
+  // Changes the running engine's settings as the panel does.
+  void changeSettings(const std::function<void(Preferences&)>& change) {
+    auto preferences = model->preferences().get();
+    change(preferences);
+    model->setPreferences(preferences);
+  }
 
   int openFolder(const std::string& path, FinderView view = FinderView::icon, FolderArrangement arrangement = {}) {
     sim.finder().setArrangement(path, view, arrangement);

@@ -29,9 +29,7 @@ TEST_F(Lifecycle, OnlyArrangingSettingsApplyAndOnlyTheLanguageRedrawsTheMenu) {
   };
   for (const auto& c : cases) {
     const int before = delegate.ruleChanges;
-    auto preferences = model->preferences().get();
-    c.change(preferences);
-    model->setPreferences(preferences);
+    changeSettings(c.change);
     EXPECT_EQ(delegate.ruleChanges - before, c.applies ? 1 : 0) << c.reason;
   }
   EXPECT_EQ(delegate.menuUpdates, 1) << "only the language change updates the menu";
@@ -158,9 +156,7 @@ TEST_F(Lifecycle, BookmarkedFoldersAreHeldOpenOnceEach) {
   dispatch.runUntilIdle();
   EXPECT_EQ(sim.bookmarks.accessed(), (std::map<std::string, int>{{pictures, 1}, {documents, 1}}))
       << "reopening must release the earlier accesses first";
-  auto fewer = model->preferences().get();
-  fewer.rules.pop_back();
-  model->setPreferences(fewer);
+  changeSettings([](Preferences& settings) { settings.rules.pop_back(); });
   model->openBookmarks();
   dispatch.runUntilIdle();
   EXPECT_EQ(sim.bookmarks.accessed(), (std::map<std::string, int>{{pictures, 1}}));

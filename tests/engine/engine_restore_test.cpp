@@ -49,11 +49,7 @@ TEST_F(Originals, SaveErrorsNameTheirDocumentAndAnUnreadableOneIsNeverSavedOver)
   };
   const Case cases[] = {
       {"preferences.json",
-       [this] {
-         auto p = model->preferences().get();
-         p.grouping = p.grouping == Grouping::size ? Grouping::kind : Grouping::size;
-         model->setPreferences(p);
-       },
+       [this] { changeSettings([](Preferences& p) { p.appearance = p.appearance == "dark" ? "light" : "dark"; }); },
        "设置保存失败："},
       {"activity.json", [this] { AppModelTestPeer::log(*model, "entry"); }, "运行记录保存失败："},
       {"finder-layouts.json", [this, folders = std::vector<std::string>{SimHome::downloads, documents, reports}]() mutable {
@@ -137,9 +133,7 @@ TEST_F(Originals, ADroppedArrangementStillKeepsTheFindersTitles) {
   const auto changeRule = model->busy().subscribe([this](bool busy) {
     if (!busy || model->preferences()->grouping == Grouping::size) return;
     dispatch.main().asyncAfter(0.05, [this] {
-      auto preferences = model->preferences().get();
-      preferences.grouping = Grouping::size;
-      model->setPreferences(preferences);
+      changeSettings([](Preferences& preferences) { preferences.grouping = Grouping::size; });
     });
   });
   advance(10);
