@@ -115,8 +115,7 @@ TEST(CrashSafetyTest, AKilledSaveLeavesTheOldOrTheNewCompleteDocument) {
   if (!instrumented) {
     EXPECT_GT(TemporaryFolder::namesIn(document.parent_path()).size(), 1u) << "no kill landed inside a write";
   }
-  const Storage storage(document.parent_path());
-  EXPECT_EQ(storage.load<Json>("doc.json", Date{0}).value, Storage::readJson(document));
+  EXPECT_EQ(Storage(document.parent_path()).load<Json>("doc.json", Date{0}).value, Storage::readJson(document));
   EXPECT_EQ(TemporaryFolder::namesIn(document.parent_path()), (std::set<std::string>{"doc.json"}));
 }
 
