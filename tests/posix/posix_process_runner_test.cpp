@@ -39,8 +39,7 @@ TEST(PosixProcessRunnerTest, ProgramsThatRunStopOrCannotStart) {
   };
   const Case cases[] = {
       {"success with its output", sh("echo loaded"), {0, "loaded\n"}},
-      {"the exit status is passed on", sh("echo 'Could not find service' >&2; exit 113"),
-       {113, "Could not find service\n"}},
+      {"exit status passed on", sh("echo 'Could not find service' >&2; exit 113"), {113, "Could not find service\n"}},
       {"both outputs share one pipe in the order written", sh("printf a; printf b >&2; printf c"), {0, "abc"}},
       {"arguments arrive verbatim, one each", sh("printf '%s|' \"$@\"", {"a b", "", "c\"d", "$HOME"}),
        {0, "a b||c\"d|$HOME|"}},

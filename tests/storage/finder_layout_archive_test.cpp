@@ -72,16 +72,14 @@ TEST(FinderLayoutArchiveTest, OriginalPrecedence) {
   const Case cases[] = {
       {"the exact record beats the legacy one", "/Users/demo/Photos", "icon view", "internal", "None"},
       {"another view falls back to the legacy record", "/Users/demo/Photos", "list view", "internal", "Kind"},
-      {"every view on the same volume beats the legacy record", "/Users/demo/Music", "list view", "internal",
-       "Date Added"},
+      {"every view on the volume beats the legacy record", "/Users/demo/Music", "list view", "internal", "Date Added"},
       {"another volume falls back to the legacy record", "/Users/demo/Music", "list view", "other", "Kind"},
       {"the record of another card is not used", "/Volumes/Card/DCIM", "icon view", "card-B", std::nullopt},
       {"nor is a record naming no volume below /Volumes", "/Volumes/Card/DCIM", "list view", "card-A", std::nullopt},
       {"/Volumes itself counts", "/Volumes", "icon view", "disk", std::nullopt},
       {"a mere prefix of /Volumes does not", "/VolumesOther", "icon view", "disk", "Size"},
       {"nor for a card without a volume id", "/Volumes/Card/DCIM", "list view", std::nullopt, std::nullopt},
-      {"without a volume the legacy record is found elsewhere", "/Users/demo/Photos", "list view", std::nullopt,
-       "Kind"},
+      {"with no volume the legacy record is found elsewhere", "/Users/demo/Photos", "list view", std::nullopt, "Kind"},
       {"the exact record of the card", "/Volumes/Card/DCIM/", "icon view", "card-A", "None"},
   };
   for (const auto& c : cases) {
