@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QTest>
 #include <QTimer>
@@ -9,8 +13,10 @@
 
 #include "app/desktop_alerts.h"
 #include "app/scratch_folder.h"
+#include "base/thread_dispatch.h"
 #include "base/virtual_dispatch.h"
 #include "sim/sim_home.h"
+#include "ui/main_queue_pump.h"
 
 namespace tidyframe {
 namespace {
@@ -71,6 +77,31 @@ TEST(DesktopAlertsTest, DialogsAnswerAsTheUserChoseAndTakeTheFrontFromTheFinder)
     EXPECT_EQ(row.ask(), row.expected) << row.reason;
     EXPECT_FALSE(mac.finder().frontmost()) << row.reason << ": the dialog came to the front";
   }
+}
+
+// As on macOS's main queue, a modal dialog inside a main-queue task keeps every other task
+// waiting until it closes, whether it was queued before or posted while the dialog was open.
+TEST(MainQueuePumpTest, AModalDialogInsideATaskRunsNoOtherMainQueueTask) {
+  ThreadDispatch dispatch;
+  MainQueuePump pump(dispatch);
+  const auto worker = dispatch.makeSerialQueue("Tidyframe.test");
+  std::vector<std::string> order;
+  dispatch.main().async([&] {
+    order.push_back("dialog opens");
+    QDialog dialog;
+    worker->async([&] {
+      dispatch.main().async([&] { order.push_back("posted from a worker during the dialog"); });
+    });
+    QTimer::singleShot(100, &dialog, [&] {
+      order.push_back("dialog closes");
+      dialog.accept();
+    });
+    dialog.exec();
+  });
+  dispatch.main().async([&] { order.push_back("queued before the dialog opened"); });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return order.size() == 4; }, 5000));
+  EXPECT_EQ(order, (std::vector<std::string>{"dialog opens", "dialog closes", "queued before the dialog opened",
+                                             "posted from a worker during the dialog"}));
 }
 
 }  // namespace
