@@ -17,9 +17,8 @@ class PanelTest : public EngineTest {
   ~PanelTest() override { panel.reset(); }
 
   void openPanel(const Preferences& preferences = {.language = "zh-Hans", .rules = {}}) {
-    writeSettings(preferences);
     tables.setLanguage("zh-Hans");
-    launch();
+    launch(preferences);
     panel = std::make_unique<RootView>(*model, *lookup, QApplication::palette(),
                                        PanelServices{sim.alerts, host->services().home, {"1.0", {"macOS", "14.5"}}, [this] { ++updateChecks; },
                                                      [this] { ++quits; }});

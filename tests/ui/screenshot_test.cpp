@@ -53,9 +53,8 @@ class ScreenshotTest : public PanelTest {
       ASSERT_TRUE(shot.save(references.filePath(name)));
     }
     const QImage reference(references.filePath(name));
-    ASSERT_FALSE(reference.isNull()) << name.toStdString() << " has no reviewed reference";
     EXPECT_LE(shareOfDifferentPixels(shot, reference), differingShare)
-        << name.toStdString() << " changed; review build/.../screenshots/" << name.toStdString();
+        << name.toStdString() << " changed or has no reviewed reference; review build/.../screenshots/" << name.toStdString();
   }
 
   // Every page and state a person can reach beyond the overview, each set up from the last.
