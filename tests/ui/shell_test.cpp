@@ -18,7 +18,7 @@ namespace {
 class ShellTest : public EngineTest {
  protected:
   ~ShellTest() override {
-    if (shell) quitAndWait();
+    if (shell && !terminated) quitAndWait();
   }
 
   void startShell(bool statusBar = true) {
@@ -140,8 +140,6 @@ TEST_F(ShellTest, QuitEndsOnlyAfterTheRunningScriptAndEverySave) {
   };
   advance(10);
   EXPECT_TRUE(terminated);
-  quitMidScript.reset();
-  shell.reset();
 }
 
 TEST_F(ShellTest, WithoutAStatusBarThePanelIsAWindowWhoseClosingQuits) {
@@ -153,7 +151,6 @@ TEST_F(ShellTest, WithoutAStatusBarThePanelIsAWindowWhoseClosingQuits) {
   shell->popover()->close();
   advance(3);
   EXPECT_TRUE(terminated);
-  shell.reset();
 }
 
 // A person at the panel over the simulated Mac: a rule made through the widgets reaches the
