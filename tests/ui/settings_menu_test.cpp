@@ -37,7 +37,7 @@ TEST_F(SettingsMenuTest, ItemsInOrderWithTheHandBackOnlyWhileABackupExists) {
   EXPECT_EQ(names(), common + "恢复旧版后台服务… 退出Tidyframe");
 }
 
-TEST_F(SettingsMenuTest, ChoicesStoreRawValuesItemsReachTheirCommandsAndArabicMirrorsTheMenu) {
+TEST_F(SettingsMenuTest, ChoicesStoreRawValuesItemsReachTheirCommandsAndLanguagesAreNamedInThemselves) {
   openPanel();
   struct Row {
     const char* reason;
@@ -62,8 +62,6 @@ TEST_F(SettingsMenuTest, ChoicesStoreRawValuesItemsReachTheirCommandsAndArabicMi
     choose(row.item);
     EXPECT_TRUE(row.happened()) << row.reason;
   }
-  EXPECT_EQ(menu().layoutDirection(), Qt::RightToLeft) << "the menu is no child widget; it mirrors itself";
-  EXPECT_NE(menu().item("反馈")->text(), "反馈") << "translated on the next opening";
   EXPECT_EQ(menu().item("语言/ar")->text(), "العربية") << "each language named in itself";
 }
 
