@@ -24,9 +24,17 @@ Qt::LayoutDirection directionOf(const std::string& text) {
   return qtText(text).isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
 }
 
-QMessageBox::ButtonRole roleOf(std::size_t index, std::size_t count) {
-  if (index == 0) return QMessageBox::AcceptRole;
-  return index + 1 == count ? QMessageBox::RejectRole : QMessageBox::ActionRole;
+QMessageBox::ButtonRole roleOf(const AlertRequest& request, std::size_t index) {
+  if (request.buttons[index].role == AlertButtonRole::destructive) return QMessageBox::DestructiveRole;
+  if (index == request.cancelButton()) return QMessageBox::RejectRole;
+  return index == 0 ? QMessageBox::AcceptRole : QMessageBox::ActionRole;
+}
+
+// In the same red as the panel's own destructive buttons.
+void markDestructive(QAbstractButton& button) {
+  QPalette palette = button.palette();
+  palette.setColor(QPalette::ButtonText, QColor(0xd7, 0x37, 0x2f));
+  button.setPalette(palette);
 }
 
 // Each folder under the nearest folder of the list that holds it; one held by none stands at
@@ -66,17 +74,16 @@ int DesktopAlerts::runModal(const AlertRequest& request) {
   box.setInformativeText(qtText(request.informative));
   std::vector<QAbstractButton*> buttons;
   for (std::size_t index = 0; index < request.buttons.size(); ++index) {
-    buttons.push_back(box.addButton(qtText(request.buttons[index]), roleOf(index, request.buttons.size())));
+    const AlertButton& button = request.buttons[index];
+    buttons.push_back(box.addButton(qtText(button.title), roleOf(request, index)));
+    if (button.role == AlertButtonRole::destructive) markDestructive(*buttons.back());
   }
-  if (!buttons.empty()) {
-    box.setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
-    box.setEscapeButton(buttons.back());
-  }
+  if (const auto chosen = request.defaultButton()) box.setDefaultButton(qobject_cast<QPushButton*>(buttons[*chosen]));
+  if (const auto cancelling = request.cancelButton()) box.setEscapeButton(buttons[*cancelling]);
   box.exec();
   const auto clicked = std::ranges::find(buttons, box.clickedButton());
-  const auto index = clicked == buttons.end() ? std::max<std::ptrdiff_t>(0, std::ssize(buttons) - 1)
-                                              : clicked - buttons.begin();
-  return firstButton + static_cast<int>(index);
+  if (clicked != buttons.end()) return firstButton + static_cast<int>(clicked - buttons.begin());
+  return firstButton + static_cast<int>(request.cancelButton().value_or(0));
 }
 
 std::optional<std::string> DesktopAlerts::runSavePanel(const FilePanelRequest& request) {

@@ -12,7 +12,7 @@
 namespace tidyframe {
 
 // Alerts and file panels as Qt dialogs, for the application over the simulated Mac: alerts are
-// message boxes (Return answers the first button, Escape the last), files are chosen on the
+// message boxes (Return and Escape answer the buttons the roles choose), files are chosen on the
 // host's disk, and a folder is chosen from the simulated Mac's folders, since a rule must name
 // a folder of that Mac for its Finder ever to show it. Showing one takes the front from the
 // simulated Finder, as on a Mac. Borrows the Mac; `folders` lists the folders offered, parents

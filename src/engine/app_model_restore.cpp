@@ -83,7 +83,7 @@ void AppModel::confirmRestore(const LocationResult& result) {
   const AlertRequest alert{l.t("还原当前文件夹排列？"),
                            l.t("恢复助手首次记录前的分组和排序，并暂停自动分组。") + "\n\n" +
                                readablePath(location.path, services_.home),
-                           {l.t("还原"), l.t("取消")}};
+                           {AlertButton::destructive(l.t("还原")), AlertButton::cancel(l.t("取消"))}};
   if (services_.alerts.runModal(alert) != Alerts::firstButton) {
     reopenPanel();
     return;

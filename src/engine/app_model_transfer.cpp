@@ -32,7 +32,7 @@ void AppModel::importPreferences() {
   const auto count = l.number(static_cast<std::int64_t>(imported->rules.size()));
   const AlertRequest confirmation{l.t("导入并替换当前规则？"),
                                   l.f("将导入 %@ 条位置规则。当前设置会先自动备份。", count),
-                                  {l.t("导入规则"), l.t("取消")}};
+                                  {AlertButton::destructive(l.t("导入规则")), AlertButton::cancel(l.t("取消"))}};
   if (services_.alerts.runModal(confirmation) != Alerts::firstButton) return;
   if (!Storage::save(preferences_.get(), services_.storage.url(Storage::importBackupFile))) {
     message_.set(l.t("无法备份现有规则，导入已取消。"));

@@ -31,6 +31,25 @@ std::optional<std::string> chosenPath(NSSavePanel* panel) {
   return mac::toString(panel.URL.path);
 }
 
+// The alert gives Return to its first button and Escape only to a button titled "Cancel" in the
+// system's language, so both follow the roles here. A button holds one key: where the
+// cancelling button is also the default (beside a destructive one) it keeps Escape, and Return
+// answers nothing rather than the destructive button.
+void assignKeys(NSArray<NSButton*>* buttons, const AlertRequest& request) {
+  const auto returning = request.defaultButton();
+  const auto cancelling = request.cancelButton();
+  for (NSUInteger index = 0; index < buttons.count; ++index) {
+    NSButton* button = buttons[index];
+    if (index == cancelling && buttons.count > 1) {
+      button.keyEquivalent = @"\033";
+    } else if (index == returning) {
+      button.keyEquivalent = @"\r";
+    } else {
+      button.keyEquivalent = @"";
+    }
+  }
+}
+
 class MacAlerts final : public Alerts {
  public:
   int runModal(const AlertRequest& request) override {
@@ -38,7 +57,13 @@ class MacAlerts final : public Alerts {
       NSAlert* alert = [NSAlert new];
       alert.messageText = mac::toNSString(request.message);
       alert.informativeText = mac::toNSString(request.informative);
-      for (const auto& title : request.buttons) [alert addButtonWithTitle:mac::toNSString(title)];
+      NSMutableArray<NSButton*>* buttons = [NSMutableArray new];
+      for (const auto& button : request.buttons) {
+        NSButton* added = [alert addButtonWithTitle:mac::toNSString(button.title)];
+        added.hasDestructiveAction = button.role == AlertButtonRole::destructive;
+        [buttons addObject:added];
+      }
+      assignKeys(buttons, request);
       mac::activateIgnoringOtherApplications();
       return static_cast<int>([alert runModal]);
     }

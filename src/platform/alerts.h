@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <utility>
@@ -7,11 +9,46 @@
 
 namespace tidyframe {
 
+// What a button means beyond its title: an ordinary one, the one that cancels (Escape answers
+// it), or one that destroys something (drawn as such, and never answered by Return).
+enum class AlertButtonRole { standard, cancel, destructive };
+
+struct AlertButton {
+  // Implicit, so a list of titles is a list of ordinary buttons.
+  AlertButton(std::string text, AlertButtonRole kind = AlertButtonRole::standard)
+      : title(std::move(text)), role(kind) {}
+  AlertButton(const char* text) : title(text), role(AlertButtonRole::standard) {}
+  static AlertButton cancel(std::string text) { return {std::move(text), AlertButtonRole::cancel}; }
+  static AlertButton destructive(std::string text) { return {std::move(text), AlertButtonRole::destructive}; }
+
+  std::string title;
+  AlertButtonRole role;
+
+  friend bool operator==(const AlertButton&, const AlertButton&) = default;
+};
+
 struct AlertRequest {
   std::string message;
   std::string informative;
-  // Titles in order; the first answers firstButton, the next firstButton + 1, ...
-  std::vector<std::string> buttons;
+  // In order; the first answers firstButton, the next firstButton + 1, ... whatever their roles.
+  std::vector<AlertButton> buttons;
+
+  // The button Escape answers: the one marked to cancel, else the last.
+  std::optional<std::size_t> cancelButton() const {
+    for (std::size_t index = 0; index < buttons.size(); ++index) {
+      if (buttons[index].role == AlertButtonRole::cancel) return index;
+    }
+    if (buttons.empty()) return std::nullopt;
+    return buttons.size() - 1;
+  }
+  // The button Return answers: the first, unless a button is destructive; then the cancelling
+  // one, so a key pressed out of habit never destroys anything.
+  std::optional<std::size_t> defaultButton() const {
+    if (buttons.empty()) return std::nullopt;
+    const bool destructive = std::ranges::any_of(
+        buttons, [](const AlertButton& button) { return button.role == AlertButtonRole::destructive; });
+    return destructive ? cancelButton() : std::optional<std::size_t>(0);
+  }
 
   friend bool operator==(const AlertRequest&, const AlertRequest&) = default;
 };

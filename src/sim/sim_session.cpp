@@ -117,10 +117,12 @@ void SimAlerts::activateApplication() {
 int SimAlerts::runModal(const AlertRequest& request) {
   activateApplication();
   alerts_.push_back(request);
-  if (alertAnswers_.empty()) return firstButton + static_cast<int>(request.buttons.size()) - 1;
-  const int answer = alertAnswers_.front();
+  if (alertAnswers_.empty()) return firstButton + static_cast<int>(request.cancelButton().value_or(0));
+  const Answer answer = alertAnswers_.front();
   alertAnswers_.pop_front();
-  return answer;
+  if (const int* response = std::get_if<int>(&answer)) return *response;
+  const auto pressed = std::get<AlertKey>(answer) == AlertKey::returnKey ? request.defaultButton() : request.cancelButton();
+  return firstButton + static_cast<int>(pressed.value_or(0));
 }
 
 std::optional<std::string> SimAlerts::nextPanelAnswer(const FilePanelRequest& request) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "base/published.h"
@@ -111,9 +112,9 @@ class SimFolderBookmarks final : public FolderBookmarks {
   std::map<std::string, int> accessed_;
 };
 
-// Alerts and panels answered from a queue of scripted responses; what was shown is kept. With
-// no response queued an alert answers its last button and a panel is cancelled, as a user who
-// closes them would. Showing one brings this application to the front, so a Finder it was
+// Alerts and panels answered from a queue of scripted responses or keys; what was shown is kept.
+// With no response queued an alert answers its cancelling button and a panel is cancelled, as a
+// user who closes them would. Showing one brings this application to the front, so a Finder it was
 // given is no longer frontmost afterwards. Borrows that Finder and the world lock it takes
 // around the change.
 class SimAlerts final : public Alerts {
@@ -125,7 +126,11 @@ class SimAlerts final : public Alerts {
   std::optional<std::string> runSavePanel(const FilePanelRequest& request) override;
   std::optional<std::string> runOpenPanel(const FilePanelRequest& request) override;
 
+  enum class AlertKey { returnKey, escape };
+
   void answerAlert(int response) { alertAnswers_.push_back(response); }
+  // Answers the next alert as the key would, by the buttons' roles.
+  void pressInAlert(AlertKey key) { alertAnswers_.push_back(key); }
   void answerPanel(std::optional<std::string> path) { panelAnswers_.push_back(std::move(path)); }
 
   const std::vector<AlertRequest>& alerts() const { return alerts_; }
@@ -141,7 +146,8 @@ class SimAlerts final : public Alerts {
   SimWorldLock* lock_ = nullptr;
   int activations_ = 0;
 
-  std::deque<int> alertAnswers_;
+  using Answer = std::variant<int, AlertKey>;
+  std::deque<Answer> alertAnswers_;
   std::deque<std::optional<std::string>> panelAnswers_;
   std::vector<AlertRequest> alerts_;
   std::vector<FilePanelRequest> panels_;

@@ -104,7 +104,7 @@ void UpdateChecker::announce(const ReleaseInfo& release, bool userInitiated) {
   if (response == Alerts::firstButton) services_.workspace.openURL(release.url);
 }
 
-int UpdateChecker::alert(std::string title, std::string message, std::vector<std::string> buttons) {
+int UpdateChecker::alert(std::string title, std::string message, std::vector<AlertButton> buttons) {
   return services_.alerts.runModal(AlertRequest{std::move(title), std::move(message), std::move(buttons)});
 }
 

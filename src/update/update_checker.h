@@ -8,12 +8,12 @@
 
 #include "base/dispatch.h"
 #include "model/rule_scope.h"
+#include "platform/alerts.h"
 #include "update/release_info.h"
 #include "update/running_version.h"
 
 namespace tidyframe {
 
-class Alerts;
 class HttpsClient;
 class L;
 class UserDefaults;
@@ -71,7 +71,7 @@ class UpdateChecker : public std::enable_shared_from_this<UpdateChecker> {
   void runDueTest();
   void finish(const std::optional<ReleaseInfo>& release, bool userInitiated);
   void announce(const ReleaseInfo& release, bool userInitiated);
-  int alert(std::string title, std::string message, std::vector<std::string> buttons);
+  int alert(std::string title, std::string message, std::vector<AlertButton> buttons);
   void assertOnMainQueue() const;
 
   UpdateServices services_;

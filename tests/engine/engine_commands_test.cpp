@@ -96,7 +96,7 @@ TEST_F(Commands, ImportReplacesTheSettingsOnlyWhenEverythingHolds) {
       {"spaces, quotes and Chinese", {"/Users/demo/My \"Photos\"", "/Users/demo/照片"}, false, true, true, false, {}},
       {"zero rules, engine paused", {}, false, false, true, false, {}},
       {"an invalid file: two rules with one id", {pictures, documents}, true, true, true, false, invalid},
-      {"declined", {pictures}, false, true, false, false, {}},
+      {"Return declines: Cancel is the default", {pictures}, false, true, false, false, {}},
       {"the backup cannot be written", {pictures}, false, true, true, true, "无法备份现有规则，导入已取消。"},
   };
   for (const auto& c : cases) {
@@ -111,7 +111,8 @@ TEST_F(Commands, ImportReplacesTheSettingsOnlyWhenEverythingHolds) {
     ASSERT_TRUE(Storage::save(file, source));
     launch(current);
     sim.alerts.answerPanel(source.string());
-    if (c.confirm && c.message != invalid) sim.alerts.answerAlert(Alerts::firstButton);  // else the user closes it
+    if (c.confirm && c.message != invalid) sim.alerts.answerAlert(Alerts::firstButton);
+    if (!c.confirm) sim.alerts.pressInAlert(SimAlerts::AlertKey::returnKey);
     model->importPreferences();
     const bool imported = c.confirm && !c.message;
     auto expected = file;

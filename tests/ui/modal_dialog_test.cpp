@@ -28,6 +28,8 @@ TEST(DesktopAlertsTest, DialogsAnswerAsTheUserChoseAndTakeTheFrontFromTheFinder)
   ScratchFolder folder{"tidyframe-alerts-"};
   DesktopAlerts alerts(mac, folder.path(), [] { return SimHome::folders(); });
   const AlertRequest three{"Replace?", "", {"Replace", "Keep both", "Cancel"}};
+  const AlertRequest destructive{"Delete?", "", {AlertButton::destructive("Delete"), AlertButton::cancel("Keep")}};
+  const AlertRequest cancelInMiddle{"Replace?", "", {"Replace", AlertButton::cancel("Stop"), "Keep both"}};
   const auto modal = [&](const AlertRequest& request) { return std::to_string(alerts.runModal(request)); };
   const auto press = [](Qt::Key key) { return [key](QWidget& dialog) { QTest::keyClick(&dialog, key); }; };
   const auto click = [](const char* title) {
@@ -55,6 +57,11 @@ TEST(DesktopAlertsTest, DialogsAnswerAsTheUserChoseAndTakeTheFrontFromTheFinder)
       {"Return answers the first button", [&] { return modal(three); }, press(Qt::Key_Return), "1000"},
       {"Escape answers the last", [&] { return modal(three); }, press(Qt::Key_Escape), "1002"},
       {"a middle button answers its place", [&] { return modal(three); }, click("Keep both"), "1001"},
+      {"Return beside a destructive button answers the cancelling one", [&] { return modal(destructive); },
+       press(Qt::Key_Return), "1001"},
+      {"the destructive button still answers first", [&] { return modal(destructive); }, click("Delete"), "1000"},
+      {"Escape answers the cancelling button wherever it stands", [&] { return modal(cancelInMiddle); },
+       press(Qt::Key_Escape), "1001"},
       {"no buttons: the platform's OK answers first", [&] { return modal({"Done", "", {}}); },
        press(Qt::Key_Return), "1000"},
       {"a folder of the simulated Mac, not of this disk",

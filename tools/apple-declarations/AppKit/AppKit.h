@@ -50,7 +50,13 @@ extern const NSNotificationName NSWorkspaceDidUnmountNotification;
 typedef NSInteger NSModalResponse;
 enum : NSModalResponse { NSModalResponseOK = 1 };
 
-@class NSButton, UTType;
+@class UTType;
+
+// AppKit > NSButton (an NSControl in the SDK; only what an alert's buttons are given here).
+@interface NSButton : NSObject
+@property(copy) NSString *keyEquivalent;
+@property BOOL hasDestructiveAction;
+@end
 
 @interface NSAlert : NSObject
 @property(copy) NSString *messageText;
