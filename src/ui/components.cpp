@@ -1,7 +1,9 @@
 #include "ui/components.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
@@ -9,6 +11,7 @@
 #include "i18n/l.h"
 #include "ui/brand_artwork.h"
 #include "ui/palette.h"
+#include "ui/panel_services.h"
 #include "ui/symbols.h"
 #include "ui/widget_layout.h"
 
@@ -36,13 +39,69 @@ void setOptionalText(QLabel& label, const QString& text) {
 
 QString qt(const std::string& text) { return QString::fromStdString(text); }
 
+// Re-elides its label's whole text at every change of width, font or direction.
+class Elision final : public QObject {
+ public:
+  explicit Elision(QLabel& label) : QObject(&label), label_(label) {
+    setObjectName(objectNameOfElision());
+    label.installEventFilter(this);
+  }
+  static QString objectNameOfElision() { return QStringLiteral("tidyframe-elision"); }
+
+  void show(QString text, Qt::TextElideMode mode) {
+    text_ = std::move(text);
+    mode_ = mode;
+    apply();
+  }
+
+  bool eventFilter(QObject*, QEvent* event) override {
+    const auto type = event->type();
+    if (type == QEvent::Resize || type == QEvent::FontChange || type == QEvent::LayoutDirectionChange) apply();
+    return false;
+  }
+
+ private:
+  void apply() {
+    const QString shown = label_.fontMetrics().elidedText(text_, mode_, label_.contentsRect().width());
+    label_.setToolTip(shown == text_ ? QString() : text_);
+    label_.setText(userText(shown.toStdString(), label_.layoutDirection() == Qt::RightToLeft));
+  }
+
+  QLabel& label_;
+  QString text_;
+  Qt::TextElideMode mode_ = Qt::ElideRight;
+};
+
 }  // namespace
+
+void setElidedText(QLabel& label, const QString& text, Qt::TextElideMode mode) {
+  auto* elision = static_cast<Elision*>(label.findChild<QObject*>(Elision::objectNameOfElision(), Qt::FindDirectChildrenOnly));
+  if (!elision) {
+    elision = new Elision(label);
+    label.setTextFormat(Qt::PlainText);
+    label.setWordWrap(false);
+    label.setSizePolicy(QSizePolicy::Ignored, label.sizePolicy().verticalPolicy());
+  }
+  elision->show(text, mode);
+}
 
 QFont panelFont(const QWidget& widget, int pixels, QFont::Weight weight) {
   QFont font = widget.font();
   font.setPixelSize(pixels);
   font.setWeight(weight);
   return font;
+}
+
+void alignToLeadingEdge(QLineEdit& field) {
+  const bool rightToLeft = field.layoutDirection() == Qt::RightToLeft;
+  field.setAlignment(Qt::AlignVCenter | Qt::AlignAbsolute | (rightToLeft ? Qt::AlignRight : Qt::AlignLeft));
+}
+
+void placeInRowOrAbove(QWidget& button, QHBoxLayout& row, QHBoxLayout& line, bool fits) {
+  QHBoxLayout& from = fits ? line : row;
+  from.removeWidget(&button);
+  if (fits && row.indexOf(&button) < 0) row.insertWidget(0, &button);
+  if (!fits && line.indexOf(&button) < 0) line.addWidget(&button, 0, Qt::AlignLeading);
 }
 
 Switch::Switch(QWidget* parent) : QAbstractButton(parent) {
@@ -53,16 +112,23 @@ Switch::Switch(QWidget* parent) : QAbstractButton(parent) {
 
 QSize Switch::sizeHint() const { return {WidgetLayout::switchWidth, 20}; }
 
+void Switch::setPending(bool pending) {
+  if (pending == pending_) return;
+  pending_ = pending;
+  update();
+}
+
 void Switch::paintEvent(QPaintEvent*) {
   const Palette& colours = Palette::of(*this);
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+  const bool on = isChecked() || pending_;
   painter.setPen(Qt::NoPen);
-  painter.setBrush(isChecked() ? colours.accent : faded(colours.text, colours.dark ? 0.25 : 0.15));
+  painter.setBrush(pending_ ? faded(colours.accent, 0.45) : on ? colours.accent : colours.offTrack);
   painter.drawRoundedRect(track, track.height() / 2, track.height() / 2);
   const double knob = track.height() - 3;
-  const bool trailing = isChecked() != (layoutDirection() == Qt::RightToLeft);
+  const bool trailing = on != (layoutDirection() == Qt::RightToLeft);
   const double x = trailing ? track.right() - 1.5 - knob : track.left() + 1.5;
   painter.setBrush(Qt::white);
   painter.drawEllipse(QRectF(x, track.top() + 1.5, knob, knob));

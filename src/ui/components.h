@@ -12,6 +12,8 @@
 #include "model/grouping.h"
 
 class QComboBox;
+class QHBoxLayout;
+class QLineEdit;
 class QVBoxLayout;
 
 namespace tidyframe {
@@ -21,14 +23,36 @@ class L;
 // A font of `pixels` logical pixels (the panel's points) in `weight`.
 QFont panelFont(const QWidget& widget, int pixels, QFont::Weight weight = QFont::Normal);
 
+// Shows `text` in `label` on one line, elided with `mode` to the label's width whenever that
+// changes, the whole text in the tooltip when it does not fit. The label then never asks for
+// more width than its layout gives it, so a long name or path cannot widen the panel. In a
+// right-to-left panel the text keeps its own direction (see `userText`). For names and paths
+// the user chose: the label's text is whatever fits, so read the text from where it came.
+void setElidedText(QLabel& label, const QString& text, Qt::TextElideMode mode);
+
+// Aligns a field's text with the panel's leading edge, whatever direction the text itself has:
+// a Latin name in a right-to-left panel starts at the right like everything around it.
+void alignToLeadingEdge(QLineEdit& field);
+
+// Puts `button` first in `row` when it fits there, else alone at the leading end of `line`
+// (a line laid out just above the row).
+void placeInRowOrAbove(QWidget& button, QHBoxLayout& row, QHBoxLayout& line, bool fits);
+
 // An on/off switch, `WidgetLayout::switchWidth` wide, in the accent colour when on.
 class Switch final : public QAbstractButton {
  public:
   explicit Switch(QWidget* parent = nullptr);
   QSize sizeHint() const override;
+  // Turned on but not on yet (a check runs first): the knob stands on the on side of a pale
+  // track.
+  void setPending(bool pending);
+  bool isPending() const { return pending_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+
+ private:
+  bool pending_ = false;
 };
 
 // Content on a rounded rectangle of the palette's card fill, outlined by its line colour.

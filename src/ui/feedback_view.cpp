@@ -11,6 +11,23 @@
 
 namespace tidyframe {
 
+namespace {
+
+// The editor's own placeholder is drawn from the left in any panel; a label laid over the empty
+// editor follows the panel's direction like every other text.
+void showPromptInside(QPlainTextEdit& editor, QLabel& prompt) {
+  auto* over = new QVBoxLayout(editor.viewport());
+  const int margin = static_cast<int>(editor.document()->documentMargin());
+  over->setContentsMargins(margin, margin, margin, margin);
+  over->addWidget(&prompt);
+  over->addStretch(1);
+  prompt.setWordWrap(true);
+  prompt.setForegroundRole(QPalette::PlaceholderText);
+  prompt.setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+}  // namespace
+
 FeedbackView::FeedbackView(AppModel& model, PanelServices& services, QWidget* parent)
     : QWidget(parent),
       model_(model),
@@ -21,7 +38,8 @@ FeedbackView::FeedbackView(AppModel& model, PanelServices& services, QWidget* pa
       include_(new Switch(this)),
       copy_(new QPushButton(this)),
       save_(new QPushButton(this)),
-      error_(new QLabel(this)) {
+      error_(new QLabel(this)),
+      prompt_(new QLabel(editor_->viewport())) {
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(14, 4, 14, 4);
   column->setSpacing(8);
@@ -36,10 +54,14 @@ FeedbackView::FeedbackView(AppModel& model, PanelServices& services, QWidget* pa
   buttons->addWidget(save_, 1);
   column->addLayout(buttons);
   column->addWidget(error_);
+  // The page gets the panel's whole height; what is left over goes below the buttons.
+  column->addStretch(1);
   caption_->setFont(panelFont(*this, 12));
   editor_->setFont(panelFont(*this, 12));
   editor_->setFixedHeight(155);
   editor_->document()->setDocumentMargin(8);
+  prompt_->setFont(panelFont(*this, 12));
+  showPromptInside(*editor_, *prompt_);
   includeTitle_->setFont(panelFont(*this, 12));
   includeTitle_->setWordWrap(true);
   error_->setWordWrap(true);
@@ -74,7 +96,9 @@ void FeedbackView::refresh(const L& l) {
   if (editor_->toPlainText().toStdString() != draft) editor_->setPlainText(qtText(draft));
   if (copied_ && *copied_ != draft) copied_.reset();
   caption_->setText(qtText(l.t("反馈内容")));
-  editor_->setPlaceholderText(qtText(l.t("遇到了什么问题，或想改进什么？")));
+  prompt_->setText(qtText(l.t("遇到了什么问题，或想改进什么？")));
+  prompt_->setVisible(draft.empty());
+  editor_->setAccessibleDescription(prompt_->text());
   includeTitle_->setText(qtText(l.t("附带版本与系统信息")));
   include_->setAccessibleName(includeTitle_->text());
   include_->setChecked(model_.feedbackIncludesSystem().get());

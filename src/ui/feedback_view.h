@@ -41,6 +41,8 @@ class FeedbackView final : public QWidget {
   QPushButton* copy_;
   QPushButton* save_;
   QLabel* error_;
+  // In place of the empty draft.
+  QLabel* prompt_;
   // The draft that was copied last; the button reads "已复制" while the draft is unchanged.
   std::optional<std::string> copied_;
   std::optional<std::string> saveError_;

@@ -56,7 +56,6 @@ LocationRow::LocationRow(QWidget* parent)
   row->addWidget(switch_);
   row->addWidget(button_);
   symbol_->setFixedSize(22, 22);
-  name_->setMinimumWidth(0);
   // The lines under the name wrap: beside a switch and a button a translation seldom fits.
   detail_->setWordWrap(true);
   status_->setWordWrap(true);
@@ -83,7 +82,7 @@ LocationsView::LocationsView(AppModel& model, PanelServices& services, QWidget* 
   column->setContentsMargins(14, 2, 14, 4);
   column->setSpacing(8);
   auto* tools = new QHBoxLayout;
-  tools->setSpacing(6);
+  tools->setSpacing(4);
   tools->addWidget(search_, 1);
   tools->addWidget(add_);
   tools->addWidget(refresh_);
@@ -138,6 +137,7 @@ void LocationsView::refresh(const L& l) {
   addFolder_->setText(qtText(l.t("添加文件夹")));
   excludeFolder_->setText(qtText(l.t("排除文件夹")));
   addMenu_->setLayoutDirection(layoutDirection());
+  addMenu_->setPalette(colours.qtPalette());
   refresh_->setIcon(symbolIcon("arrow.clockwise", colours.text, 15, devicePixelRatioF()));
   refresh_->setToolTip(qtText(l.t("刷新设备")));
   refresh_->setAccessibleName(refresh_->toolTip());
@@ -188,6 +188,7 @@ LocationRow* LocationsView::makeRow() {
     if (!l_) return;
     QMenu menu(row);
     menu.setLayoutDirection(layoutDirection());
+    menu.setPalette(Palette::of(*this).qtPalette());
     QAction* open = menu.addAction(qtText(l_->t("在 Finder 中打开")));
     if (menu.exec(row->mapToGlobal(at)) == open) openInFinder(*row);
   });
@@ -206,7 +207,7 @@ void LocationsView::showRule(LocationRow& row, const L& l) {
   const LocationRule& rule = *row.rule;
   const bool device = rule.scope == RuleScope::device;
   row.symbol().setSymbol(device ? "externaldrive" : rule.excluded ? "folder.badge.minus" : "folder");
-  row.name().setText(userText(rule.name, l.direction() == LayoutDirection::rightToLeft));
+  setElidedText(row.name(), qtText(rule.name), Qt::ElideRight);
   row.tag().hide();
   row.detail().setText(qtText(rule.excluded ? l.t("保持原有设置")
                                             : title(rule.grouping, l) + " · " + title(rule.sorting, l)));
@@ -221,7 +222,7 @@ void LocationsView::showRule(LocationRow& row, const L& l) {
 void LocationsView::showVolume(LocationRow& row, const L& l) {
   const MountedVolume& volume = *row.volume;
   row.symbol().setSymbol(std::string(volume.symbol()));
-  row.name().setText(userText(volume.name, l.direction() == LayoutDirection::rightToLeft));
+  setElidedText(row.name(), qtText(volume.name), Qt::ElideRight);
   row.tag().setVisible(volume.readOnly);
   row.tag().setText(qtText(l.t("只读")));
   row.detail().setText(

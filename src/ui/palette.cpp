@@ -23,7 +23,9 @@ const Palette& Palette::light() {
                                QColor(0xec, 0xec, 0xee),
                                withAlpha(Qt::white, 0.4),
                                withAlpha(Qt::black, 0.08),
-                               QColor(0xc9, 0x5f, 0x00)};
+                               QColor(0xa8, 0x4f, 0x00),
+                               QColor(0x7a, 0x7a, 0x7f),
+                               QColor(0x86, 0x86, 0x8b)};
   return palette;
 }
 
@@ -33,9 +35,11 @@ const Palette& Palette::darkPalette() {
                                QColor(0xf2, 0xf2, 0xf7),
                                QColor(0x98, 0x98, 0x9f),
                                QColor(0x26, 0x26, 0x28),
-                               withAlpha(Qt::white, 0.055),
-                               withAlpha(Qt::white, 0.08),
-                               QColor(0xff, 0x9f, 0x0a)};
+                               withAlpha(Qt::white, 0.07),
+                               withAlpha(Qt::white, 0.16),
+                               QColor(0xff, 0x9f, 0x0a),
+                               QColor(0x8e, 0x8e, 0x93),
+                               QColor(0x73, 0x73, 0x78)};
   return palette;
 }
 

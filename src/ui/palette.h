@@ -21,7 +21,12 @@ struct Palette {
   // A card's fill: nearly clear in the dark, a milky white in the light.
   QColor card;
   QColor line;
+  // Orange text for the engine's messages, at least 4.5:1 against the background and a card.
   QColor warning;
+  // A switch's track when off: at least 3:1 against the background, a card and the white knob.
+  QColor offTrack;
+  // The outline of a button, picker or text field: at least 3:1 against the background.
+  QColor boundary;
 
   static const Palette& light();
   static const Palette& darkPalette();

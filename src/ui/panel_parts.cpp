@@ -60,7 +60,9 @@ PanelHeader::PanelHeader(AppModel& model, QWidget* parent)
   connect(switch_, &Switch::clicked, this, [this](bool on) {
     switch_->setChecked(model_.preferences()->engineEnabled);
     if (on) {
+      starting_ = true;
       model_.start();
+      showStarting();
     } else {
       model_.pause();
     }
@@ -80,6 +82,13 @@ void PanelHeader::refresh(const L& l) {
   switch_->setToolTip(qt(l.t("自动分组")));
   switch_->setAccessibleName(qt(l.t("自动分组")));
   switch_->setChecked(model_.preferences()->engineEnabled);
+  showStarting();
+}
+
+// Starting ends when the engine's check does, turned on or not.
+void PanelHeader::showStarting() {
+  starting_ = starting_ && model_.busy().get() && !model_.preferences()->engineEnabled;
+  switch_->setPending(starting_);
 }
 
 MessageBanner::MessageBanner(AppModel& model, QWidget* parent)

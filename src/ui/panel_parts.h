@@ -26,7 +26,11 @@ class PanelHeader final : public QWidget {
   QToolButton& backButton() { return *back_; }
 
  private:
+  void showStarting();
+
   AppModel& model_;
+  // Turned on by the user while the engine's permission check runs.
+  bool starting_ = false;
   QToolButton* back_;
   BrandMark* brand_;
   QLabel* title_;

@@ -70,7 +70,11 @@ RuleEditorView::RuleEditorView(AppModel& model, PanelServices& services, QWidget
   auto* modeCard = new Card(this);
   modeCard->content().addWidget(modeRow_);
   // Under its title rather than beside it: the custom-rule choice is long in several languages.
-  modeCard->content().addWidget(mode_);
+  // Inset from the card's outline, in line with the row's title.
+  auto* modeInset = new QHBoxLayout;
+  modeInset->setContentsMargins(40, 0, 10, 8);
+  modeInset->addWidget(mode_);
+  modeCard->content().addLayout(modeInset);
   column->addWidget(modeCard);
   pickerCard_->content().addWidget(pickers_);
   column->addWidget(pickerCard_);
@@ -94,7 +98,6 @@ RuleEditorView::RuleEditorView(AppModel& model, PanelServices& services, QWidget
   column->addStretch(1);
   path_->setFont(panelFont(*this, 11));
   path_->setForegroundRole(QPalette::PlaceholderText);
-  path_->setTextFormat(Qt::PlainText);
   childrenNote_->setForegroundRole(QPalette::PlaceholderText);
   linkText_->setForegroundRole(QPalette::PlaceholderText);
   delete_->setFlat(true);
@@ -134,9 +137,10 @@ void RuleEditorView::refresh(const L& l) {
   folderTile_->setVisible(!device);
   deviceTile_->setVisible(device);
   title_->setText(qtText(l.t(exists() ? "编辑规则" : "添加专属规则")));
-  path_->setText(userText(readablePath(rule_.path, services_.home), l.direction() == LayoutDirection::rightToLeft));
+  setElidedText(*path_, qtText(readablePath(rule_.path, services_.home)), Qt::ElideMiddle);
   nameCaption_->setText(qtText(l.t("位置名称")));
   name_->setPlaceholderText(qtText(l.t("规则名称")));
+  alignToLeadingEdge(*name_);
   modeRow_->setTexts(qtText(l.t("显示方式")));
   mode_->setItemText(0, qtText(l.t(arrangementCustomRuleChoice)));
   mode_->setItemText(1, qtText(l.t("保持 Finder 原有设置")));
@@ -170,13 +174,7 @@ void RuleEditorView::placeDeleteButton() {
   const int available = WidgetLayout::width - margins.left() - margins.right();
   const int needed = delete_->sizeHint().width() + cancel_->sizeHint().width() + save_->sizeHint().width() +
                      2 * buttonRow_->spacing() + leastGap;
-  if (needed <= available) {
-    deleteLine_->removeWidget(delete_);
-    if (buttonRow_->indexOf(delete_) < 0) buttonRow_->insertWidget(0, delete_);
-  } else {
-    buttonRow_->removeWidget(delete_);
-    if (deleteLine_->indexOf(delete_) < 0) deleteLine_->addWidget(delete_, 0, Qt::AlignLeading);
-  }
+  placeInRowOrAbove(*delete_, *buttonRow_, *deleteLine_, needed <= available);
 }
 
 void RuleEditorView::save() {
@@ -187,7 +185,7 @@ void RuleEditorView::save() {
 void RuleEditorView::remove() {
   if (!l_ || !exists()) return;
   const AlertRequest request{l_->t("删除这条专属规则？"), l_->t("此位置将恢复继承全局或设备规则。文件内容不受影响。"),
-                             {l_->t("删除规则"), l_->t("取消")}};
+                             {AlertButton::destructive(l_->t("删除规则")), AlertButton::cancel(l_->t("取消"))}};
   if (services_.alerts.runModal(request) != Alerts::firstButton) return;
   model_.deleteRule(rule_.id);
   close();

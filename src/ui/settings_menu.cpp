@@ -7,6 +7,7 @@
 #include "engine/app_model.h"
 #include "i18n/app_language.h"
 #include "i18n/l.h"
+#include "ui/palette.h"
 
 namespace tidyframe {
 
@@ -47,6 +48,8 @@ QAction* SettingsMenu::addToggle(std::string_view source, bool on) {
 QMenu* SettingsMenu::addSubmenu(QMenu& menu, std::string_view source) {
   auto* submenu = new QMenu(qtText(l_.t(source)), &menu);
   submenu->menuAction()->setObjectName(qtText(source));
+  submenu->setPalette(menu.palette());
+  submenu->setLayoutDirection(menu.layoutDirection());
   menu.addMenu(submenu);
   return submenu;
 }
@@ -68,6 +71,9 @@ void SettingsMenu::rebuild() {
   for (QMenu* old : findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) delete old;
   setLayoutDirection(l_.direction() == LayoutDirection::rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
   setLocale(QLocale(QString::fromStdString(l_.resolved())));
+  // A menu is a window of its own and takes nothing from the panel by itself: a dark panel
+  // would open a light menu.
+  if (parentWidget()) setPalette(Palette::of(*parentWidget()).qtPalette());
   connect(addToggle("登录时启动", model_.loginEnabled()), &QAction::triggered, this,
           [this](bool on) { model_.setLoginItem(on); });
   addLanguages();

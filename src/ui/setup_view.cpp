@@ -8,6 +8,7 @@
 #include "i18n/l.h"
 #include "ui/palette.h"
 #include "ui/panel_services.h"
+#include "ui/widget_layout.h"
 
 namespace tidyframe {
 
@@ -25,6 +26,7 @@ QLabel* label(QWidget* parent, int pixels, QFont::Weight weight = QFont::Normal)
 SetupView::SetupView(AppModel& model, QWidget* parent)
     : QWidget(parent),
       model_(model),
+      card_(new Card(this)),
       title_(label(this, 14, QFont::DemiBold)),
       instruction_(label(this, 11)),
       message_(label(this, 11, QFont::Medium)),
@@ -36,13 +38,14 @@ SetupView::SetupView(AppModel& model, QWidget* parent)
       automationButton_(new QPushButton(this)),
       refresh_(new QPushButton(this)),
       later_(new QPushButton(this)),
-      start_(new QPushButton(this)) {
+      start_(new QPushButton(this)),
+      refreshLine_(new QHBoxLayout),
+      buttonRow_(new QHBoxLayout) {
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(12, 12, 12, 12);
-  auto* card = new Card(this);
-  outer->addWidget(card);
+  outer->addWidget(card_);
   outer->addStretch(1);
-  QVBoxLayout& column = card->content();
+  QVBoxLayout& column = card_->content();
   column.setContentsMargins(12, 12, 12, 12);
   column.setSpacing(9);
   auto* heading = new QHBoxLayout;
@@ -54,14 +57,11 @@ SetupView::SetupView(AppModel& model, QWidget* parent)
   column.addWidget(stepRow(accessibilitySymbol_, accessibilityTitle_, accessibilityButton_));
   column.addWidget(new Divider(0, this));
   column.addWidget(stepRow(automationSymbol_, automationTitle_, automationButton_));
-  // Refreshing sits on a line of its own, so the two answers keep their full width in every
-  // language.
-  column.addWidget(refresh_, 0, Qt::AlignLeading);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(later_);
-  buttons->addWidget(start_);
-  column.addLayout(buttons);
+  column.addLayout(refreshLine_);
+  buttonRow_->addStretch(1);
+  buttonRow_->addWidget(later_);
+  buttonRow_->addWidget(start_);
+  column.addLayout(buttonRow_);
   instruction_->setForegroundRole(QPalette::PlaceholderText);
   refresh_->setFlat(true);
   for (QPushButton* button : {accessibilityButton_, automationButton_, refresh_, later_, start_}) {
@@ -125,6 +125,22 @@ void SetupView::refresh(const L& l) {
   later_->setText(qtText(l.t("稍后")));
   start_->setText(qtText(l.t("检查并开启")));
   start_->setEnabled(!model_.busy().get());
+  placeRefreshButton();
+}
+
+// At the leading end of the row of buttons where the three fit, on a line of its own just above
+// them where the words are too long; either way its text keeps the same small inset from the
+// card's edge, which a borderless button padded to the style's least width would not.
+void SetupView::placeRefreshButton() {
+  constexpr int padding = 8;
+  constexpr int leastGap = 12;
+  refresh_->setFixedWidth(refresh_->fontMetrics().horizontalAdvance(refresh_->text()) + 2 * padding);
+  const QMargins card = card_->content().contentsMargins();
+  const QMargins outer = layout()->contentsMargins();
+  const int available = WidgetLayout::width - outer.left() - outer.right() - card.left() - card.right();
+  const int needed = refresh_->width() + later_->sizeHint().width() + start_->sizeHint().width() +
+                     2 * buttonRow_->spacing() + leastGap;
+  placeInRowOrAbove(*refresh_, *buttonRow_, *refreshLine_, needed <= available);
 }
 
 }  // namespace tidyframe

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
@@ -29,8 +30,10 @@ class SetupView final : public QWidget {
  private:
   QWidget* stepRow(SymbolView* symbol, QLabel* title, QPushButton* button);
   void start();
+  void placeRefreshButton();
 
   AppModel& model_;
+  Card* card_;
   QLabel* title_;
   QLabel* instruction_;
   QLabel* message_;
@@ -43,6 +46,8 @@ class SetupView final : public QWidget {
   QPushButton* refresh_;
   QPushButton* later_;
   QPushButton* start_;
+  QHBoxLayout* refreshLine_;
+  QHBoxLayout* buttonRow_;
 };
 
 }  // namespace tidyframe

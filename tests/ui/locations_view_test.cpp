@@ -21,7 +21,7 @@ class LocationsTest : public PanelTest {
   }
   QStringList names() {
     QStringList shown;
-    for (LocationRow* row : page().rows()) shown << row->name().text();
+    for (LocationRow* row : page().rows()) shown << QString::fromStdString(row->rule ? row->rule->name : row->volume->name);
     return shown;
   }
 };
@@ -100,9 +100,9 @@ TEST_F(LocationsTest, EditorKeepsPickerValuesCancelsOnEscapeSavesOnReturnAndAsks
   ASSERT_EQ(model->preferences()->rules.size(), 1u) << "Return saves";
   model->setRuleEditor(model->preferences()->rules.front());
   EXPECT_EQ(editor.title().text().toStdString(), "编辑规则");
-  sim.alerts.answerAlert(Alerts::firstButton + 1);
+  sim.alerts.pressInAlert(SimAlerts::AlertKey::returnKey);
   QTest::mouseClick(&editor.deleteButton(), Qt::LeftButton);
-  EXPECT_EQ(model->preferences()->rules.size(), 1u) << "cancelled in the alert";
+  EXPECT_EQ(model->preferences()->rules.size(), 1u) << "Return in the alert answers Cancel";
   sim.alerts.answerAlert(Alerts::firstButton);
   QTest::mouseClick(&editor.deleteButton(), Qt::LeftButton);
   EXPECT_TRUE(model->preferences()->rules.empty());

@@ -35,8 +35,10 @@ TEST_F(PanelTest, MasterSwitchAsksTheEngineAndShowsTheStoredSetting) {
   const auto storedAndShown = [&] { return std::pair(model->preferences()->engineEnabled, master.isChecked()); };
   QTest::mouseClick(&master, Qt::LeftButton);
   EXPECT_FALSE(master.isChecked()) << "the click alone does not turn the engine on";
+  EXPECT_TRUE(master.isPending()) << "it shows that it is starting while the check runs";
   advance(3);
   EXPECT_EQ(storedAndShown(), std::pair(true, true)) << "start() turned it on";
+  EXPECT_FALSE(master.isPending());
   QTest::mouseClick(&master, Qt::LeftButton);
   EXPECT_EQ(storedAndShown(), std::pair(false, false)) << "pause() turned it off";
   EXPECT_EQ(activityTitles().front(), "自动分组已暂停");

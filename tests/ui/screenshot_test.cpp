@@ -98,13 +98,19 @@ class ScreenshotTest : public PanelTest {
     return *panel;
   }
 
+  // Wider than the panel, so a page that lets them widen it cuts off its trailing side.
+  inline static const std::string longName = "Quarterly reports for the regional offices and partners";
+  inline static const std::string longPath =
+      SimHome::holidays + "/Lisbon and the Algarve coast in September/Day trips with the whole family";
+  inline static const std::string longCard = "/Volumes/Canon EOS card from the summer trip to Lisbon";
+
   void furnishRules(const char* language) {
     Preferences preferences = model->preferences().get();
     preferences.language = language;
     preferences.appearance = "light";
     preferences.rules = {
-        LocationRule{.name = "Holidays 2026", .path = SimHome::holidays, .volumeID = {}, .bookmark = {}},
-        LocationRule{.name = "Reports", .path = reports, .volumeID = {}, .excluded = true, .bookmark = {}},
+        LocationRule{.name = "Holidays 2026", .path = longPath, .volumeID = {}, .bookmark = {}},
+        LocationRule{.name = longName, .path = reports, .volumeID = {}, .excluded = true, .bookmark = {}},
         LocationRule{.name = "Backup", .path = "/Volumes/Backup", .volumeID = "0C2F4B6A-1D3E-4F50-8A9B-7C6D5E4F3A21",
                      .scope = RuleScope::device, .bookmark = {}},
     };
@@ -155,7 +161,7 @@ TEST_F(ScreenshotTest, NoTextIsClippedInAnyLanguageAndEveryPageLooksAsReviewedIn
     }
   }
   sim.mac.setAccessibilityTrusted(false);
-  SimHome::insertCard(sim.volumes, card);
+  SimHome::insertCard(sim.volumes, longCard);
   openPanel();
   for (std::size_t i = 0; i < languages.size(); ++i) {
     furnishRules(languages[i].c_str());

@@ -55,6 +55,12 @@ TEST_F(SettingsMenuTest, ChoicesStoreRawValuesItemsReachTheirCommandsAndLanguage
       {"importing asks for the file first", "导入", [&] { return !sim.alerts.panels().empty(); }},
       {"updates go to the shell's checker", "检查更新", [&] { return updateChecks == 1; }},
       {"quitting goes to the shell", "退出Tidyframe", [&] { return quits == 1; }},
+      {"a dark panel opens a dark menu, its submenus too", "外观/dark",
+       [&] {
+         const QColor dark = panel->palette().color(QPalette::Window);
+         return menu().palette().color(QPalette::Window) == dark &&
+                menu().item("语言")->menu()->palette().color(QPalette::Window) == dark;
+       }},
       {"a language stores its code and Arabic mirrors the panel", "语言/ar",
        [&] { return model->preferences()->language == "ar" && panel->layoutDirection() == Qt::RightToLeft; }},
   };
