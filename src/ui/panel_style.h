@@ -4,9 +4,10 @@
 
 namespace tidyframe {
 
-// Fusion, where menu items (the gear's menu, the combo boxes' lists) and tool buttons align
-// their text to the leading edge also in a right-to-left panel: Fusion keeps it on the left,
-// where a tool button's menu arrow then touches it. The application sets it once.
+// Fusion (Qt's macOS style on a Mac), where menu items (the gear's menu, the combo boxes' lists)
+// and tool buttons align their text to the leading edge also in a right-to-left panel: Fusion
+// keeps it on the left, where a tool button's menu arrow then touches it. The application sets
+// it once.
 class PanelStyle final : public QProxyStyle {
  public:
   PanelStyle();
