@@ -59,7 +59,7 @@ class BundleLinksTest(unittest.TestCase):
 @unittest.skipUnless(importlib.util.find_spec("yaml"), "python3's yaml module is not installed")
 class WorkflowTest(unittest.TestCase):
     def test_runs_on_apple_silicon_and_calls_only_the_projects_scripts(self):
-        import yaml  # pylint: disable=import-outside-toplevel
+        import yaml
         workflow = yaml.safe_load((ROOT / ".github/workflows/macos.yml").read_text(encoding="utf-8"))
         job = workflow["jobs"]["macos"]
         self.assertEqual(job["runs-on"], "macos-14")
