@@ -136,7 +136,9 @@ void AppDelegate::updateMenu() {
     statusItem_->setIcon(icon);
     statusItem_->setToolTip(name);
   }
-  if (popover_) popover_->setWindowTitle(name);
+  if (!popover_) return;
+  popover_->setWindowTitle(name);
+  if (services_.setWindowAppearance) services_.setWindowAppearance(*popover_, model_->preferences()->appearance);
 }
 
 bool AppDelegate::mayCloseAndApply(bool beforeSchedule) const {

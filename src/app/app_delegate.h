@@ -14,6 +14,8 @@
 #include "platform/system_information.h"
 #include "update/update_checker.h"
 
+class QWidget;
+
 namespace tidyframe {
 
 class PanelWindow;
@@ -30,6 +32,9 @@ struct ShellServices {
   bool statusBarAvailable = true;
   // What a feedback report tells about the running system when the user allows it.
   OperatingSystemVersion system{};
+  // Gives the popover's native window the engine's appearance setting ("light", "dark", else the
+  // system's), so the window and native controls match the panel; only a Mac has one.
+  std::function<void(QWidget& window, std::string_view appearance)> setWindowAppearance{};
 };
 
 // The application shell: creates the one engine, puts the status icon up, shows the panel in a

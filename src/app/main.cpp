@@ -3,6 +3,8 @@
 #include "app/program.h"
 
 #ifdef TIDYFRAME_NATIVE_MAC
+#include <unistd.h>
+
 #include "app/native_application.h"
 #include "app/platform_report.h"
 #include "base/thread_dispatch.h"
@@ -18,6 +20,7 @@ bool checkNativeMac(std::ostream& out) {
   const PlatformPorts ports{*mac.host,      *mac.accessibility, *mac.permissions, *mac.volumes,
                             *mac.preferences, *mac.languages, *mac.system,      *mac.workspace,
                             *mac.input,       *mac.loginItem};
+  out << permissionSubjectLine(::getppid()) << '\n';
   return printPlatformReport(inspectPlatform(ports), out);
 }
 

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QSystemTrayIcon>
+#include <QWidget>
 
 #include "app/app_delegate.h"
 #include "app/application.h"
@@ -16,6 +17,7 @@
 #include "base/thread_dispatch.h"
 #include "i18n/l.h"
 #include "mac/native_mac.h"
+#include "mac/window_appearance.h"
 #include "ui/main_queue_pump.h"
 
 namespace tidyframe {
@@ -43,7 +45,10 @@ class NativeApplication {
         shell_(ShellServices{engineHost_.services(),
                              UpdateServices{dispatch_, l, *mac_.alerts, *mac_.workspace, *mac_.defaults, *mac_.https},
                              *mac_.defaults, [] { QApplication::quit(); }, QSystemTrayIcon::isSystemTrayAvailable(),
-                             mac_.system->operatingSystem()}) {
+                             mac_.system->operatingSystem(),
+                             [](QWidget& window, std::string_view appearance) {
+                               mac::setWindowAppearance(static_cast<std::uintptr_t>(window.winId()), appearance);
+                             }}) {
     warmUpScripting(*mac_.host);
     shell_.applicationDidFinishLaunching();
     if (!instance_.listen(SingleInstance::serverName(storageFolder), [this] { shell_.applicationShouldHandleReopen(); })) {

@@ -142,6 +142,13 @@ std::vector<PortReport> inspectPlatform(const PlatformPorts& ports) {
           loginItem(ports.loginItem)};
 }
 
+std::string permissionSubjectLine(int parentProcess) {
+  if (parentProcess == 1) return "platform permissions: reported for Tidyframe itself (started by launchd)";
+  return text("platform permissions: reported for the process that started this one (", parentProcess,
+              "), which macOS holds responsible; for Tidyframe's own, run open -n -W -a Tidyframe.app --stdout \"$(tty)\" "
+              "--args --self-test");
+}
+
 bool printPlatformReport(const std::vector<PortReport>& reports, std::ostream& out) {
   bool allWork = true;
   for (const auto& report : reports) {

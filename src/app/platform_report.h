@@ -48,6 +48,12 @@ struct PortReport {
 // shows at a glance which services answer.
 std::vector<PortReport> inspectPlatform(const PlatformPorts& ports);
 
+// Whose permissions the report shows. macOS holds the process that started a program from a
+// terminal responsible for it, so there it asks about the terminal's permissions; only a program
+// that launchd started (parent process 1: the Finder, `open`, a login item) is asked about as
+// itself.
+std::string permissionSubjectLine(int parentProcess);
+
 // One line per report; answers whether every port worked.
 bool printPlatformReport(const std::vector<PortReport>& reports, std::ostream& out);
 

@@ -177,6 +177,7 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
 
   bool mayQuery() const;
   bool finderIsFrontmost() const;
+  void confirmFinderActivation();
   std::optional<RunningApplication> runningFinder() const;
   void startQuery();
   void processQuery(const std::expected<std::optional<FinderLocation>, ScriptFailure>& result,

@@ -357,6 +357,23 @@ void AppModel::scheduleFinderCheck() {
   });
 }
 
+// From macOS 14 on an activation is only a request, and the front application is read anew only
+// as the main run loop turns, so an activation's "yes" proves nothing: the check a quarter second
+// later first confirms the Finder came forward and otherwise brings it forward by script, as
+// after a refused activation.
+void AppModel::confirmFinderActivation() {
+  std::weak_ptr<AppModel> weak = weak_from_this();
+  services_.dispatch.main().asyncAfter(checkDelay, [weak] {
+    const auto self = weak.lock();
+    if (!self || self->shuttingDown_) return;
+    if (!self->finderIsFrontmost() && self->automationGranted_.get()) {
+      self->activateFinderForAction();
+      return;
+    }
+    self->tick();
+  });
+}
+
 void AppModel::applyNow() {
   assert(isMainQueue());
   if (shuttingDown_) return;
@@ -373,7 +390,7 @@ void AppModel::applyNow() {
   ignoreConfirmationOnce_ = true;
   services_.workspace.yieldActivation(*finder);
   if (services_.workspace.activate(*finder)) {
-    scheduleFinderCheck();
+    confirmFinderActivation();
   } else {
     activateFinderForAction();
   }

@@ -98,7 +98,7 @@ void AppModel::openLocation(const std::string& path) {
   if (const auto finder = runningFinder()) {
     services_.workspace.yieldActivation(*finder);
     if (services_.workspace.activate(*finder)) {
-      scheduleFinderCheck();
+      confirmFinderActivation();
       return;
     }
   }

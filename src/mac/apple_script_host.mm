@@ -9,7 +9,6 @@ namespace tidyframe {
 namespace {
 
 using mac::textOf;
-using mac::toNSString;
 
 ScriptError errorOf(NSDictionary<NSString*, id>* info) {
   const auto number = mac::int64Of(info[NSAppleScriptErrorNumber]);
@@ -39,7 +38,11 @@ class MacCompiledScript final : public CompiledScript {
   MacCompiledScript(std::shared_ptr<DispatchQueue> queue, NSAppleScript* script)
       : queue_(std::move(queue)), script_(script) {}
   ~MacCompiledScript() override {
-    queue_->sync([this] { script_ = nil; });
+    queue_->sync([this] {
+      @autoreleasepool {
+        script_ = nil;
+      }
+    });
   }
 
   std::expected<ScriptReply, ScriptError> execute() override {
@@ -78,7 +81,8 @@ class MacAppleScriptHost final : public AppleScriptHost {
     std::unique_ptr<CompiledScript> made;
     queue_->sync([&] {
       @autoreleasepool {
-        NSAppleScript* script = [[NSAppleScript alloc] initWithSource:toNSString(source)];
+        NSString* text = mac::toExactNSString(source);
+        NSAppleScript* script = text ? [[NSAppleScript alloc] initWithSource:text] : nil;
         if (script) made = std::make_unique<MacCompiledScript>(queue_, script);
       }
     });

@@ -10,12 +10,15 @@ namespace tidyframe {
 namespace {
 
 // Access is started and stopped on the URL that resolving gave, which carries the bookmark's
-// scope; a path that was never resolved gets a plain file URL.
+// scope; a path that was never resolved gets a plain file URL. Resolving never starts access by
+// itself, so every access held is one the caller started and will stop. Called on the bookmark
+// queue, a worker thread.
 class MacFolderBookmarks final : public FolderBookmarks {
  public:
   std::optional<Bytes> create(const std::string& path) override {
     @autoreleasepool {
-      NSURL* url = [NSURL fileURLWithPath:mac::toNSString(path) isDirectory:YES];
+      NSURL* url = mac::fileURLOf(path, true);
+      if (!url) return std::nullopt;
       NSData* data = [url bookmarkDataWithOptions:NSURLBookmarkCreationOptions{}
                    includingResourceValuesForKeys:nil
                                     relativeToURL:nil
@@ -30,7 +33,8 @@ class MacFolderBookmarks final : public FolderBookmarks {
     @autoreleasepool {
       BOOL stale = NO;
       NSURL* url = [NSURL URLByResolvingBookmarkData:[NSData dataWithBytes:bookmark.data() length:bookmark.size()]
-                                             options:NSURLBookmarkResolutionWithoutUI
+                                             options:NSURLBookmarkResolutionWithoutUI |
+                                                     NSURLBookmarkResolutionWithoutImplicitStartAccessing
                                        relativeToURL:nil
                                  bookmarkDataIsStale:&stale
                                                error:nil];
@@ -41,15 +45,24 @@ class MacFolderBookmarks final : public FolderBookmarks {
     }
   }
 
-  bool startAccessing(const std::string& path) override { return [urlOf(path) startAccessingSecurityScopedResource]; }
+  bool startAccessing(const std::string& path) override {
+    @autoreleasepool {
+      NSURL* url = urlOf(path);
+      return url && [url startAccessingSecurityScopedResource];
+    }
+  }
 
-  void stopAccessing(const std::string& path) override { [urlOf(path) stopAccessingSecurityScopedResource]; }
+  void stopAccessing(const std::string& path) override {
+    @autoreleasepool {
+      [urlOf(path) stopAccessingSecurityScopedResource];
+    }
+  }
 
  private:
   NSURL* urlOf(const std::string& path) const {
     const auto found = resolved_.find(path);
     if (found != resolved_.end()) return found->second;
-    return [NSURL fileURLWithPath:mac::toNSString(path) isDirectory:YES];
+    return mac::fileURLOf(path, true);
   }
 
   std::map<std::string, NSURL*> resolved_;

@@ -15,7 +15,9 @@ class MacFolderURLText final : public FolderURLText {
   std::optional<std::string> directoryURL(const std::string& path) const override {
     if (!folderURL(path)) return std::nullopt;
     @autoreleasepool {
-      return mac::toString([NSURL fileURLWithPath:mac::toNSString(path) isDirectory:YES].absoluteString);
+      NSURL* url = mac::fileURLOf(path, true);
+      if (!url) return std::nullopt;
+      return mac::toString(url.absoluteString);
     }
   }
 };

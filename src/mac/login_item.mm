@@ -20,7 +20,11 @@ LoginItemStatus statusOf(SMAppServiceStatus status) {
 // The main application's own login item; ServiceManagement keeps its state.
 class MacLoginItem final : public LoginItem {
  public:
-  LoginItemStatus status() const override { return statusOf(SMAppService.mainAppService.status); }
+  LoginItemStatus status() const override {
+    @autoreleasepool {
+      return statusOf(SMAppService.mainAppService.status);
+    }
+  }
 
   std::optional<std::string> registerItem() override {
     @autoreleasepool {

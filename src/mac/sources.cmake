@@ -3,4 +3,4 @@
 set(TIDYFRAME_MAC_SOURCES
   accessibility.mm activation_macos14.mm alerts.mm apple_event_permissions.mm apple_script_host.mm
   folder_bookmarks.mm folder_url_text.mm input_state.mm login_item.mm native_mac.mm preference_store.mm preferred_languages.mm
-  system_information.mm system_log.mm user_defaults.mm volume_catalog.mm workspace.mm)
+  system_information.mm system_log.mm user_defaults.mm volume_catalog.mm window_appearance.mm workspace.mm)

@@ -30,7 +30,8 @@ class MacVolumeCatalog final : public VolumeCatalog {
 
   std::optional<VolumeResourceValues> volumeValues(const std::string& mountPath) override {
     @autoreleasepool {
-      NSURL* url = [NSURL fileURLWithPath:mac::toNSString(mountPath) isDirectory:YES];
+      NSURL* url = mac::fileURLOf(mountPath, true);
+      if (!url) return std::nullopt;
       NSDictionary<NSURLResourceKey, id>* values = [url resourceValuesForKeys:volumeKeys() error:nil];
       if (!values) return std::nullopt;
       return VolumeResourceValues{mac::textOf(values[NSURLVolumeNameKey]),
@@ -45,7 +46,8 @@ class MacVolumeCatalog final : public VolumeCatalog {
 
   std::optional<FileResourceValues> fileValues(const std::string& path) override {
     @autoreleasepool {
-      NSURL* url = [NSURL fileURLWithPath:mac::toNSString(path)];
+      NSURL* url = mac::fileURLOf(path, false);
+      if (!url) return std::nullopt;
       NSArray<NSURLResourceKey>* keys =
           @[ NSURLVolumeUUIDStringKey, NSURLVolumeIsInternalKey, NSURLIsDirectoryKey, NSURLIsPackageKey ];
       NSDictionary<NSURLResourceKey, id>* values = [url resourceValuesForKeys:keys error:nil];

@@ -77,7 +77,8 @@ class MacWorkspace final : public Workspace {
 
   bool openFolder(const std::string& path) override {
     @autoreleasepool {
-      return [NSWorkspace.sharedWorkspace openURL:[NSURL fileURLWithPath:mac::toNSString(path) isDirectory:YES]];
+      NSURL* folder = mac::fileURLOf(path, true);
+      return folder && [NSWorkspace.sharedWorkspace openURL:folder];
     }
   }
 

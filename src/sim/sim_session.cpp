@@ -30,6 +30,7 @@ void SimWorkspace::yieldActivation(const RunningApplication&) { ++yields_; }
 bool SimWorkspace::activate(const RunningApplication& target) {
   ++activations_;
   if (refuseActivation_ || !isRunning(target.processIdentifier)) return false;
+  if (ignoreActivation_) return true;
   finder_.setFrontmost(target.processIdentifier == finderPid);
   return true;
 }

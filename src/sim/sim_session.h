@@ -50,6 +50,8 @@ class SimWorkspace final : public Workspace {
   void postDidUnmount() { didUnmount_.set(true); }
   void postDidBecomeActive() { didBecomeActive_.set(true); }
   void refuseActivation(bool refuse) { refuseActivation_ = refuse; }
+  // Answers yes and leaves the front application as it is, as macOS 14 and later may.
+  void ignoreActivation(bool ignore) { ignoreActivation_ = ignore; }
   void failOpening(bool fail) { failOpening_ = fail; }
 
   const std::vector<std::string>& openedURLs() const { return openedURLs_; }
@@ -65,6 +67,7 @@ class SimWorkspace final : public Workspace {
   SimFinder& finder_;
   Published<bool> didMount_, didUnmount_, didBecomeActive_;
   bool refuseActivation_ = false;
+  bool ignoreActivation_ = false;
   bool failOpening_ = false;
   std::vector<std::string> openedURLs_;
   std::vector<std::string> openedFolders_;

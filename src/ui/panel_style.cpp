@@ -36,9 +36,18 @@ QColor prominentFill(const QStyleOption& option) {
   return fill;
 }
 
+// Qt's own macOS style on a Mac, so standard controls look native there; Fusion elsewhere, where
+// the reviewed screenshots are made.
+QStyle* platformStyle() {
+#ifdef Q_OS_MACOS
+  if (QStyle* native = QStyleFactory::create("macOS")) return native;
+#endif
+  return QStyleFactory::create("Fusion");
+}
+
 }  // namespace
 
-PanelStyle::PanelStyle() : QProxyStyle(QStyleFactory::create("Fusion")) {}
+PanelStyle::PanelStyle() : QProxyStyle(platformStyle()) {}
 
 // Fusion asks for left-aligned text and lets the painter mirror it; a painter takes the
 // application's direction, not the widget's, so it is told the widget's here.

@@ -4,9 +4,9 @@
 
 namespace tidyframe {
 
-// Fusion, where menu items (the gear's menu, the combo boxes' lists) and tool buttons align
-// their text to the leading edge also in a right-to-left panel: Fusion keeps it on the left,
-// where a tool button's menu arrow then touches it. A default button is drawn filled with the
+// Fusion (Qt's macOS style on a Mac), where menu items (the gear's menu, the combo boxes'
+// lists) and tool buttons align their text to the leading edge also in a right-to-left panel:
+// Fusion keeps it on the left, where a tool button's menu arrow then touches it. A default button is drawn filled with the
 // accent colour whatever the base style, and a tool button that opens a menu keeps its arrow
 // beside its text rather than in its corner. Buttons, pickers and text fields are outlined
 // clearly enough to be seen as controls. The application sets it once.

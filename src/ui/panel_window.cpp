@@ -30,6 +30,9 @@ PanelWindow::PanelWindow(Kind kind, std::function<void()> closedByUser)
   column->setContentsMargins(0, 0, 0, 0);
   if (kind_ == Kind::window) setWindowTitle("Tidyframe");
   if (kind_ == Kind::popover) {
+    // A tool window hides whenever the application is inactive on macOS, so a panel shown then
+    // (at first launch, or by the engine) would vanish at once; it hides on deactivation below.
+    setAttribute(Qt::WA_MacAlwaysShowToolWindow);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
       if (state == Qt::ApplicationInactive && isVisible()) hide();
     });

@@ -102,5 +102,11 @@ TEST(PlatformReport, EachPortReportsWhatTheSystemAnswers) {
   }
 }
 
+TEST(PlatformReport, SaysWhosePermissionsItShows) {
+  EXPECT_TRUE(permissionSubjectLine(1).contains("Tidyframe itself"));
+  const std::string fromTerminal = permissionSubjectLine(812);
+  EXPECT_TRUE(fromTerminal.contains("(812)") && fromTerminal.contains("open -n -W -a")) << fromTerminal;
+}
+
 }  // namespace
 }  // namespace tidyframe

@@ -187,6 +187,23 @@ TEST_F(Lifecycle, RefusedActivationFallsBackToTheActivationScript) {
   EXPECT_EQ(finderEvents(), before + 1) << "the activation script ran twice";
 }
 
+TEST_F(Lifecycle, AnActivationThatLeavesTheFinderBehindIsFollowedByTheActivationScript) {
+  launch(engineOn());
+  sim.workspace.ignoreActivation(true);
+  const std::pair<const char*, std::function<void()>> commands[] = {
+      {"open location", [this] { model->openLocation(documents); }},
+      {"apply now", [this] { model->applyNow(); }},
+  };
+  for (const auto& [name, command] : commands) {
+    SCOPED_TRACE(name);
+    sim.finder().setFrontmost(false);
+    command();
+    EXPECT_FALSE(sim.finder().frontmost());
+    advance(0.3);
+    EXPECT_TRUE(sim.finder().frontmost()) << "the check did not bring the Finder forward by script";
+  }
+}
+
 TEST_F(Lifecycle, SettingsDeepLinks) {
   launch();
   model->openAccessibility();

@@ -25,8 +25,8 @@ namespace {
 
 std::filesystem::path tableRoot() { return std::filesystem::path(TIDYFRAME_RESOURCE_DIR) / "i18n"; }
 
-std::filesystem::path tableFile(const std::string& code) {
-  return tableRoot() / (code + ".lproj") / "Localizable.strings";
+std::filesystem::path tableFile(const std::string& code, std::string_view name = "Localizable.strings") {
+  return tableRoot() / (code + ".lproj") / name;
 }
 
 // Every fixed interface language; a language added to AppLanguage is checked without edits here.
@@ -39,8 +39,8 @@ std::vector<std::string> languageCodes() {
 }
 
 // The table of `code`; an empty one, after a failure naming the error, when it cannot be read.
-StringTable loadTable(const std::string& code) {
-  auto table = StringTable::load(tableFile(code));
+StringTable loadTable(const std::string& code, std::string_view name = "Localizable.strings") {
+  auto table = StringTable::load(tableFile(code, name));
   EXPECT_TRUE(table.has_value()) << code << ": " << table.error();
   return std::move(table).value_or(StringTable{});
 }
@@ -132,12 +132,16 @@ TEST(TranslationTablesTest, EveryEntryObeysTheTableRules) {
   // The Finder's View-menu titles are stored in the order of the interface languages.
   const auto codes = languageCodes();
   ASSERT_EQ(FinderMenuNames::view().size(), codes.size());
+  // The bundle's InfoPlist.strings holds the Automation prompt macOS shows in each language.
   for (std::size_t i = 0; i < codes.size(); ++i) {
-    const auto table = loadTable(codes[i]);
-    for (const auto& [reason, holds] : rules) {
-      for (const auto& [key, value] : table.entries()) {
-        EXPECT_TRUE(holds({codes[i], FinderMenuNames::view()[i], key, value}))
-            << codes[i] << " \"" << key << "\" = \"" << value << "\": " << reason;
+    const auto bundleTable = loadTable(codes[i], "InfoPlist.strings");
+    EXPECT_TRUE(bundleTable.entries().contains("NSAppleEventsUsageDescription")) << codes[i];
+    for (const auto& table : {loadTable(codes[i]), bundleTable}) {
+      for (const auto& [reason, holds] : rules) {
+        for (const auto& [key, value] : table.entries()) {
+          EXPECT_TRUE(holds({codes[i], FinderMenuNames::view()[i], key, value}))
+              << codes[i] << " \"" << key << "\" = \"" << value << "\": " << reason;
+        }
       }
     }
   }

@@ -33,6 +33,28 @@ extern const NSNotificationName NSApplicationDidBecomeActiveNotification;
 - (void)activateIgnoringOtherApps:(BOOL)ignoreOtherApps;
 @end
 
+// AppKit > NSAppearance, NSView, NSWindow: a window's light or dark look.
+typedef NSString *NSAppearanceName;
+extern "C" {
+extern NSAppearanceName const NSAppearanceNameAqua;
+extern NSAppearanceName const NSAppearanceNameDarkAqua;
+}
+
+@interface NSAppearance : NSObject
++ (nullable NSAppearance *)appearanceNamed:(NSAppearanceName)name;
+@end
+
+@protocol NSAppearanceCustomization <NSObject>
+@property(nullable, strong) NSAppearance *appearance;
+@end
+
+@interface NSWindow : NSObject <NSAppearanceCustomization>
+@end
+
+@interface NSView : NSObject <NSAppearanceCustomization>
+@property(nullable, readonly, unsafe_unretained) NSWindow *window;
+@end
+
 // AppKit > NSWorkspace: the front application, opening URLs, volume notifications.
 extern "C" {
 extern const NSNotificationName NSWorkspaceDidMountNotification;

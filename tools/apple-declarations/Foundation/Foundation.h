@@ -98,7 +98,10 @@ extern const NSURLResourceKey NSURLIsPackageKey;
 // Option sets are plain integers in C++, their values an unnamed enumeration.
 typedef NSUInteger NSURLBookmarkCreationOptions;
 typedef NSUInteger NSURLBookmarkResolutionOptions;
-enum : NSURLBookmarkResolutionOptions { NSURLBookmarkResolutionWithoutUI = 1UL << 8 };
+enum : NSURLBookmarkResolutionOptions {
+  NSURLBookmarkResolutionWithoutUI = 1UL << 8,
+  NSURLBookmarkResolutionWithoutImplicitStartAccessing = 1UL << 15,
+};
 
 @interface NSURL : NSObject
 + (NSURL *)fileURLWithPath:(NSString *)path isDirectory:(BOOL)isDir;
