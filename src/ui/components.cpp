@@ -57,7 +57,14 @@ void Switch::paintEvent(QPaintEvent*) {
   const Palette& colours = Palette::of(*this);
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
-  const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+  QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+  // The focus ring takes the outer two points, so it shows on the accent track as well.
+  if (hasFocus()) {
+    painter.setPen(QPen(colours.accent, 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(track.adjusted(0.5, 0.5, -0.5, -0.5), track.height() / 2, track.height() / 2);
+    track.adjust(3, 3, -3, -3);
+  }
   painter.setPen(Qt::NoPen);
   painter.setBrush(isChecked() ? colours.accent : faded(colours.text, colours.dark ? 0.25 : 0.15));
   painter.drawRoundedRect(track, track.height() / 2, track.height() / 2);
@@ -197,6 +204,8 @@ AppScrollView::AppScrollView(QWidget* parent) : QScrollArea(parent), scroller_(n
   setWidgetResizable(true);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // Tab goes to the controls inside, which scroll into view as they take the focus.
+  setFocusPolicy(Qt::NoFocus);
   viewport()->setAutoFillBackground(false);
   QScrollBar* inner = verticalScrollBar();
   connect(inner, &QScrollBar::rangeChanged, scroller_, [this](int low, int high) {
@@ -252,6 +261,8 @@ void GroupPickers::setValues(Grouping grouping, Sorting sorting, const L& l) {
     language_ = language;
     groupingRow_->setTexts(qt(l.t("分组依据")));
     sortingRow_->setTexts(qt(l.t("组内排序")));
+    grouping_->setAccessibleName(qt(l.t("分组依据")));
+    sorting_->setAccessibleName(qt(l.t("组内排序")));
     grouping_->clear();
     for (const auto& [value, raw] : RawCases<Grouping>::cases) grouping_->addItem(qt(title(value, l)));
     sorting_->clear();
@@ -267,6 +278,32 @@ Grouping GroupPickers::grouping() const {
 
 Sorting GroupPickers::sorting() const {
   return RawCases<Sorting>::cases.at(static_cast<std::size_t>(sorting_->currentIndex())).first;
+}
+
+ElidedLabel::ElidedLabel(Qt::TextElideMode mode, QWidget* parent) : QLabel(parent), mode_(mode) {}
+
+void ElidedLabel::setFullText(const QString& text, const QString& tooltip) {
+  full_ = text;
+  setToolTip(tooltip.isEmpty() ? text : tooltip);
+  elide();
+}
+
+QSize ElidedLabel::sizeHint() const {
+  const QMargins margins = contentsMargins();
+  return {fontMetrics().horizontalAdvance(full_) + margins.left() + margins.right() + 2 * margin(),
+          QLabel::sizeHint().height()};
+}
+
+QSize ElidedLabel::minimumSizeHint() const { return {0, QLabel::minimumSizeHint().height()}; }
+
+void ElidedLabel::resizeEvent(QResizeEvent* event) {
+  QLabel::resizeEvent(event);
+  elide();
+}
+
+void ElidedLabel::elide() {
+  const QString shown = fontMetrics().elidedText(full_, mode_, contentsRect().width());
+  if (shown != text()) setText(shown);
 }
 
 StatusPill::StatusPill(QString text, QColor color, QWidget* parent)

@@ -39,6 +39,8 @@ FeedbackView::FeedbackView(AppModel& model, PanelServices& services, QWidget* pa
   caption_->setFont(panelFont(*this, 12));
   editor_->setFont(panelFont(*this, 12));
   editor_->setFixedHeight(155);
+  // A feedback text needs no tab characters; Tab moves on, as everywhere else in the panel.
+  editor_->setTabChangesFocus(true);
   editor_->document()->setDocumentMargin(8);
   includeTitle_->setFont(panelFont(*this, 12));
   includeTitle_->setWordWrap(true);
@@ -75,6 +77,7 @@ void FeedbackView::refresh(const L& l) {
   if (copied_ && *copied_ != draft) copied_.reset();
   caption_->setText(qtText(l.t("反馈内容")));
   editor_->setPlaceholderText(qtText(l.t("遇到了什么问题，或想改进什么？")));
+  editor_->setAccessibleName(caption_->text());
   includeTitle_->setText(qtText(l.t("附带版本与系统信息")));
   include_->setAccessibleName(includeTitle_->text());
   include_->setChecked(model_.feedbackIncludesSystem().get());
