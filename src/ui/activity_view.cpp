@@ -27,8 +27,8 @@ Label* smallLabel(QWidget* parent, int pixels, QFont::Weight weight = QFont::Nor
 ActivityRow::ActivityRow(QWidget* parent)
     : QWidget(parent),
       symbol_(new SymbolView("checkmark.circle", 16, this)),
-      title_(new ElidedLabel(Qt::ElideMiddle, this)),
-      detail_(new ElidedLabel(Qt::ElideMiddle, this)),
+      title_(new ElidedLabel(Qt::ElideRight, this)),
+      detail_(new ElidedLabel(Qt::ElideRight, this)),
       folder_(new ElidedLabel(Qt::ElideMiddle, this)),
       time_(smallLabel<QLabel>(this, 10)),
       undo_(new QPushButton(this)) {
@@ -36,18 +36,24 @@ ActivityRow::ActivityRow(QWidget* parent)
   row->setContentsMargins(6, 6, 6, 6);
   row->setSpacing(8);
   row->addWidget(symbol_, 0, Qt::AlignTop);
-  auto* texts = new QVBoxLayout;
-  texts->setSpacing(1);
-  texts->addWidget(title_);
-  texts->addWidget(detail_);
-  texts->addWidget(folder_);
-  row->addLayout(texts, 1);
-  auto* trailing = new QVBoxLayout;
-  trailing->setSpacing(3);
-  trailing->addWidget(time_, 0, Qt::AlignTrailing);
-  trailing->addWidget(undo_, 0, Qt::AlignTrailing);
-  trailing->addStretch(1);
-  row->addLayout(trailing);
+  // The title shares its line only with the time; the undo button sits beside the lines below.
+  auto* column = new QVBoxLayout;
+  column->setSpacing(1);
+  auto* heading = new QHBoxLayout;
+  heading->setSpacing(6);
+  heading->addWidget(title_, 1);
+  heading->addWidget(time_);
+  column->addLayout(heading);
+  auto* body = new QHBoxLayout;
+  body->setSpacing(6);
+  auto* lines = new QVBoxLayout;
+  lines->setSpacing(1);
+  lines->addWidget(detail_);
+  lines->addWidget(folder_);
+  body->addLayout(lines, 1);
+  body->addWidget(undo_, 0, Qt::AlignTop);
+  column->addLayout(body);
+  row->addLayout(column, 1);
   title_->setFont(panelFont(*this, 12, QFont::Medium));
   for (QLabel* line : {static_cast<QLabel*>(detail_), static_cast<QLabel*>(folder_), time_}) {
     line->setFont(panelFont(*this, 10));

@@ -18,8 +18,9 @@ namespace tidyframe {
 class AppModel;
 class L;
 
-// One entry of the log: whether it succeeded, its title, detail and folder, how long ago, and
-// the way to undo it where the engine can.
+// One entry of the log: whether it succeeded, its title, detail and folder (each elided, the
+// folder in the middle, whole in the tooltip), how long ago, and the way to undo it where the
+// engine can.
 class ActivityRow final : public QWidget {
  public:
   explicit ActivityRow(QWidget* parent = nullptr);

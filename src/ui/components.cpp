@@ -58,8 +58,9 @@ void Switch::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-  // The focus ring takes the outer two points, so it shows on the accent track as well.
-  if (hasFocus()) {
+  // The focus ring takes the outer two points, so it shows on the accent track as well. Like
+  // the platform's own, it shows once the keyboard moves the focus, not after a click.
+  if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
     painter.setPen(QPen(colours.accent, 2));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(track.adjusted(0.5, 0.5, -0.5, -0.5), track.height() / 2, track.height() / 2);
@@ -208,6 +209,8 @@ AppScrollView::AppScrollView(QWidget* parent) : QScrollArea(parent), scroller_(n
   setFocusPolicy(Qt::NoFocus);
   viewport()->setAutoFillBackground(false);
   QScrollBar* inner = verticalScrollBar();
+  // A scroll bar starts with a range of 0 to 99; content that always fits never changes it.
+  scroller_->setRange(inner->minimum(), inner->maximum());
   connect(inner, &QScrollBar::rangeChanged, scroller_, [this](int low, int high) {
     scroller_->setRange(low, high);
     scroller_->setPageStep(verticalScrollBar()->pageStep());
@@ -283,6 +286,7 @@ Sorting GroupPickers::sorting() const {
 ElidedLabel::ElidedLabel(Qt::TextElideMode mode, QWidget* parent) : QLabel(parent), mode_(mode) {}
 
 void ElidedLabel::setFullText(const QString& text, const QString& tooltip) {
+  if (text != full_) updateGeometry();
   full_ = text;
   setToolTip(tooltip.isEmpty() ? text : tooltip);
   elide();
@@ -290,7 +294,9 @@ void ElidedLabel::setFullText(const QString& text, const QString& tooltip) {
 
 QSize ElidedLabel::sizeHint() const {
   const QMargins margins = contentsMargins();
-  return {fontMetrics().horizontalAdvance(full_) + margins.left() + margins.right() + 2 * margin(),
+  // Measured as drawn, shaping included: joined Arabic letters are wider than the advances of
+  // the letters alone.
+  return {fontMetrics().size(Qt::TextSingleLine, full_).width() + margins.left() + margins.right() + 2 * margin(),
           QLabel::sizeHint().height()};
 }
 
@@ -301,8 +307,12 @@ void ElidedLabel::resizeEvent(QResizeEvent* event) {
   elide();
 }
 
+// Eliding measures Arabic a few points wider than drawing does; a text as wide as the label
+// measures itself to be fits.
 void ElidedLabel::elide() {
-  const QString shown = fontMetrics().elidedText(full_, mode_, contentsRect().width());
+  const int room = contentsRect().width();
+  const bool fits = fontMetrics().size(Qt::TextSingleLine, full_).width() <= room;
+  const QString shown = fits ? full_ : fontMetrics().elidedText(full_, mode_, room);
   if (shown != text()) setText(shown);
 }
 

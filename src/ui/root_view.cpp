@@ -37,7 +37,8 @@ int partHeight(const QWidget& part) {
 void collectFocusable(QLayout& layout, std::vector<QWidget*>& chain);
 
 void collectFocusable(QWidget& widget, std::vector<QWidget*>& chain) {
-  if (widget.isHidden()) return;
+  // A widget just added to a layout is shown only when the event loop comes round; it counts.
+  if (widget.isHidden() && widget.testAttribute(Qt::WA_WState_ExplicitShowHide)) return;
   if (widget.focusPolicy() & Qt::TabFocus) chain.push_back(&widget);
   if (auto* scroll = qobject_cast<QScrollArea*>(&widget); scroll && scroll->widget()) {
     collectFocusable(*scroll->widget(), chain);

@@ -1,5 +1,7 @@
 #include "ui/status_line.h"
 
+#include <algorithm>
+
 #include <QHBoxLayout>
 
 #include "engine/app_model.h"
@@ -8,6 +10,12 @@
 #include "ui/palette.h"
 
 namespace tidyframe {
+
+namespace {
+
+constexpr int sourceRoom = 140;
+
+}  // namespace
 
 StatusLine::StatusLine(AppModel& model, PanelServices& services, QWidget* parent)
     : QWidget(parent),
@@ -45,6 +53,7 @@ void StatusLine::refresh(const L& l) {
   symbol_->setColor(warning ? colours.warning : colours.secondary);
   folder_->setVisible(state == State::folder);
   action_->setVisible(state == State::legacyRunning);
+  text_->setMinimumWidth(0);
   action_->setText(qtText(l.t("由新版接管")));
   switch (state) {
     case State::legacyRunning:
@@ -69,7 +78,10 @@ void StatusLine::refresh(const L& l) {
   const bool rightToLeft = l.direction() == LayoutDirection::rightToLeft;
   symbol_->setSymbol("folder");
   folder_->setFullText(userText(lastPathComponent(path), rightToLeft), qtText(readablePath(path, services_.home)));
-  text_->setFullText(userText("· " + model_.currentSource().get(), rightToLeft));
+  // The source is the engine's text in the interface language; it runs in the panel's direction.
+  text_->setFullText(QStringLiteral("· ") + qtText(model_.currentSource().get()));
+  // A long folder name gives way first; the source keeps room for a word or two.
+  text_->setMinimumWidth(std::min(text_->sizeHint().width(), sourceRoom));
 }
 
 }  // namespace tidyframe

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QAccessible>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <set>
 
 #include "ui/panel_fixture.h"
@@ -125,7 +126,11 @@ class ScreenshotTest : public PanelTest {
     failure.detail = lookup->t("Finder 当前视图没有可用的分组菜单");
     AppModelTestPeer::log(*model, failure);
     advance(130);
-    AppModelTestPeer::log(*model, lookup->t("自动分组已暂停"));
+    ActivityEntry pause;
+    pause.title = lookup->t("自动分组已暂停");
+    pause.detail = lookup->t("Finder 保留当前显示状态；可随时继续");
+    pause.success = true;
+    AppModelTestPeer::log(*model, pause);
   }
   inline static const std::string longFolder =
       "/Users/demo/Pictures/Holidays 2026 with the whole family at the seaside and in the mountains";
@@ -180,11 +185,26 @@ std::vector<QWidget*> tabChain(QWidget& root) {
   return chain;
 }
 
+const QScrollArea* enclosingScrollArea(const QWidget& widget) {
+  for (const QWidget* up = widget.parentWidget(); up; up = up->parentWidget()) {
+    if (const auto* scroll = qobject_cast<const QScrollArea*>(up)) return scroll;
+  }
+  return nullptr;
+}
+
 // Whether `next` comes after `previous` when the page is read from the top, a row leading side
-// first (the left in these languages).
+// first (the left in these languages). What a scroll area holds is read in its own order, and
+// in the page's order where the scroll area is, however far it was scrolled.
 bool readsAfter(const QWidget& previous, const QWidget& next) {
-  const QRect a(previous.mapTo(previous.window(), QPoint()), previous.size());
-  const QRect b(next.mapTo(next.window(), QPoint()), next.size());
+  const QScrollArea* scroll = enclosingScrollArea(previous);
+  const bool together = scroll && scroll == enclosingScrollArea(next);
+  const QWidget& frame = together ? *scroll->widget() : *previous.window();
+  const auto place = [&](const QWidget& widget) {
+    const QScrollArea* inside = enclosingScrollArea(widget);
+    const QWidget& shown = inside && !together ? *inside : widget;
+    return QRect(shown.mapTo(&frame, QPoint()), shown.size());
+  };
+  const QRect a = place(previous), b = place(next);
   if (b.top() > a.bottom()) return true;
   if (b.bottom() < a.top()) return false;
   return b.left() > a.right();
@@ -223,7 +243,8 @@ TEST_F(ScreenshotTest, EveryFocusableWidgetIsNamedInTheShownLanguageAndTabFollow
         EXPECT_FALSE(showsChinese(name)) << shown;
         EXPECT_TRUE(names.insert(name).second) << shown << " twice";
         if (i > 0) {
-          EXPECT_TRUE(readsAfter(*chain[i - 1], *chain[i])) << shown << " before what precedes it";
+          EXPECT_TRUE(readsAfter(*chain[i - 1], *chain[i]))
+              << shown << " after \"" << accessibleName(*chain[i - 1]).toStdString() << "\"";
         }
       }
     }
@@ -283,6 +304,7 @@ TEST_F(ScreenshotTest, OverviewLooksAsReviewedInEachLanguageAndAppearance) {
       preferences.rules.resize(12);
       model->setPreferences(preferences);
       model->setMessage(lookup->t("请为 Tidyframe开启辅助功能权限。"));
+      advance(3);
       expectAsReviewed(settle(), QString("overview-%1-%2.png").arg(language, appearance));
     }
   }
