@@ -15,10 +15,9 @@ namespace tidyframe {
 
 namespace {
 
-template <class Label>
-Label* smallLabel(QWidget* parent, int pixels, QFont::Weight weight = QFont::Normal) {
-  auto* label = new Label(parent);
-  label->setFont(panelFont(*parent, pixels, weight));
+QLabel* smallLabel(QWidget* parent, int pixels) {
+  auto* label = new QLabel(parent);
+  label->setFont(panelFont(*parent, pixels));
   return label;
 }
 
@@ -30,7 +29,7 @@ ActivityRow::ActivityRow(QWidget* parent)
       title_(new ElidedLabel(Qt::ElideRight, this)),
       detail_(new ElidedLabel(Qt::ElideRight, this)),
       folder_(new ElidedLabel(Qt::ElideMiddle, this)),
-      time_(smallLabel<QLabel>(this, 10)),
+      time_(smallLabel(this, 10)),
       undo_(new QPushButton(this)) {
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(6, 6, 6, 6);
@@ -67,7 +66,7 @@ ActivityView::ActivityView(AppModel& model, PanelServices& services, QWidget* pa
       model_(model),
       services_(services),
       export_(new QPushButton(this)),
-      empty_(smallLabel<QLabel>(this, 12)),
+      empty_(smallLabel(this, 12)),
       scroll_(new AppScrollView(this)),
       rowsColumn_(new QVBoxLayout) {
   auto* column = new QVBoxLayout(this);
@@ -101,7 +100,11 @@ void ActivityView::refresh(const L& l) {
   }
   while (rows_.size() < shown) {
     auto* row = new ActivityRow(rowsColumn_->parentWidget());
-    connect(&row->undoButton(), &QPushButton::clicked, this, [this, row] { model_.undo(row->entry); });
+    // A copy: undoing re-renders the page, which refills the row while the engine reads it.
+    connect(&row->undoButton(), &QPushButton::clicked, this, [this, row] {
+      const ActivityEntry entry = row->entry;
+      model_.undo(entry);
+    });
     rowsColumn_->insertWidget(static_cast<int>(rows_.size()), row);
     rows_.push_back(row);
   }
@@ -117,7 +120,7 @@ void ActivityView::showRow(ActivityRow& row, const L& l) const {
   const bool rightToLeft = l.direction() == LayoutDirection::rightToLeft;
   row.symbol().setSymbol(entry.success ? "checkmark.circle" : "exclamationmark.triangle");
   row.symbol().setColor(entry.success ? colours.secondary : colours.warning);
-  row.symbol().setAccessibleName(qtText(l.t(entry.success ? "已完成" : "未完成")));
+  row.symbol().setAccessibleName(qtText(entry.success ? l.t("已完成") : l.t("未完成")));
   // Entries keep the language they were written in: their texts are shown as stored.
   row.title().setFullText(userText(entry.title, rightToLeft));
   row.detail().setFullText(userText(entry.detail, rightToLeft));

@@ -6,6 +6,7 @@
 
 #include "engine/app_model.h"
 #include "i18n/l.h"
+#include "i18n/translatable.h"
 #include "ui/palette.h"
 #include "update/running_version.h"
 #include "ui/symbols.h"
@@ -34,12 +35,12 @@ bool rightToLeft(const L& l) { return l.direction() == LayoutDirection::rightToL
 
 std::string_view pageTitle(Page page) {
   switch (page) {
-    case Page::overview: return "Tidyframe";
-    case Page::rules: return "专属规则";
-    case Page::feedback: return "反馈";
-    case Page::activity: return "运行记录";
+    case Page::overview: return translatable("Tidyframe");
+    case Page::rules: return translatable("专属规则");
+    case Page::feedback: return translatable("反馈");
+    case Page::activity: return translatable("运行记录");
   }
-  return "Tidyframe";
+  return translatable("Tidyframe");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QAccessible>
 #include <QScrollBar>
 
+#include "storage/storage.h"
 #include "ui/activity_view.h"
 #include "ui/feedback_view.h"
 #include "ui/locations_view.h"
@@ -233,8 +234,12 @@ TEST_F(PanelTest, TheFocusedSwitchShowsItAndTabLeavesTheFeedbackEditor) {
   Switch& master = panel->header().masterSwitch();
   master.clearFocus();
   const QImage unfocused = master.grab().toImage();
-  master.setFocus(Qt::TabFocusReason);
-  EXPECT_NE(master.grab().toImage(), unfocused);
+  master.setFocus(Qt::MouseFocusReason);
+  EXPECT_EQ(master.grab().toImage(), unfocused) << "a click shows no ring";
+  QTest::keyClick(&master, Qt::Key_Tab);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+  ASSERT_TRUE(master.hasFocus());
+  EXPECT_NE(master.grab().toImage(), unfocused) << "the keyboard's focus shows";
   model->setSelectedPage(Page::feedback);
   QPlainTextEdit& editor = panel->feedback().editor();
   editor.setFocus(Qt::TabFocusReason);
@@ -245,8 +250,11 @@ TEST_F(PanelTest, TheFocusedSwitchShowsItAndTabLeavesTheFeedbackEditor) {
 
 // A full log opens with one batch of rows; scrolling to the end adds the next.
 TEST_F(PanelTest, AFullLogIsBuiltInBatchesAsItIsScrolled) {
+  ActivityEntry pause;
+  pause.title = "自动分组已暂停";
+  std::filesystem::create_directories(storageFolder());
+  ASSERT_TRUE(Storage::save(std::vector<ActivityEntry>(500, pause), storageFolder() / Storage::activityFile));
   openPanel();
-  for (int i = 0; i < 500; ++i) AppModelTestPeer::log(*model, "自动分组已暂停");
   model->setSelectedPage(Page::activity);
   ActivityView& view = panel->activity();
   ASSERT_EQ(view.rows().size(), ActivityView::batch);
