@@ -5,72 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "app/scratch_folder.h"
-#include "app/simulated_engine_host.h"
-#include "base/virtual_dispatch.h"
-#include "engine/app_model.h"
-#include "i18n/l.h"
-#include "model/settings_document.h"
-#include "sim/sim_home.h"
-#include "sim/simulated_mac.h"
-#include "storage/storage.h"
+#include "arranged_folder.h"
 
 namespace tidyframe {
 namespace {
-
-const std::string& pictures = SimHome::pictures;
-
-// A user's Mac in virtual time: the engine on, Pictures open in the front Finder window and
-// already arranged and confirmed, and `logged` older entries in the activity log (at most 500
-// are kept, as after a long session). `prepare` may change the settings and the Mac before the
-// engine starts.
-class ArrangedFolder {
- public:
-  using Preparation = std::function<void(Preferences&, SimulatedMac&)>;
-
-  explicit ArrangedFolder(std::size_t logged, const Preparation& prepare = {}) {
-    SimHome::furnish(sim.volumes);
-    Preferences preferences;
-    preferences.engineEnabled = true;
-    ActivityEntry entry;
-    entry.date = Date{785000000};
-    entry.title = "已应用文件种类分组";
-    entry.detail = "全局默认 · 按名称排序";
-    entry.path = pictures;
-    const std::vector<ActivityEntry> log(logged, entry);
-    sim.finder().openWindow(pictures);
-    if (prepare) prepare(preferences, sim);
-    const Storage storage(folder.path() / "storage");
-    if (!Storage::save(toJson(preferences), storage.preferencesURL()) || !Storage::save(log, storage.activityURL())) {
-      return;
-    }
-    host = std::make_unique<SimulatedEngineHost>(dispatch, sim, l, storage.directory(), folder.path() / "home");
-    model = AppModel::create(host->services());
-    dispatch.advance(6);
-  }
-  ~ArrangedFolder() {
-    if (!model) return;
-    bool done = false;
-    model->prepareForQuit([&] { done = true; });
-    for (int i = 0; i < 100 && !done; ++i) dispatch.advance(0.1);
-  }
-
-  // Why the scene is not as described, or empty.
-  std::string fault() const {
-    if (!model) return "the engine was not started";
-    if (model->currentPath().get() != pictures) return "the folder was not arranged";
-    return {};
-  }
-  int appleEvents() const { return sim.mac.appleEvents(); }
-
-  ScratchFolder folder{"tidyframe-bench-"};
-  VirtualDispatch dispatch{Date{786000000}};
-  std::shared_ptr<DispatchQueue> world = dispatch.makeSerialQueue("sim.world");
-  SimulatedMac sim{dispatch, *world};
-  L l{{}, nullptr};
-  std::unique_ptr<SimulatedEngineHost> host;
-  std::shared_ptr<AppModel> model;
-};
 
 // One poll of a window that did not change: the main-queue checks, the accessibility snapshot
 // and the gate on the script queue, and the main-queue reply. No Apple event may be sent.

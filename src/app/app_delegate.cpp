@@ -41,6 +41,7 @@ void AppDelegate::buildPopover() {
   const auto kind = services_.statusBarAvailable ? PanelWindow::Kind::popover : PanelWindow::Kind::window;
   popover_ = std::make_unique<PanelWindow>(kind, [this] { quit(); });
   PanelServices panel{services_.engine.alerts,
+                      services_.engine.dispatch,
                       services_.engine.home,
                       {RunningVersion::ofThisBuild().currentVersion, services_.system},
                       [this] {

@@ -144,7 +144,8 @@ void AppModel::reactToSettingsChange(const Preferences& old) {
     polling_.succeeded();
     if (delegate_) delegate_->ruleDidChange();
   }
-  if (now.engineEnabled != old.engineEnabled) ++ruleRevision_;
+  // A new language asks the front window again, so the current source is told in it too.
+  if (now.engineEnabled != old.engineEnabled || now.language != old.language) ++ruleRevision_;
   if (now.hideOnNavigation != old.hideOnNavigation) hiddenRepair_ = FinderHiddenRepairState{};
 }
 

@@ -31,7 +31,7 @@
 namespace tidyframe {
 
 // The pages of the panel, in order.
-enum class Page { overview, rules, feedback };
+enum class Page { overview, rules, feedback, activity };
 
 // The one engine of the program: it owns the settings, the activity log, the layout archive
 // and the volume list, publishes what the panel shows, polls the front Finder window every 2
@@ -130,6 +130,9 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   // the user confirmed it; undo puts back what an arrangement's log entry replaced.
   void restoreCurrentFolder();
   void undo(const ActivityEntry& entry);
+  // Whether `entry` records what an arrangement replaced, in a window and a folder undo can
+  // find again; the panel offers undo exactly where undo would act.
+  bool canUndo(const ActivityEntry& entry) const;
 
   // Settings export and import. Export writes the portable form; import asks first, backs
   // the current settings up, and never switches automatic grouping on or off.

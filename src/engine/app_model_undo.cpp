@@ -28,15 +28,20 @@ struct AppModel::UndoRequest {
   std::vector<std::string> sorts;
 };
 
-// Grouping is switched off first, without an entry of its own, so the next poll does not
+// The Finder comes forward, so the panel closes. Grouping is switched off first, without an entry of its own, so the next poll does not
 // arrange the window again.
+bool AppModel::canUndo(const ActivityEntry& entry) const {
+  if (!entry.path || !entry.windowID) return false;
+  if (!present(entry.previousGroup) || !present(entry.previousSort)) return false;
+  return services_.folderURLs.directoryURL(*entry.path).has_value();
+}
+
 void AppModel::undo(const ActivityEntry& entry) {
   assert(isMainQueue());
-  if (busy_.get() || !entry.path || !entry.windowID) return;
-  if (!present(entry.previousGroup) || !present(entry.previousSort)) return;
+  if (busy_.get() || !canUndo(entry)) return;
   auto url = services_.folderURLs.directoryURL(*entry.path);
-  if (!url) return;
   busy_.set(true);
+  if (delegate_) delegate_->closeForFinderAction();
   if (const auto finder = runningFinder()) {
     services_.workspace.yieldActivation(*finder);
     services_.workspace.activate(*finder);

@@ -1,9 +1,11 @@
 #include "i18n/l.h"
 
 #include <unicode/numfmt.h>
+#include <unicode/reldatefmt.h>
 #include <unicode/unistr.h>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 #include "i18n/app_language.h"
@@ -170,6 +172,25 @@ std::string L::number(std::int64_t value) const {
   icu::UnicodeString text;
   formatter->format(static_cast<int64_t>(value), text);
   return utf8(text);
+}
+
+std::string L::relativeTime(double seconds) const {
+  struct Unit {
+    double seconds;
+    URelativeDateTimeUnit unit;
+  };
+  static constexpr Unit units[] = {{86400, UDAT_REL_UNIT_DAY}, {3600, UDAT_REL_UNIT_HOUR}, {60, UDAT_REL_UNIT_MINUTE}};
+  UErrorCode status = U_ZERO_ERROR;
+  icu::RelativeDateTimeFormatter formatter(locale(), nullptr, UDAT_STYLE_SHORT, UDISPCTX_CAPITALIZATION_FOR_STANDALONE,
+                                           status);
+  icu::UnicodeString text;
+  const auto unit = std::ranges::find_if(units, [seconds](const Unit& u) { return seconds >= u.seconds; });
+  if (unit == std::end(units)) {
+    formatter.format(UDAT_DIRECTION_PLAIN, UDAT_ABSOLUTE_NOW, text, status);
+  } else {
+    formatter.formatNumeric(-std::floor(seconds / unit->seconds), unit->unit, text, status);
+  }
+  return U_SUCCESS(status) ? utf8(text) : std::string();
 }
 
 LayoutDirection L::direction() const {

@@ -55,6 +55,10 @@ class L {
 
   // A whole number with the resolved locale's digits and grouping ("12.345" in German).
   std::string number(std::int64_t value) const;
+  // How long ago something happened, `seconds` before now, in the resolved locale's words and
+  // digits ("2 min. ago", "vor 3 Std."): whole minutes, hours or days, "now" under a minute and
+  // for a time ahead of the clock.
+  std::string relativeTime(double seconds) const;
   icu::Locale locale() const;
   LayoutDirection direction() const;
 

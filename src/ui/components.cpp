@@ -122,8 +122,16 @@ void Switch::paintEvent(QPaintEvent*) {
   const Palette& colours = Palette::of(*this);
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
-  const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+  QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
   const bool on = isChecked() || pending_;
+  // The focus ring takes the outer two points, so it shows on the accent track as well. Like
+  // the platform's own, it shows once the keyboard moves the focus, not after a click.
+  if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+    painter.setPen(QPen(colours.accent, 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(track.adjusted(0.5, 0.5, -0.5, -0.5), track.height() / 2, track.height() / 2);
+    track.adjust(3, 3, -3, -3);
+  }
   painter.setPen(Qt::NoPen);
   painter.setBrush(pending_ ? faded(colours.accent, 0.45) : on ? colours.accent : colours.offTrack);
   painter.drawRoundedRect(track, track.height() / 2, track.height() / 2);
@@ -263,8 +271,12 @@ AppScrollView::AppScrollView(QWidget* parent) : QScrollArea(parent), scroller_(n
   setWidgetResizable(true);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // Tab goes to the controls inside, which scroll into view as they take the focus.
+  setFocusPolicy(Qt::NoFocus);
   viewport()->setAutoFillBackground(false);
   QScrollBar* inner = verticalScrollBar();
+  // A scroll bar starts with a range of 0 to 99; content that always fits never changes it.
+  scroller_->setRange(inner->minimum(), inner->maximum());
   connect(inner, &QScrollBar::rangeChanged, scroller_, [this](int low, int high) {
     scroller_->setRange(low, high);
     scroller_->setPageStep(verticalScrollBar()->pageStep());
@@ -318,6 +330,8 @@ void GroupPickers::setValues(Grouping grouping, Sorting sorting, const L& l) {
     language_ = language;
     groupingRow_->setTexts(qt(l.t("分组依据")));
     sortingRow_->setTexts(qt(l.t("组内排序")));
+    grouping_->setAccessibleName(qt(l.t("分组依据")));
+    sorting_->setAccessibleName(qt(l.t("组内排序")));
     grouping_->clear();
     for (const auto& [value, raw] : RawCases<Grouping>::cases) grouping_->addItem(qt(title(value, l)));
     sorting_->clear();
@@ -333,6 +347,39 @@ Grouping GroupPickers::grouping() const {
 
 Sorting GroupPickers::sorting() const {
   return RawCases<Sorting>::cases.at(static_cast<std::size_t>(sorting_->currentIndex())).first;
+}
+
+ElidedLabel::ElidedLabel(Qt::TextElideMode mode, QWidget* parent) : QLabel(parent), mode_(mode) {}
+
+void ElidedLabel::setFullText(const QString& text, const QString& tooltip) {
+  if (text != full_) updateGeometry();
+  full_ = text;
+  setToolTip(tooltip.isEmpty() ? text : tooltip);
+  elide();
+}
+
+QSize ElidedLabel::sizeHint() const {
+  const QMargins margins = contentsMargins();
+  // Measured as drawn, shaping included: joined Arabic letters are wider than the advances of
+  // the letters alone.
+  return {fontMetrics().size(Qt::TextSingleLine, full_).width() + margins.left() + margins.right() + 2 * margin(),
+          QLabel::sizeHint().height()};
+}
+
+QSize ElidedLabel::minimumSizeHint() const { return {0, QLabel::minimumSizeHint().height()}; }
+
+void ElidedLabel::resizeEvent(QResizeEvent* event) {
+  QLabel::resizeEvent(event);
+  elide();
+}
+
+// Eliding measures Arabic a few points wider than drawing does; a text as wide as the label
+// measures itself to be fits.
+void ElidedLabel::elide() {
+  const int room = contentsRect().width();
+  const bool fits = fontMetrics().size(Qt::TextSingleLine, full_).width() <= room;
+  const QString shown = fits ? full_ : fontMetrics().elidedText(full_, mode_, room);
+  if (shown != text()) setText(shown);
 }
 
 StatusPill::StatusPill(QString text, QColor color, QWidget* parent)

@@ -187,6 +187,27 @@ class GroupPickers final : public QWidget {
   std::string language_;
 };
 
+// One line of a text that may be longer than the room it gets: shown elided (a path or a name
+// in the middle, so its start and its end stay readable), whole in the tooltip. It asks for
+// its whole text's width but makes do with none, so a long text never widens the panel.
+class ElidedLabel final : public QLabel {
+ public:
+  explicit ElidedLabel(Qt::TextElideMode mode = Qt::ElideMiddle, QWidget* parent = nullptr);
+  // `tooltip` is what the tooltip shows, the whole text when empty.
+  void setFullText(const QString& text, const QString& tooltip = {});
+  const QString& fullText() const { return full_; }
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void elide();
+  Qt::TextElideMode mode_;
+  QString full_;
+};
+
 // A coloured dot and text on a faint capsule of the same colour.
 class StatusPill final : public QWidget {
  public:

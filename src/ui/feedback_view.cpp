@@ -59,6 +59,8 @@ FeedbackView::FeedbackView(AppModel& model, PanelServices& services, QWidget* pa
   caption_->setFont(panelFont(*this, 12));
   editor_->setFont(panelFont(*this, 12));
   editor_->setFixedHeight(155);
+  // A feedback text needs no tab characters; Tab moves on, as everywhere else in the panel.
+  editor_->setTabChangesFocus(true);
   editor_->document()->setDocumentMargin(8);
   prompt_->setFont(panelFont(*this, 12));
   showPromptInside(*editor_, *prompt_);
@@ -99,6 +101,7 @@ void FeedbackView::refresh(const L& l) {
   prompt_->setText(qtText(l.t("遇到了什么问题，或想改进什么？")));
   prompt_->setVisible(draft.empty());
   editor_->setAccessibleDescription(prompt_->text());
+  editor_->setAccessibleName(caption_->text());
   includeTitle_->setText(qtText(l.t("附带版本与系统信息")));
   include_->setAccessibleName(includeTitle_->text());
   include_->setChecked(model_.feedbackIncludesSystem().get());

@@ -130,6 +130,7 @@ void LocationsView::refresh(const L& l) {
   l_ = &l;
   const Palette& colours = Palette::of(*this);
   search_->setPlaceholderText(qtText(l.t("查找位置")));
+  search_->setAccessibleName(search_->placeholderText());
   if (search_->actions().isEmpty()) search_->addAction(QIcon(), QLineEdit::LeadingPosition);
   search_->actions().front()->setIcon(symbolIcon("magnifyingglass", colours.secondary, 14, devicePixelRatioF()));
   add_->setText(qtText(l.t("添加")));
@@ -217,6 +218,7 @@ void LocationsView::showRule(LocationRow& row, const L& l) {
   row.enabledSwitch().setChecked(rule.enabled);
   row.enabledSwitch().setAccessibleName(qtText(l.f("启用 %@", rule.name)));
   row.button().setText(qtText(l.t("编辑规则")));
+  row.button().setAccessibleName(qtText(l.f("编辑规则 %@", rule.name)));
 }
 
 void LocationsView::showVolume(LocationRow& row, const L& l) {
@@ -232,6 +234,7 @@ void LocationsView::showVolume(LocationRow& row, const L& l) {
   row.setToolTip(qtText(readablePath(volume.path, services_.home)));
   row.enabledSwitch().hide();
   row.button().setText(qtText(l.t("自定义规则")));
+  row.button().setAccessibleName(qtText(l.f("自定义规则 %@", volume.name)));
 }
 
 void LocationsView::setEnabled(const std::string& id, bool on) {

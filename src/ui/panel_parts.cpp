@@ -6,6 +6,7 @@
 
 #include "engine/app_model.h"
 #include "i18n/l.h"
+#include "i18n/translatable.h"
 #include "ui/palette.h"
 #include "update/running_version.h"
 #include "ui/symbols.h"
@@ -31,6 +32,16 @@ void setSymbol(QToolButton& button, std::string_view symbol, const QColor& color
 }
 
 bool rightToLeft(const L& l) { return l.direction() == LayoutDirection::rightToLeft; }
+
+std::string_view pageTitle(Page page) {
+  switch (page) {
+    case Page::overview: return translatable("Tidyframe");
+    case Page::rules: return translatable("专属规则");
+    case Page::feedback: return translatable("反馈");
+    case Page::activity: return translatable("运行记录");
+  }
+  return translatable("Tidyframe");
+}
 
 }  // namespace
 
@@ -78,7 +89,7 @@ void PanelHeader::refresh(const L& l) {
   switch_->setVisible(overview);
   setSymbol(*back_, rightToLeft(l) ? "chevron.right" : "chevron.left", Palette::of(*this).text, 16);
   back_->setAccessibleName(qt(l.t("返回")));
-  title_->setText(qt(overview ? l.t("Tidyframe") : page == Page::rules ? l.t("专属规则") : l.t("反馈")));
+  title_->setText(qt(l.t(pageTitle(page))));
   switch_->setToolTip(qt(l.t("自动分组")));
   switch_->setAccessibleName(qt(l.t("自动分组")));
   switch_->setChecked(model_.preferences()->engineEnabled);
@@ -173,19 +184,26 @@ void QuickControls::refresh(const L& l) {
 }
 
 PanelFooter::PanelFooter(AppModel& model, QWidget* parent)
-    : QWidget(parent), model_(model), rules_(plainButton(this)), count_(new QLabel(this)), settings_(plainButton(this)) {
+    : QWidget(parent),
+      model_(model),
+      rules_(plainButton(this)),
+      count_(new QLabel(this)),
+      activity_(plainButton(this)),
+      settings_(plainButton(this)) {
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(10, 4, 12, 10);
   row->setSpacing(2);
   row->addWidget(rules_);
   row->addWidget(count_);
   row->addStretch(1);
+  row->addWidget(activity_);
   row->addWidget(settings_);
   rules_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   rules_->setFont(panelFont(*this, 12, QFont::Medium));
   count_->setFont(panelFont(*this, 12, QFont::Normal));
   count_->setForegroundRole(QPalette::PlaceholderText);
   connect(rules_, &QToolButton::clicked, this, [this] { model_.setSelectedPage(Page::rules); });
+  connect(activity_, &QToolButton::clicked, this, [this] { model_.setSelectedPage(Page::activity); });
 }
 
 void PanelFooter::refresh(const L& l) {
@@ -195,6 +213,9 @@ void PanelFooter::refresh(const L& l) {
   const auto rules = static_cast<std::int64_t>(model_.preferences()->rules.size());
   count_->setVisible(rules > 0);
   count_->setText(QString::fromStdString(l.number(rules)));
+  setSymbol(*activity_, "clock.arrow.circlepath", colours.text, 16);
+  activity_->setToolTip(qt(l.t("运行记录")));
+  activity_->setAccessibleName(activity_->toolTip());
   setSymbol(*settings_, "gearshape", colours.text, 16);
   settings_->setAccessibleName(qt(l.t("设置")));
 }

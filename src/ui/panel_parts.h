@@ -71,18 +71,21 @@ class QuickControls final : public QWidget {
   PreferenceRow* externalRow_;
 };
 
-// The way to the rules page with the number of rules, and the settings gear.
+// The way to the rules page with the number of rules, the way to the activity log, and the
+// settings gear.
 class PanelFooter final : public QWidget {
  public:
   PanelFooter(AppModel& model, QWidget* parent = nullptr);
   void refresh(const L& l);
   QLabel& ruleCount() { return *count_; }
+  QToolButton& activityButton() { return *activity_; }
   QToolButton& settingsButton() { return *settings_; }
 
  private:
   AppModel& model_;
   QToolButton* rules_;
   QLabel* count_;
+  QToolButton* activity_;
   QToolButton* settings_;
 };
 

@@ -11,11 +11,14 @@
 namespace tidyframe {
 
 class Alerts;
+class Dispatch;
 
 // What the panel's pages borrow from the application beyond the engine: the alerts and file
 // panels, what a feedback report may tell, and the two actions only the shell can take.
 struct PanelServices {
   Alerts& alerts;
+  // The engine's clock and main queue: times shown are measured on it, and it refreshes them.
+  Dispatch& dispatch;
   // The user's home folder, written as "~" where paths are shown.
   std::string home;
   ReportVersions versions;

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -71,6 +72,14 @@ void PanelWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   QWidget::closeEvent(event);
+}
+
+void PanelWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && kind_ == Kind::popover) {
+    hide();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 }  // namespace tidyframe

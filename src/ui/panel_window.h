@@ -27,6 +27,8 @@ class PanelWindow final : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Escape that no page took closes the popover; an ordinary window stays, as closing it quits.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void showAt(QPoint topLeft, const QRect& screen);

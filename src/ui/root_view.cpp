@@ -2,11 +2,15 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QLayout>
 #include <QLocale>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "engine/app_model.h"
 #include "i18n/l.h"
+#include "ui/activity_view.h"
 #include "ui/components.h"
 #include "ui/feedback_view.h"
 #include "ui/locations_view.h"
@@ -15,6 +19,7 @@
 #include "ui/rule_editor_view.h"
 #include "ui/settings_menu.h"
 #include "ui/setup_view.h"
+#include "ui/status_line.h"
 #include "ui/widget_layout.h"
 
 namespace tidyframe {
@@ -24,6 +29,41 @@ namespace {
 int partHeight(const QWidget& part) {
   if (part.isHidden()) return 0;
   return part.hasHeightForWidth() ? part.heightForWidth(WidgetLayout::width) : part.sizeHint().height();
+}
+
+// The widgets Tab reaches, in the order the layouts place them: leading before trailing, top
+// before bottom, whatever order they were made in (rows added later still come before the
+// footer). Only what is shown counts; a scroll area is walked into.
+void collectFocusable(QLayout& layout, std::vector<QWidget*>& chain);
+
+void collectFocusable(QWidget& widget, std::vector<QWidget*>& chain) {
+  // A widget just added to a layout is shown only when the event loop comes round; it counts.
+  if (widget.isHidden() && widget.testAttribute(Qt::WA_WState_ExplicitShowHide)) return;
+  if (widget.focusPolicy() & Qt::TabFocus) chain.push_back(&widget);
+  if (auto* scroll = qobject_cast<QScrollArea*>(&widget); scroll && scroll->widget()) {
+    collectFocusable(*scroll->widget(), chain);
+  } else if (auto* stack = qobject_cast<QStackedWidget*>(&widget); stack && stack->currentWidget()) {
+    collectFocusable(*stack->currentWidget(), chain);
+  } else if (widget.layout()) {
+    collectFocusable(*widget.layout(), chain);
+  }
+}
+
+void collectFocusable(QLayout& layout, std::vector<QWidget*>& chain) {
+  for (int index = 0; index < layout.count(); ++index) {
+    QLayoutItem* item = layout.itemAt(index);
+    if (QWidget* child = item->widget()) {
+      collectFocusable(*child, chain);
+    } else if (QLayout* inner = item->layout()) {
+      collectFocusable(*inner, chain);
+    }
+  }
+}
+
+void orderTabsAsShown(QWidget& root) {
+  std::vector<QWidget*> chain;
+  collectFocusable(root, chain);
+  for (std::size_t index = 1; index < chain.size(); ++index) QWidget::setTabOrder(chain[index - 1], chain[index]);
 }
 
 }  // namespace
@@ -61,12 +101,16 @@ RootView::RootView(AppModel& model, const L& l, QPalette platform, PanelServices
   subscriptions_.push_back(model_.busy().subscribe(rerender));
   subscriptions_.push_back(model_.feedbackDraft().subscribe(rerender));
   subscriptions_.push_back(model_.feedbackIncludesSystem().subscribe(rerender));
+  subscriptions_.push_back(model_.activities().subscribe(rerender));
+  subscriptions_.push_back(model_.currentPath().subscribe(rerender));
+  subscriptions_.push_back(model_.currentSource().subscribe(rerender));
   refresh();
 }
 
 QWidget* RootView::buildPageLayout() {
   pageLayout_ = new QWidget(content_);
   header_ = new PanelHeader(model_, pageLayout_);
+  status_ = new StatusLine(model_, services_, pageLayout_);
   banner_ = new MessageBanner(model_, pageLayout_);
   pages_ = new QStackedWidget(pageLayout_);
   quick_ = new QuickControls(model_, pages_);
@@ -75,8 +119,10 @@ QWidget* RootView::buildPageLayout() {
   pages_->addWidget(locations_);
   feedback_ = new FeedbackView(model_, services_, pages_);
   pages_->addWidget(feedback_);
+  activity_ = new ActivityView(model_, services_, pages_);
+  pages_->addWidget(activity_);
   // Only the overview decides the pages' natural height; the others take the room they get.
-  for (QWidget* page : {static_cast<QWidget*>(locations_), static_cast<QWidget*>(feedback_)}) {
+  for (QWidget* page : std::initializer_list<QWidget*>{locations_, feedback_, activity_}) {
     page->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
   }
   footer_ = new PanelFooter(model_, pageLayout_);
@@ -90,6 +136,7 @@ QWidget* RootView::buildPageLayout() {
   pageColumn_->setContentsMargins(0, 0, 0, 0);
   pageColumn_->setSpacing(0);
   pageColumn_->addWidget(header_);
+  pageColumn_->addWidget(status_);
   pageColumn_->addWidget(banner_);
   pageColumn_->addWidget(pages_, 1, Qt::AlignTop);
   pageColumn_->addWidget(footer_);
@@ -106,12 +153,14 @@ void RootView::refresh() {
     }
     editorOpen_ = true;
     content_->setCurrentWidget(editor_);
+    orderTabsAsShown(*this);
     return;
   }
   editorOpen_ = false;
   if (model_.showSetup().get()) {
     setupView_->refresh(l_);
     content_->setCurrentWidget(setup_);
+    orderTabsAsShown(*this);
     return;
   }
   content_->setCurrentWidget(pageLayout_);
@@ -120,12 +169,25 @@ void RootView::refresh() {
   // The overview keeps its measured height at the top; the other pages fill the panel.
   pageColumn_->setAlignment(pages_, page == Page::overview ? Qt::AlignTop : Qt::Alignment());
   header_->refresh(l_);
+  status_->setVisible(page == Page::overview);
+  status_->refresh(l_);
   banner_->refresh(l_);
   quick_->refresh(l_);
   footer_->refresh(l_);
   feedback_->refresh(l_);
   locations_->refresh(l_);
+  activity_->refresh(l_);
+  orderTabsAsShown(*this);
   measureOverview();
+}
+
+void RootView::keyPressEvent(QKeyEvent* event) {
+  const bool innerPage = currentContent() == pageLayout_ && model_.selectedPage().get() != Page::overview;
+  if (event->key() != Qt::Key_Escape || !innerPage) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  model_.setSelectedPage(Page::overview);
 }
 
 void RootView::changeEvent(QEvent* event) {
@@ -145,7 +207,7 @@ void RootView::applyAppearance() {
 // Only the overview's own content decides its height; the other pages have fixed heights.
 void RootView::measureOverview() {
   if (model_.selectedPage().get() != Page::overview) return;
-  const int parts = partHeight(*header_) + partHeight(*banner_) + partHeight(*quick_) + partHeight(*footer_);
+  const int parts = partHeight(*header_) + partHeight(*status_) + partHeight(*banner_) + partHeight(*quick_) + partHeight(*footer_);
   const double measured = WidgetLayout::overviewHeight(parts);
   if (WidgetLayout::overviewHeightMoved(model_.overviewHeight().get(), measured)) model_.setOverviewHeight(measured);
 }

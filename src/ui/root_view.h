@@ -12,6 +12,7 @@
 
 namespace tidyframe {
 
+class ActivityView;
 class AppModel;
 class FeedbackView;
 class LocationsView;
@@ -23,6 +24,7 @@ class PanelFooter;
 class PanelHeader;
 class QuickControls;
 class SettingsMenu;
+class StatusLine;
 
 // The content of the popover: the rule editor or the setup guide when the engine asks for
 // them, otherwise the header, the message banner, the selected page and the footer. Holds no
@@ -37,6 +39,8 @@ class RootView final : public QWidget {
   void refresh();
 
   PanelHeader& header() { return *header_; }
+  StatusLine& statusLine() { return *status_; }
+  ActivityView& activity() { return *activity_; }
   MessageBanner& banner() { return *banner_; }
   QuickControls& quickControls() { return *quick_; }
   PanelFooter& footer() { return *footer_; }
@@ -53,6 +57,8 @@ class RootView final : public QWidget {
  protected:
   // Following the system: a change of the system's appearance re-renders the panel.
   void changeEvent(QEvent* event) override;
+  // Escape leads back from an inner page; on the overview it is left to the window.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QWidget* buildPageLayout();
@@ -69,6 +75,8 @@ class RootView final : public QWidget {
   QWidget* editor_;
   QWidget* setup_;
   PanelHeader* header_ = nullptr;
+  StatusLine* status_ = nullptr;
+  ActivityView* activity_ = nullptr;
   MessageBanner* banner_ = nullptr;
   QuickControls* quick_ = nullptr;
   PanelFooter* footer_ = nullptr;

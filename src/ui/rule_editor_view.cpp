@@ -141,7 +141,9 @@ void RuleEditorView::refresh(const L& l) {
   nameCaption_->setText(qtText(l.t("位置名称")));
   name_->setPlaceholderText(qtText(l.t("规则名称")));
   alignToLeadingEdge(*name_);
+  name_->setAccessibleName(nameCaption_->text());
   modeRow_->setTexts(qtText(l.t("显示方式")));
+  mode_->setAccessibleName(qtText(l.t("显示方式")));
   mode_->setItemText(0, qtText(l.t(arrangementCustomRuleChoice)));
   mode_->setItemText(1, qtText(l.t("保持 Finder 原有设置")));
   mode_->setCurrentIndex(rule_.excluded ? 1 : 0);

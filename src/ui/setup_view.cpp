@@ -115,6 +115,8 @@ void SetupView::refresh(const L& l) {
   const bool automation = model_.automationGranted().get();
   accessibilitySymbol_->setSymbol(accessibility ? "checkmark.circle" : "1.circle");
   automationSymbol_->setSymbol(automation ? "checkmark.circle" : "2.circle");
+  accessibilitySymbol_->setAccessibleName(qtText(accessibility ? l.t("已允许") : l.t("未允许")));
+  automationSymbol_->setAccessibleName(qtText(automation ? l.t("已允许") : l.t("未允许")));
   accessibilityTitle_->setText(qtText(l.t("辅助功能")));
   automationTitle_->setText(qtText(l.t("自动化")));
   accessibilityButton_->setVisible(!accessibility);

@@ -41,6 +41,9 @@ constexpr std::array symbols{
     Symbol{"checkmark.circle", "circle-check"},
     Symbol{"1.circle", "circle-1"},
     Symbol{"2.circle", "circle-2"},
+    Symbol{"clock.arrow.circlepath", "history"},
+    Symbol{"exclamationmark.triangle", "triangle-alert"},
+    Symbol{"pause.circle", "circle-pause"},
 };
 
 const Symbol* find(std::string_view name) {

@@ -17,7 +17,8 @@ double height(const PanelState& state) {
   if (state.setupShown) return 410;
   switch (state.page) {
     case Page::overview: return state.overviewHeight;
-    case Page::rules: return 330;
+    case Page::rules:
+    case Page::activity: return 330;
     case Page::feedback: return 350;
   }
   return state.overviewHeight;

@@ -24,6 +24,11 @@ namespace tidyframe {
 struct AppModelTestPeer {
   static void fail(AppModel& model, const ScriptFailure& failure) { model.handle(failure); }
   static void log(AppModel& model, std::string title) { model.log(std::move(title), "detail", std::nullopt, true); }
+  static void log(AppModel& model, const ActivityEntry& entry) {
+    model.log(entry.title, entry.detail, entry.path, entry.success, entry.previousGroup, entry.previousSort,
+              entry.windowID);
+  }
+  static void clearLog(AppModel& model) { model.activities_.set({}); }
 };
 
 struct RecordingDelegate final : AppModelDelegate {

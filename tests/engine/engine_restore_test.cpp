@@ -300,16 +300,22 @@ TEST_F(Undo, AWindowNoLongerThereIsLeftAlone) {
   withoutTitles.previousGroup = "";
   auto withoutWindow = entry;
   withoutWindow.windowID.reset();
+  auto withoutFolder = entry;
+  withoutFolder.path = "relative/folder";
   const int events = allEvents();
-  for (const auto& ignored : {withoutTitles, withoutWindow}) {
+  EXPECT_TRUE(model->canUndo(entry));
+  for (const auto& ignored : {withoutTitles, withoutWindow, withoutFolder}) {
+    EXPECT_FALSE(model->canUndo(ignored));
     undo(ignored);
-    EXPECT_EQ(allEvents(), events) << "an entry without previous titles or window cannot be undone";
+    EXPECT_EQ(allEvents(), events) << "an entry without previous titles, window or folder cannot be undone";
     EXPECT_TRUE(model->preferences()->engineEnabled);
+    EXPECT_EQ(delegate.closes, 0) << "nothing comes forward, so the panel stays";
   }
   const std::string goBack = "请先回到记录中的原 Finder 窗口，再恢复设置。自动分组已暂停。";
   sim.finder().navigate(window, documents);
   int clicks = sim.mac.menuClicks();
   undo(entry);
+  EXPECT_EQ(delegate.closes, 1) << "the Finder comes forward, so the panel closes";
   EXPECT_EQ(sim.mac.menuClicks(), clicks) << "the window moved on: nothing is clicked";
   EXPECT_EQ(model->message().get(), goBack);
   EXPECT_FALSE(model->preferences()->engineEnabled);
@@ -318,6 +324,7 @@ TEST_F(Undo, AWindowNoLongerThereIsLeftAlone) {
   const auto own = model->activities()->front();
   ASSERT_EQ(own.title, "已恢复上次显示设置");
   const int after = allEvents();
+  EXPECT_FALSE(model->canUndo(own));
   undo(own);
   EXPECT_EQ(allEvents(), after) << "an undo's own entry cannot be undone";
   sim.finder().closeWindow(window);

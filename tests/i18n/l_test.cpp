@@ -117,6 +117,11 @@ TEST_F(LookupTest, TextsAndNumbersShowInTheChosenLanguage) {
       {in("en")->number(12345), "12,345", "English with a comma"},
       {in("fr")->number(12345), "12\u202f345", "French with a narrow no-break space"},
       {in("ar")->number(12345), "١٢٬٣٤٥", "Arabic writes Arabic-Indic digits"},
+      {in("en")->relativeTime(59), "now", "under a minute is now"},
+      {in("en")->relativeTime(-30), "now", "a time ahead of the clock is now, not in the future"},
+      {in("en")->relativeTime(179), "2 min. ago", "whole minutes, rounded down"},
+      {in("de")->relativeTime(3 * 3600 + 59), "vor 3 Std.", "hours in the locale's words"},
+      {in("ar")->relativeTime(3 * 86400), "قبل ٣ أيام", "days, with the locale's digits"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.shown, c.expected) << c.reason;
 }

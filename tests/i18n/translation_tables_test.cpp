@@ -106,7 +106,7 @@ TEST(TranslationTablesTest, EveryEntryObeysTheTableRules) {
   const std::set<std::string> arrangementKeys{"显示方式", "还原当前文件夹排列…", "这个文件夹尚无可还原的原始排列记录。",
                                               "还原当前文件夹排列？", "已还原当前文件夹排列，自动分组已暂停。"};
   const std::set<std::string> dialogCommands{"导入", "导出", "添加文件夹", "排除文件夹", "保存反馈",
-                                             "还原当前文件夹排列…", "恢复旧版后台服务…"};
+                                             "还原当前文件夹排列…", "恢复旧版后台服务…", "导出运行记录…"};
   static const std::regex breakableFrenchSpace("( [:;?!])|( »)|(« )");
   const std::pair<const char*, std::function<bool(const Entry&)>> rules[] = {
       {"the code fills a format by its source's placeholders; a translation that drops or adds one loses an "

@@ -20,7 +20,7 @@ class PanelTest : public EngineTest {
     tables.setLanguage("zh-Hans");
     launch(preferences);
     panel = std::make_unique<RootView>(*model, *lookup, QApplication::palette(),
-                                       PanelServices{sim.alerts, host->services().home, {"1.0", {"macOS", "14.5"}}, [this] { ++updateChecks; },
+                                       PanelServices{sim.alerts, dispatch, host->services().home, {"1.0", {"macOS", "14.5"}}, [this] { ++updateChecks; },
                                                      [this] { ++quits; }});
     panel->resize(WidgetLayout::width, static_cast<int>(WidgetLayout::height(PanelState::of(*model))));
     panel->show();

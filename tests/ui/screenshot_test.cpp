@@ -6,11 +6,15 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QAccessible>
 #include <QLineEdit>
+#include <QScrollArea>
+#include <set>
 
 #include "ui/panel_fixture.h"
 #include "i18n/app_language.h"
 #include "ui/settings_menu.h"
+#include "ui/setup_view.h"
 
 namespace tidyframe {
 namespace {
@@ -64,6 +68,7 @@ class ScreenshotTest : public PanelTest {
   };
   std::vector<State> states() {
     return {
+        {"overview", [this] { model->setSelectedPage(Page::overview); }},
         {"locations", [this] { model->setSelectedPage(Page::rules); }},
         {"editor-folder", [this] { model->setRuleEditor(model->preferences()->rules.front()); }},
         {"editor-device", [this] {
@@ -79,6 +84,11 @@ class ScreenshotTest : public PanelTest {
            model->setShowSetup(false);
            model->setSelectedPage(Page::feedback);
          }},
+        {"activity-empty", [this] {
+           AppModelTestPeer::clearLog(*model);
+           model->setSelectedPage(Page::activity);
+         }},
+        {"activity", [this] { logActivities(); }},
         {"menu", [this] {
            SettingsMenu& menu = panel->settingsMenu();
            menu.popup(panel->mapToGlobal(QPoint(0, 0)));
@@ -103,6 +113,31 @@ class ScreenshotTest : public PanelTest {
   inline static const std::string longPath =
       SimHome::holidays + "/Lisbon and the Algarve coast in September/Day trips with the whole family";
   inline static const std::string longCard = "/Volumes/Canon EOS card from the summer trip to Lisbon";
+
+  // An arrangement an hour ago in a folder with a long path, which can be undone; a failure
+  // two minutes ago; a pause now.
+  void logActivities() {
+    ActivityEntry entry;
+    entry.title = lookup->f("已应用%@分组", lookup->t("文件种类"));
+    entry.detail = lookup->f("%@ · 按%@排序", lookup->t("全局默认"), lookup->t("名称"));
+    entry.path = longPath;
+    entry.success = true;
+    entry.previousGroup = "None";
+    entry.previousSort = "Name";
+    entry.windowID = "7";
+    AppModelTestPeer::log(*model, entry);
+    advance(3600);
+    ActivityEntry failure;
+    failure.title = lookup->t("分组未完成");
+    failure.detail = lookup->t("Finder 当前视图没有可用的分组菜单");
+    AppModelTestPeer::log(*model, failure);
+    advance(130);
+    ActivityEntry pause;
+    pause.title = lookup->t("自动分组已暂停");
+    pause.detail = lookup->t("Finder 保留当前显示状态；可随时继续");
+    pause.success = true;
+    AppModelTestPeer::log(*model, pause);
+  }
 
   void furnishRules(const char* language) {
     Preferences preferences = model->preferences().get();
@@ -145,6 +180,87 @@ std::vector<std::string> clippedTexts(QWidget& root) {
   return clipped;
 }
 
+// Where Tab goes next on what the panel shows.
+std::vector<QWidget*> tabChain(QWidget& root) {
+  std::vector<QWidget*> chain;
+  for (QWidget* widget = root.nextInFocusChain(); widget != &root; widget = widget->nextInFocusChain()) {
+    if ((widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(&root)) chain.push_back(widget);
+  }
+  return chain;
+}
+
+const QScrollArea* enclosingScrollArea(const QWidget& widget) {
+  for (const QWidget* up = widget.parentWidget(); up; up = up->parentWidget()) {
+    if (const auto* scroll = qobject_cast<const QScrollArea*>(up)) return scroll;
+  }
+  return nullptr;
+}
+
+// Whether `next` comes after `previous` when the page is read from the top, a row leading side
+// first (the left in these languages). What a scroll area holds is read in its own order, and
+// in the page's order where the scroll area is, however far it was scrolled.
+bool readsAfter(const QWidget& previous, const QWidget& next) {
+  const QScrollArea* scroll = enclosingScrollArea(previous);
+  const bool together = scroll && scroll == enclosingScrollArea(next);
+  const QWidget& frame = together ? *scroll->widget() : *previous.window();
+  const auto place = [&](const QWidget& widget) {
+    const QScrollArea* inside = enclosingScrollArea(widget);
+    const QWidget& shown = inside && !together ? *inside : widget;
+    return QRect(shown.mapTo(&frame, QPoint()), shown.size());
+  };
+  const QRect a = place(previous), b = place(next);
+  if (b.top() > a.bottom()) return true;
+  if (b.bottom() < a.top()) return false;
+  return b.left() > a.right();
+}
+
+QString accessibleName(QWidget& widget) {
+  QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&widget);
+  return face ? face->text(QAccessible::Name) : QString();
+}
+
+bool showsChinese(const QString& text) {
+  return std::ranges::any_of(text, [](QChar c) { return c.unicode() >= 0x3000 && c.unicode() <= 0x9FFF; });
+}
+
+// A screen reader names every control Tab reaches: never nothing, never the untranslated
+// source, never the same name twice on one page (which "Edit Rule" would be); and Tab reaches
+// them in the order the page shows them.
+TEST_F(ScreenshotTest, EveryFocusableWidgetIsNamedInTheShownLanguageAndTabFollowsThePage) {
+  sim.mac.setAccessibilityTrusted(false);
+  SimHome::insertCard(sim.volumes, card);
+  openPanel();
+  for (const char* language : {"en", "de"}) {
+    furnishRules(language);
+    for (const State& state : states()) {
+      if (state.name == std::string("menu")) continue;
+      state.arrange();
+      settle();
+      const auto where = std::string(state.name) + " in " + language;
+      const auto chain = tabChain(*panel);
+      EXPECT_GE(chain.size(), 3u) << where;
+      std::set<QString> names;
+      for (std::size_t i = 0; i < chain.size(); ++i) {
+        const QString name = accessibleName(*chain[i]);
+        const auto shown = where + ": " + chain[i]->metaObject()->className() + " \"" + name.toStdString() + "\"";
+        EXPECT_FALSE(name.trimmed().isEmpty()) << shown;
+        EXPECT_FALSE(showsChinese(name)) << shown;
+        EXPECT_TRUE(names.insert(name).second) << shown << " twice";
+        if (i > 0) {
+          EXPECT_TRUE(readsAfter(*chain[i - 1], *chain[i]))
+              << shown << " after \"" << accessibleName(*chain[i - 1]).toStdString() << "\"";
+        }
+      }
+    }
+    std::multiset<QString> steps;
+    for (SymbolView* symbol : panel->setup().findChildren<SymbolView*>()) {
+      if (!symbol->accessibleName().isEmpty()) steps.insert(symbol->accessibleName());
+    }
+    EXPECT_EQ(steps, (std::multiset<QString>{qtText(lookup->t("未允许")), qtText(lookup->t("已允许"))}))
+        << "the setup guide's steps say whether they are granted, in " << language;
+  }
+}
+
 // Every page in every language shows each text whole, and in four languages looks as reviewed.
 // TIDYFRAME_REVIEW_SCREENSHOTS=1 writes every page in every language beside the test program,
 // to be looked at; those are not compared with anything.
@@ -177,12 +293,14 @@ TEST_F(ScreenshotTest, NoTextIsClippedInAnyLanguageAndEveryPageLooksAsReviewedIn
   }
 }
 
-// The overview as a new user without Accessibility sees it: the permission button, a message
-// in the banner, twelve rules.
+// The overview at work: a folder with a long name in front, arranged by the global default,
+// a message in the banner, twelve rules. (The clipping test shows it to a new user.)
 TEST_F(ScreenshotTest, OverviewLooksAsReviewedInEachLanguageAndAppearance) {
-  sim.mac.setAccessibilityTrusted(false);
-  openPanel();
-  for (const char* language : {"en", "zh-Hans", "ar"}) {
+  sim.volumes.addFolder(longPath);
+  openFolder(longPath);
+  openPanel(engineOn());
+  advance(6);
+  for (const char* language : {"en", "zh-Hans", "ar", "de"}) {
     for (const char* appearance : {"light", "dark"}) {
       Preferences preferences = model->preferences().get();
       preferences.language = language;
@@ -190,6 +308,7 @@ TEST_F(ScreenshotTest, OverviewLooksAsReviewedInEachLanguageAndAppearance) {
       preferences.rules.resize(12);
       model->setPreferences(preferences);
       model->setMessage(lookup->t("请为 Tidyframe开启辅助功能权限。"));
+      advance(3);
       expectAsReviewed(settle(), QString("overview-%1-%2.png").arg(language, appearance));
     }
   }

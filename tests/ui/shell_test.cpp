@@ -4,6 +4,9 @@
 #include "app/program.h"
 #include "engine/engine_fixture.h"
 #include "storage/storage.h"
+#include "ui/activity_view.h"
+#include "ui/feedback_view.h"
+#include "ui/panel_parts.h"
 #include "ui/locations_view.h"
 #include "ui/panel_window.h"
 #include "ui/root_view.h"
@@ -104,6 +107,7 @@ TEST_F(ShellTest, RuleChangesCloseThePanelOnceAfterTheLastOnlyWhereItMayApply) {
       {"engine on, overview", true, Page::overview, true},
       {"engine on, rules page", true, Page::rules, true},
       {"the feedback page stays open", true, Page::feedback, false},
+      {"so does the activity page", true, Page::activity, false},
       {"an engine that is off applies nothing", false, Page::overview, false},
   };
   for (const auto& row : rows) {
@@ -175,6 +179,64 @@ TEST_F(ShellTest, ThroughThePanelARuleReachesTheFrontWindowAfterTheCloseAndApply
   advance(3);
   EXPECT_FALSE(panelShown());
   EXPECT_EQ(shown(documents), (FolderArrangement{true, ArrangeKey::size, ArrangeKey::name}));
+}
+
+// Escape leads back from an inner page to the overview, then closes the popover; an ordinary
+// window stays, as closing it would quit.
+TEST_F(ShellTest, EscapeLeadsBackThenClosesOnlyAPopover) {
+  sim.defaults.setBool(AppDelegate::shownKey, true);
+  for (const bool statusBar : {true, false}) {
+    SCOPED_TRACE(statusBar ? "popover" : "window");
+    terminated = false;
+    startShell(statusBar);
+    shell->showWindow(true);
+    RootView& panel = *shell->popover()->panel();
+    const std::pair<Page, QWidget*> pages[] = {{Page::rules, &panel.locations().search()},
+                                               {Page::activity, &panel.activity().exportButton()},
+                                               {Page::feedback, &panel.feedback().editor()}};
+    for (const auto& [page, inside] : pages) {
+      engine().setSelectedPage(page);
+      QTest::keyClick(inside, Qt::Key_Escape);
+      EXPECT_EQ(engine().selectedPage().get(), Page::overview) << static_cast<int>(page);
+      EXPECT_TRUE(panelShown());
+    }
+    QTest::keyClick(&panel.header().masterSwitch(), Qt::Key_Escape);
+    EXPECT_EQ(panelShown(), !statusBar);
+    advance(1);
+    EXPECT_FALSE(terminated);
+    quitAndWait();
+  }
+}
+
+// A person at the panel over the simulated Mac: the folder's arrangement shows in the log,
+// undoing it closes the panel, puts the Finder's previous grouping back in that window and
+// pauses the engine, and the exported log reads back as the engine holds it.
+TEST_F(ShellTest, ThroughTheActivityPageAnArrangementIsUndoneAndTheLogExported) {
+  sim.defaults.setBool(AppDelegate::shownKey, true);
+  writeSettings(engineOn());
+  openFolder(pictures);
+  startShell();
+  advance(6);
+  ASSERT_EQ(shown(pictures), kindByName);
+  RootView& panel = *shell->popover()->panel();
+  shell->showWindow(true);
+  QTest::mouseClick(&panel.footer().activityButton(), Qt::LeftButton);
+  ActivityView& page = panel.activity();
+  ASSERT_FALSE(page.rows().empty());
+  ActivityRow& row = *page.rows().front();
+  EXPECT_EQ(row.folder().toolTip().toStdString(), "~/Pictures");
+  ASSERT_FALSE(row.undoButton().isHidden());
+  QTest::mouseClick(&row.undoButton(), Qt::LeftButton);
+  EXPECT_FALSE(panelShown()) << "the Finder comes forward";
+  advance(2);
+  EXPECT_EQ(shown(pictures), FolderArrangement{});
+  EXPECT_FALSE(engine().preferences()->engineEnabled);
+  shell->showWindow(false);
+  EXPECT_EQ(page.rows().front()->title().fullText().toStdString(), tables.t("已恢复上次显示设置"));
+  const auto exported = root / "exported.json";
+  sim.alerts.answerPanel(exported.string());
+  QTest::mouseClick(&page.exportButton(), Qt::LeftButton);
+  EXPECT_EQ(Storage::read<std::vector<ActivityEntry>>(exported), std::optional(engine().activities().get()));
 }
 
 TEST(ProgramTest, TheSelfTestStartsNoShellAndAMacUsesItsNativeServicesUnlessTold) {
