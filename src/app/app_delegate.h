@@ -30,6 +30,8 @@ struct ShellServices {
   bool statusBarAvailable = true;
   // What a feedback report tells about the running system when the user allows it.
   OperatingSystemVersion system{};
+  // Shows the Simulated Finder window again; none where the Finder is real.
+  std::function<void()> showSimulatedFinder = {};
 };
 
 // The application shell: creates the one engine, puts the status icon up, shows the panel in a

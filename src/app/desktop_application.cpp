@@ -72,8 +72,8 @@ DesktopApplication::DesktopApplication(L& l, DesktopOptions options)
                            UpdateServices{dispatch_, l, alerts_, sim_.guarded.workspace, machine_.defaults,
                                           machine_.https},
                            machine_.defaults, [this] { finish(); }, QSystemTrayIcon::isSystemTrayAvailable(),
-                           machine_.system.operatingSystem()}),
-      finderWindow_(sim_, [this] {
+                           machine_.system.operatingSystem(), [this] { finderWindow_.bringBack(); }}),
+      finderWindow_(sim_, l, [this] {
         if (!finderSave_.isActive()) finderSave_.start();
       }) {
   restoreFinder();
@@ -89,7 +89,12 @@ DesktopApplication::DesktopApplication(L& l, DesktopOptions options)
   if (options_.diagnostics && !trayAvailable) new FirstPaint(*shell_.popover(), *options_.diagnostics);
   if (!trayAvailable) shell_.showWindow(true);
   const QString name = SingleInstance::serverName(options_.storageFolder);
-  if (!instance_.listen(name, [this] { shell_.applicationShouldHandleReopen(); })) {
+  // A later launch brings back the panel and the Finder window, which closing only hid.
+  const auto reopen = [this] {
+    finderWindow_.bringBack();
+    shell_.applicationShouldHandleReopen();
+  };
+  if (!instance_.listen(name, reopen)) {
     std::cerr << "tidyframe: cannot listen for later launches" << std::endl;
   }
 }

@@ -41,6 +41,15 @@ constexpr std::array symbols{
     Symbol{"checkmark.circle", "circle-check"},
     Symbol{"1.circle", "circle-1"},
     Symbol{"2.circle", "circle-2"},
+    Symbol{"doc", "file"},
+    Symbol{"doc.text", "file-text"},
+    Symbol{"doc.richtext", "file-type"},
+    Symbol{"photo", "file-image"},
+    Symbol{"film", "file-video-camera"},
+    Symbol{"music.note", "file-music"},
+    Symbol{"archivebox", "file-archive"},
+    Symbol{"app", "app-window"},
+    Symbol{"arrow.up", "arrow-up"},
 };
 
 const Symbol* find(std::string_view name) {
