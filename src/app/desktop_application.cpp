@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <ctime>
 #include <fstream>
 #include <iostream>
@@ -14,6 +15,7 @@
 #include "sim/sim_home.h"
 #include "storage/storage.h"
 #include "ui/panel_window.h"
+#include "ui/widget_layout.h"
 
 namespace tidyframe {
 
@@ -81,7 +83,11 @@ DesktopApplication::DesktopApplication(L& l, DesktopOptions options)
   finderSave_.setInterval(finderSaveMilliseconds);
   QObject::connect(&finderSave_, &QTimer::timeout, &finderWindow_, [this] { saveFinder(); });
   finderWindow_.refresh();
+  // Beside the panel, which opens at the top right, where the screen has room for both.
   const QRect screen = QApplication::primaryScreen()->availableGeometry();
+  const int roomBesidePanel = screen.width() - WidgetLayout::width - 80;
+  const int width = std::max(std::min(roomBesidePanel, finderWindow_.width()), finderWindow_.minimumSizeHint().width());
+  finderWindow_.resize(width, finderWindow_.height());
   finderWindow_.move(screen.left() + 40, screen.top() + 60);
   finderWindow_.show();
   shell_.applicationDidFinishLaunching();
