@@ -15,6 +15,8 @@
 #include "storage/storage.h"
 #include "ui/panel_style.h"
 #include "ui/panel_window.h"
+#include "ui/root_view.h"
+#include "ui/settings_menu.h"
 
 namespace tidyframe {
 namespace {
@@ -81,6 +83,12 @@ TEST_F(DesktopApplicationTest, ArrangesWhatThePersonOpensHandsOverAndKeepsEveryt
   EXPECT_EQ(launchAgain(), 0) << "a second launch hands over and leaves";
   EXPECT_TRUE(QTest::qWaitFor([&] { return app->shell().popoverShown() && app->finderWindow().isVisible(); }, 2000))
       << "the first one shows its panel and the Finder window";
+  app->finderWindow().close();
+  SettingsMenu& menu = app->shell().popover()->panel()->settingsMenu();
+  menu.rebuild();
+  ASSERT_NE(menu.item("显示模拟 Finder"), nullptr);
+  menu.item("显示模拟 Finder")->trigger();
+  EXPECT_TRUE(app->finderWindow().isVisible()) << "and so does the settings menu";
   if (qEnvironmentVariableIsSet("TIDYFRAME_UPDATE_SCREENSHOTS")) {
     QTest::qWait(500);
     QApplication::primaryScreen()->grabWindow(0).save(TIDYFRAME_SOURCE_DIR "/docs/linux-application.png");
