@@ -89,11 +89,12 @@ DesktopApplication::DesktopApplication(L& l, DesktopOptions options)
   const int width = std::max(std::min(roomBesidePanel, finderWindow_.width()), finderWindow_.minimumSizeHint().width());
   finderWindow_.resize(width, finderWindow_.height());
   finderWindow_.move(screen.left() + 40, screen.top() + 60);
-  finderWindow_.show();
   shell_.applicationDidFinishLaunching();
   const bool trayAvailable = shell_.statusItem() != nullptr;
   if (options_.diagnostics && !trayAvailable) new FirstPaint(*shell_.popover(), *options_.diagnostics);
   if (!trayAvailable) shell_.showWindow(true);
+  // After the panel, which a person waits for, has had its turn to paint.
+  QTimer::singleShot(0, &finderWindow_, [this] { finderWindow_.show(); });
   const QString name = SingleInstance::serverName(options_.storageFolder);
   // A later launch brings back the panel and the Finder window, which closing only hid.
   const auto reopen = [this] {

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPixmapCache>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimeZone>
@@ -47,12 +48,18 @@ KindLook lookOf(ItemKind kind) {
   return {"doc", 0xFF808080};
 }
 
-// A dot file shows faded, as the Finder shows files it would otherwise hide.
+// A dot file shows faded, as the Finder shows files it would otherwise hide. Each icon is drawn
+// from its SVG once and then shared, since a folder shows the same few over and over.
 QPixmap kindPixmap(const FinderItem& item, int points, qreal ratio) {
   const KindLook look = lookOf(item.kind);
   QColor colour = QColor::fromRgba(look.colour);
   if (item.isDotFile()) colour.setAlphaF(0.45f);
-  return symbolPixmap(look.symbol, colour, points, ratio);
+  const QString key = QStringLiteral("kind:%1:%2:%3:%4").arg(look.symbol).arg(colour.rgba()).arg(points).arg(ratio);
+  QPixmap pixmap;
+  if (QPixmapCache::find(key, &pixmap)) return pixmap;
+  pixmap = symbolPixmap(look.symbol, colour, points, ratio);
+  QPixmapCache::insert(key, pixmap);
+  return pixmap;
 }
 
 QIcon kindIcon(const FinderItem& item, int points, qreal ratio) { return QIcon(kindPixmap(item, points, ratio)); }

@@ -177,6 +177,9 @@ QWidget* SimulatedFinderWindow::buildFooter() {
   auto* finder = new QHBoxLayout;
   languageTitle_ = new QLabel(box);
   languages_ = new QComboBox(box);
+  // Sized without measuring every language's name: that alone would load a font per script.
+  languages_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  languages_->setMinimumContentsLength(16);
   for (std::size_t i = 0; i < allFinderMenuLanguages.size(); ++i) languages_->addItem(QString());
   connect(languages_, &QComboBox::activated, this,
           [this](int index) { setLanguage(allFinderMenuLanguages[static_cast<std::size_t>(index)]); });
