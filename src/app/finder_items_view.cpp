@@ -9,7 +9,7 @@
 #include <QMouseEvent>
 #include <QPixmapCache>
 #include <QScrollArea>
-#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTimeZone>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -25,6 +25,7 @@ constexpr int tileWidth = 104;
 constexpr int tileIcon = 40;
 constexpr int rowIcon = 16;
 constexpr int galleryIcon = 64;
+constexpr int galleryPreview = 160;
 constexpr int nameRole = Qt::UserRole;
 
 struct KindLook {
@@ -127,14 +128,28 @@ FinderItemsView::FinderItemsView(std::function<void(const std::string&)> open, Q
   styleRows(*list_);
   column_ = new QListWidget(this);
   styleRows(*column_);
-  gallery_ = new QListWidget(this);
+  // The gallery: the chosen item large, the folder as a strip below it.
+  galleryPage_ = new QWidget(this);
+  auto* galleryLayout = new QVBoxLayout(galleryPage_);
+  galleryLayout->setContentsMargins(2, 0, 2, 0);
+  preview_ = new QLabel(galleryPage_);
+  preview_->setAlignment(Qt::AlignCenter);
+  previewName_ = new QLabel(galleryPage_);
+  previewName_->setAlignment(Qt::AlignCenter);
+  previewName_->setFont(bold(previewName_->font()));
+  gallery_ = new QListWidget(galleryPage_);
+  gallery_->setFixedHeight(galleryIcon + 72);
+  galleryLayout->addWidget(preview_, 1);
+  galleryLayout->addWidget(previewName_);
+  galleryLayout->addWidget(gallery_);
+  connect(gallery_, &QListWidget::currentRowChanged, this, [this](int row) { preview(row); });
   gallery_->setViewMode(QListView::IconMode);
   gallery_->setFlow(QListView::LeftToRight);
   gallery_->setWrapping(false);
   gallery_->setIconSize(QSize(galleryIcon, galleryIcon));
   gallery_->setGridSize(QSize(tileWidth + 16, galleryIcon + 48));
   gallery_->setMovement(QListView::Static);
-  for (QWidget* page : std::initializer_list<QWidget*>{icons_, list_, column_, gallery_}) addWidget(page);
+  for (QWidget* page : std::initializer_list<QWidget*>{icons_, list_, column_, galleryPage_}) addWidget(page);
   const auto openItem = [this](const QModelIndex& index) {
     const QString name = index.data(nameRole).toString();
     if (!name.isEmpty()) open_(name.toStdString());
@@ -242,14 +257,25 @@ void FinderItemsView::showColumn() {
 }
 
 void FinderItemsView::showGallery() {
-  setCurrentWidget(gallery_);
+  setCurrentWidget(galleryPage_);
+  galleryItems_.clear();
+  for (const auto& group : groups_) galleryItems_.insert(galleryItems_.end(), group.items.begin(), group.items.end());
+  const QSignalBlocker quiet(gallery_);
   gallery_->clear();
-  for (const auto& group : groups_) {
-    for (const auto& item : group.items) {
-      auto* tile = new QListWidgetItem(kindIcon(item, galleryIcon, devicePixelRatioF()), qtText(item.name), gallery_);
-      if (item.kind == ItemKind::folder) tile->setData(nameRole, qtText(item.name));
-    }
+  for (const auto& item : galleryItems_) {
+    auto* tile = new QListWidgetItem(kindIcon(item, galleryIcon, devicePixelRatioF()), qtText(item.name), gallery_);
+    if (item.kind == ItemKind::folder) tile->setData(nameRole, qtText(item.name));
   }
+  gallery_->setCurrentRow(galleryItems_.empty() ? -1 : 0);
+  preview(gallery_->currentRow());
+}
+
+void FinderItemsView::preview(int row) {
+  const bool shown = row >= 0 && row < static_cast<int>(galleryItems_.size());
+  preview_->setPixmap(shown ? kindPixmap(galleryItems_[static_cast<std::size_t>(row)], galleryPreview,
+                                         devicePixelRatioF())
+                            : QPixmap());
+  previewName_->setText(shown ? qtText(galleryItems_[static_cast<std::size_t>(row)].name) : QString());
 }
 
 }  // namespace tidyframe

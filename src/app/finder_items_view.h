@@ -9,6 +9,7 @@
 
 #include "sim/finder_items.h"
 
+class QLabel;
 class QListWidget;
 class QScrollArea;
 class QTreeWidget;
@@ -40,6 +41,7 @@ class FinderItemsView final : public QStackedWidget {
   void showList();
   void showColumn();
   void showGallery();
+  void preview(int row);
   int iconColumns() const;
 
   std::function<void(const std::string&)> open_;
@@ -51,7 +53,11 @@ class FinderItemsView final : public QStackedWidget {
   QScrollArea* icons_ = nullptr;
   QTreeWidget* list_ = nullptr;
   QListWidget* column_ = nullptr;
+  QWidget* galleryPage_ = nullptr;
+  QLabel* preview_ = nullptr;
+  QLabel* previewName_ = nullptr;
   QListWidget* gallery_ = nullptr;
+  std::vector<FinderItem> galleryItems_;
 };
 
 }  // namespace tidyframe
