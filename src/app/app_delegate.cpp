@@ -12,6 +12,23 @@
 
 namespace tidyframe {
 
+namespace {
+
+// The menu bar tints a template image to suit itself; a Linux panel may be light or dark and
+// shows an icon as drawn, so there the coloured application mark stands in.
+QIcon statusIcon() {
+  QIcon icon;
+#ifdef Q_OS_MACOS
+  for (const qreal ratio : {1.0, 2.0}) icon.addPixmap(QPixmap::fromImage(BrandArtwork::menuBarImage(ratio)));
+  icon.setIsMask(true);
+#else
+  for (const qreal ratio : {1.0, 2.0}) icon.addPixmap(QPixmap::fromImage(BrandArtwork::image(ratio)));
+#endif
+  return icon;
+}
+
+}  // namespace
+
 AppDelegate::AppDelegate(ShellServices services) : services_(std::move(services)) {}
 
 AppDelegate::~AppDelegate() {
@@ -47,7 +64,8 @@ void AppDelegate::buildPopover() {
                       [this] {
                         if (updates_) updates_->check(true);
                       },
-                      [this] { quit(); }};
+                      [this] { quit(); },
+                      services_.showSimulatedFinder};
   popover_->setPanel(new RootView(*model_, services_.engine.l, QApplication::palette(), std::move(panel)));
   resizePopover();
 }
@@ -131,10 +149,7 @@ void AppDelegate::updateMenu() {
   if (!model_) return;
   const QString name = QString::fromStdString(services_.engine.l.t("Tidyframe"));
   if (statusItem_) {
-    QIcon icon;
-    for (const qreal ratio : {1.0, 2.0}) icon.addPixmap(QPixmap::fromImage(BrandArtwork::menuBarImage(ratio)));
-    icon.setIsMask(true);
-    statusItem_->setIcon(icon);
+    statusItem_->setIcon(statusIcon());
     statusItem_->setToolTip(name);
   }
   if (!popover_) return;

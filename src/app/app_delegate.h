@@ -35,6 +35,8 @@ struct ShellServices {
   // Gives the popover's native window the engine's appearance setting ("light", "dark", else the
   // system's), so the window and native controls match the panel; only a Mac has one.
   std::function<void(QWidget& window, std::string_view appearance)> setWindowAppearance{};
+  // Shows the Simulated Finder window again; none where the Finder is real.
+  std::function<void()> showSimulatedFinder = {};
 };
 
 // The application shell: creates the one engine, puts the status icon up, shows the panel in a

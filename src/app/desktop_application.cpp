@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <ctime>
 #include <fstream>
 #include <iostream>
@@ -14,6 +15,7 @@
 #include "sim/sim_home.h"
 #include "storage/storage.h"
 #include "ui/panel_window.h"
+#include "ui/widget_layout.h"
 
 namespace tidyframe {
 
@@ -72,8 +74,8 @@ DesktopApplication::DesktopApplication(L& l, DesktopOptions options)
                            UpdateServices{dispatch_, l, alerts_, sim_.guarded.workspace, machine_.defaults,
                                           machine_.https},
                            machine_.defaults, [this] { finish(); }, QSystemTrayIcon::isSystemTrayAvailable(),
-                           machine_.system.operatingSystem()}),
-      finderWindow_(sim_, [this] {
+                           machine_.system.operatingSystem(), [this] { finderWindow_.bringBack(); }}),
+      finderWindow_(sim_, l, [this] {
         if (!finderSave_.isActive()) finderSave_.start();
       }) {
   restoreFinder();
@@ -81,15 +83,25 @@ DesktopApplication::DesktopApplication(L& l, DesktopOptions options)
   finderSave_.setInterval(finderSaveMilliseconds);
   QObject::connect(&finderSave_, &QTimer::timeout, &finderWindow_, [this] { saveFinder(); });
   finderWindow_.refresh();
+  // Beside the panel, which opens at the top right, where the screen has room for both.
   const QRect screen = QApplication::primaryScreen()->availableGeometry();
+  const int roomBesidePanel = screen.width() - WidgetLayout::width - 80;
+  const int width = std::max(std::min(roomBesidePanel, finderWindow_.width()), finderWindow_.minimumSizeHint().width());
+  finderWindow_.resize(width, finderWindow_.height());
   finderWindow_.move(screen.left() + 40, screen.top() + 60);
-  finderWindow_.show();
   shell_.applicationDidFinishLaunching();
   const bool trayAvailable = shell_.statusItem() != nullptr;
   if (options_.diagnostics && !trayAvailable) new FirstPaint(*shell_.popover(), *options_.diagnostics);
   if (!trayAvailable) shell_.showWindow(true);
+  // After the panel, which a person waits for, has had its turn to paint.
+  QTimer::singleShot(0, &finderWindow_, [this] { finderWindow_.show(); });
   const QString name = SingleInstance::serverName(options_.storageFolder);
-  if (!instance_.listen(name, [this] { shell_.applicationShouldHandleReopen(); })) {
+  // A later launch brings back the panel and the Finder window, which closing only hid.
+  const auto reopen = [this] {
+    finderWindow_.bringBack();
+    shell_.applicationShouldHandleReopen();
+  };
+  if (!instance_.listen(name, reopen)) {
     std::cerr << "tidyframe: cannot listen for later launches" << std::endl;
   }
 }

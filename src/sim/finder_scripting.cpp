@@ -3,6 +3,7 @@
 #include <string>
 
 #include "sim/applescript/script_object.h"
+#include "sim/sim_ports.h"
 
 namespace tidyframe {
 
@@ -18,14 +19,44 @@ namespace {
 
 constexpr const char* finderName = "Finder";
 
+// An item of a folder, by name; dot files are not among a folder's items.
+class ItemObject final : public ScriptObject {
+ public:
+  ItemObject(std::string folder, FinderItem item) : folder_(std::move(folder)), item_(std::move(item)) {}
+
+  Specifier specifier() const override {
+    return Specifier{finderName, {SpecStep::element("folder", SpecStep::Form::name, folder_),
+                                  SpecStep::element("item", SpecStep::Form::name, item_.name)}};
+  }
+  std::vector<ScriptObjectPtr> elements(std::string_view) const override { return {}; }
+  std::optional<PropertyValue> property(std::string_view name) const override {
+    if (name == "name") return Value(item_.name);
+    if (name == "kind") return Value(item_.kindName);
+    return std::nullopt;
+  }
+
+ private:
+  std::string folder_;
+  FinderItem item_;
+};
+
 class FolderObject final : public ScriptObject {
  public:
-  explicit FolderObject(std::string path) : path_(std::move(path)) {}
+  FolderObject(std::string path, const SimFinder& finder) : path_(std::move(path)), finder_(finder) {}
 
   Specifier specifier() const override {
     return Specifier{finderName, {SpecStep::element("folder", SpecStep::Form::name, path_)}};
   }
-  std::vector<ScriptObjectPtr> elements(std::string_view) const override { return {}; }
+  std::vector<ScriptObjectPtr> elements(std::string_view cls) const override {
+    std::vector<ScriptObjectPtr> out;
+    if (!finder_.fileSystem()) return out;
+    for (auto& item : finder_.fileSystem()->items(path_)) {
+      const bool folder = item.kind == ItemKind::folder;
+      const bool wanted = cls == "item" || (cls == "folder" && folder) || (cls == "file" && !folder);
+      if (wanted && !item.isDotFile()) out.push_back(std::make_shared<ItemObject>(path_, std::move(item)));
+    }
+    return out;
+  }
   std::optional<PropertyValue> property(std::string_view name) const override {
     if (name == "URL") return url();
     if (name == "name") return Value(finderDisplayName(path_));
@@ -41,11 +72,12 @@ class FolderObject final : public ScriptObject {
   }
 
   std::string path_;
+  const SimFinder& finder_;
 };
 
 class FinderWindowObject final : public ScriptObject {
  public:
-  explicit FinderWindowObject(SimFinderWindow window) : window_(std::move(window)) {}
+  FinderWindowObject(SimFinderWindow window, const SimFinder& finder) : window_(std::move(window)), finder_(finder) {}
 
   Specifier specifier() const override {
     return Specifier{finderName, {SpecStep::element("Finder window", SpecStep::Form::id, window_.id)}};
@@ -53,7 +85,7 @@ class FinderWindowObject final : public ScriptObject {
   std::vector<ScriptObjectPtr> elements(std::string_view) const override { return {}; }
   std::optional<PropertyValue> property(std::string_view name) const override {
     if (name == "id") return Value(window_.id);
-    if (name == "target") return std::make_shared<FolderObject>(window_.path);
+    if (name == "target") return std::make_shared<FolderObject>(window_.path, finder_);
     if (name == "current view") return Value(applescript::Constant{std::string(finderViewScriptingName(window_.view))});
     if (name == "name") return Value(finderDisplayName(window_.path));
     return std::nullopt;
@@ -61,6 +93,7 @@ class FinderWindowObject final : public ScriptObject {
 
  private:
   SimFinderWindow window_;
+  const SimFinder& finder_;
 };
 
 class FinderObject final : public ScriptObject {
@@ -72,7 +105,7 @@ class FinderObject final : public ScriptObject {
     std::vector<ScriptObjectPtr> out;
     if (cls != "Finder window" && cls != "window") return out;
     for (const auto& w : finder_.windows()) {
-      if (w.kind == FinderWindowKind::browser) out.push_back(std::make_shared<FinderWindowObject>(w));
+      if (w.kind == FinderWindowKind::browser) out.push_back(std::make_shared<FinderWindowObject>(w, finder_));
     }
     return out;
   }

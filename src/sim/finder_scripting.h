@@ -9,7 +9,8 @@ namespace tidyframe {
 // is not running answers -600 to everything but activate, which launches it.
 //
 // The Finder's own scripting: Finder windows (browser windows, front first) with id, name,
-// target (a folder with its URL) and current view, the application's name, and activate.
+// target (a folder with its URL, its items, files and folders, each with name and kind) and
+// current view, the application's name, and activate.
 // Borrows the Finder; confined to the queue that runs scripts.
 class FinderScripting {
  public:

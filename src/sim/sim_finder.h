@@ -13,6 +13,8 @@
 
 namespace tidyframe {
 
+class SimVolumeCatalog;
+
 enum class FinderView { icon, list, column, gallery };
 
 // The Finder's scripting name of a view ("icon view", ..., "gallery view").
@@ -129,6 +131,10 @@ class SimFinder {
   // The main window: the frontmost browser window or dialog (panels never become main).
   const SimFinderWindow* mainWindow() const;
 
+  // Where the folders' items are read; none: every folder looks empty.
+  void setFileSystem(const SimVolumeCatalog* volumes) { fileSystem_ = volumes; }
+  const SimVolumeCatalog* fileSystem() const { return fileSystem_; }
+
   // The user typing in a text field (the search field, a name being edited).
   void focusTextField(bool focused);
   bool textFieldFocused() const { return textFieldFocused_; }
@@ -207,6 +213,7 @@ class SimFinder {
   std::vector<KeyPress> keyPresses_;
   int loseFrontAfter_ = 0;
   std::uint64_t generation_ = 0;
+  const SimVolumeCatalog* fileSystem_ = nullptr;
 };
 
 }  // namespace tidyframe

@@ -220,7 +220,7 @@ std::optional<PreferenceValue> SimPreferenceStore::copyValue(std::string_view ke
   return std::nullopt;
 }
 
-SimVolumeCatalog::SimVolumeCatalog() {
+SimVolumeCatalog::SimVolumeCatalog(const Dispatch& clock) : clock_(clock) {
   VolumeResourceValues root;
   root.name = "Macintosh HD";
   root.uuid = "0A81F3B1-51D9-3335-B3E3-169C3640360D";
@@ -281,6 +281,7 @@ void SimVolumeCatalog::mount(SimVolume volume) {
 void SimVolumeCatalog::unmount(const std::string& path) {
   std::lock_guard lock(mutex_);
   std::erase_if(volumes_, [&](const SimVolume& v) { return v.path == path; });
+  std::erase_if(items_, [&](const auto& entry) { return entry.first == path || entry.first.starts_with(path + "/"); });
 }
 
 void SimVolumeCatalog::addFolder(const std::string& path) {
@@ -291,6 +292,17 @@ void SimVolumeCatalog::addFolder(const std::string& path) {
 void SimVolumeCatalog::addPackage(const std::string& path) {
   std::lock_guard lock(mutex_);
   packages_.insert(path);
+}
+
+void SimVolumeCatalog::addItems(const std::string& folder, std::vector<FinderItem> items) {
+  std::lock_guard lock(mutex_);
+  items_[folder] = std::move(items);
+}
+
+std::vector<FinderItem> SimVolumeCatalog::items(const std::string& folder) const {
+  std::lock_guard lock(mutex_);
+  const auto found = items_.find(folder);
+  return found == items_.end() ? std::vector<FinderItem>{} : found->second;
 }
 
 void SimVolumeCatalog::makeUnreadable(const std::string& path) {

@@ -15,6 +15,7 @@
 #include "platform/preference_store.h"
 #include "platform/system_log.h"
 #include "platform/volume_catalog.h"
+#include "sim/finder_items.h"
 #include "sim/sim_mac.h"
 
 namespace tidyframe {
@@ -112,11 +113,11 @@ struct SimVolume {
   bool hidden = false;
 };
 
-// Mounted volumes and the folders on them. Thread-safe: the engine reads it from its volume
-// and script queues at once.
+// Mounted volumes, the folders on them and the items in those folders. Thread-safe: the engine
+// reads it from its volume and script queues at once. Borrows the clock that dates new items.
 class SimVolumeCatalog final : public VolumeCatalog {
  public:
-  SimVolumeCatalog();
+  explicit SimVolumeCatalog(const Dispatch& clock);
   std::vector<std::string> mountedVolumePaths() override;
   std::optional<VolumeResourceValues> volumeValues(const std::string& mountPath) override;
   std::optional<FileResourceValues> fileValues(const std::string& path) override;
@@ -125,6 +126,11 @@ class SimVolumeCatalog final : public VolumeCatalog {
   void unmount(const std::string& path);
   void addFolder(const std::string& path);
   void addPackage(const std::string& path);
+  // The items a folder holds, made when it was furnished; a volume that goes takes its items
+  // along. A folder never furnished holds none.
+  void addItems(const std::string& folder, std::vector<FinderItem> items);
+  std::vector<FinderItem> items(const std::string& folder) const;
+  Date now() const { return clock_.now(); }
   // A volume whose values can no longer be read (a sleeping or failing disk).
   void makeUnreadable(const std::string& path);
   // How often the mounted volumes were listed.
@@ -133,11 +139,13 @@ class SimVolumeCatalog final : public VolumeCatalog {
  private:
   const SimVolume* volumeHolding(const std::string& path) const;
 
+  const Dispatch& clock_;
   mutable std::mutex mutex_;
   std::vector<SimVolume> volumes_;
   std::set<std::string> unreadable_;
   std::set<std::string> folders_;
   std::set<std::string> packages_;
+  std::map<std::string, std::vector<FinderItem>> items_;
   int listings_ = 0;
 };
 

@@ -33,11 +33,14 @@ struct SimulatedMac {
         permissions(mac),
         input(dispatch),
         preferences(mac.finder()),
+        volumes(dispatch),
         workspace(mac.finder()),
         alerts(mac.finder(), *guard.lock),
         launchd(dispatch, userId),
         network(dispatch),
-        guarded(*guard.lock, host, accessibility, permissions, preferences, workspace) {}
+        guarded(*guard.lock, host, accessibility, permissions, preferences, workspace) {
+    mac.finder().setFileSystem(&volumes);
+  }
   SimulatedMac(const SimulatedMac&) = delete;
   SimulatedMac& operator=(const SimulatedMac&) = delete;
 

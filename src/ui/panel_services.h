@@ -14,7 +14,7 @@ class Alerts;
 class Dispatch;
 
 // What the panel's pages borrow from the application beyond the engine: the alerts and file
-// panels, what a feedback report may tell, and the two actions only the shell can take.
+// panels, what a feedback report may tell, and the actions only the shell can take.
 struct PanelServices {
   Alerts& alerts;
   // The engine's clock and main queue: times shown are measured on it, and it refreshes them.
@@ -24,6 +24,8 @@ struct PanelServices {
   ReportVersions versions;
   std::function<void()> checkForUpdates;
   std::function<void()> quit;
+  // Shows the Simulated Finder window again; none where the Finder is real.
+  std::function<void()> showSimulatedFinder = {};
 };
 
 inline QString qtText(std::string_view text) {

@@ -81,6 +81,9 @@ void SettingsMenu::rebuild() {
   connect(addToggle("始终不显示隐藏文件", model_.preferences()->hideOnNavigation), &QAction::triggered, this,
           [this](bool on) { changeSettings(model_, [on](Preferences& p) { p.hideOnNavigation = on; }); });
   addSeparator();
+  if (services_.showSimulatedFinder) {
+    connect(addItem(*this, "显示模拟 Finder"), &QAction::triggered, this, [this] { services_.showSimulatedFinder(); });
+  }
   connect(addItem(*this, "检查权限"), &QAction::triggered, this, [this] { model_.setShowSetup(true); });
   QMenu* backup = addSubmenu(*this, "规则备份");
   connect(addItem(*backup, "导入"), &QAction::triggered, this, [this] { model_.importPreferences(); });

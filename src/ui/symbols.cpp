@@ -44,6 +44,15 @@ constexpr std::array symbols{
     Symbol{"clock.arrow.circlepath", "history"},
     Symbol{"exclamationmark.triangle", "triangle-alert"},
     Symbol{"pause.circle", "circle-pause"},
+    Symbol{"doc", "file"},
+    Symbol{"doc.text", "file-text"},
+    Symbol{"doc.richtext", "file-type"},
+    Symbol{"photo", "file-image"},
+    Symbol{"film", "file-video-camera"},
+    Symbol{"music.note", "file-music"},
+    Symbol{"archivebox", "file-archive"},
+    Symbol{"app", "app-window"},
+    Symbol{"arrow.up", "arrow-up"},
 };
 
 const Symbol* find(std::string_view name) {

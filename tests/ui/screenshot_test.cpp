@@ -11,6 +11,7 @@
 #include <QScrollArea>
 #include <set>
 
+#include "app/simulated_finder_window.h"
 #include "ui/panel_fixture.h"
 #include "i18n/app_language.h"
 #include "ui/settings_menu.h"
@@ -310,6 +311,31 @@ TEST_F(ScreenshotTest, OverviewLooksAsReviewedInEachLanguageAndAppearance) {
       model->setMessage(lookup->t("请为 Tidyframe开启辅助功能权限。"));
       advance(3);
       expectAsReviewed(settle(), QString("overview-%1-%2.png").arg(language, appearance));
+    }
+  }
+}
+
+// The Simulated Finder window on Downloads, whose items were added over a year, in icon and list
+// view grouped by kind and by date added, each text whole.
+TEST_F(ScreenshotTest, SimulatedFinderWindowShowsGroupedItemsAsReviewed) {
+  SimulatedFinderWindow window(sim, tables, {});
+  window.resize(860, 600);
+  window.show();
+  window.openFolder(SimHome::downloads);
+  for (const char* language : {"en", "zh-Hans", "ar"}) {
+    tables.setLanguage(language);
+    for (const auto& [view, viewName] : {std::pair{FinderView::icon, "icon"}, std::pair{FinderView::list, "list"}}) {
+      for (const auto& [key, keyName] : {std::pair{ArrangeKey::kind, "kind"}, std::pair{ArrangeKey::added, "added"}}) {
+        {
+          const auto locked = sim.lockWorld();
+          sim.finder().setArrangement(SimHome::downloads, view, {true, key, ArrangeKey::name});
+        }
+        window.setView(view);
+        QApplication::processEvents();
+        const QString name = QString("finder-%1-%2-%3.png").arg(viewName, keyName, language);
+        EXPECT_EQ(clippedTexts(window), std::vector<std::string>{}) << name.toStdString();
+        expectAsReviewed(window, name);
+      }
     }
   }
 }
