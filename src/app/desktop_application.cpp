@@ -74,7 +74,7 @@ DesktopApplication::DesktopApplication(L& l, DesktopOptions options)
                            UpdateServices{dispatch_, l, alerts_, sim_.guarded.workspace, machine_.defaults,
                                           machine_.https},
                            machine_.defaults, [this] { finish(); }, QSystemTrayIcon::isSystemTrayAvailable(),
-                           machine_.system.operatingSystem(), [this] { finderWindow_.bringBack(); }}),
+                           machine_.system.operatingSystem(), {}, [this] { finderWindow_.bringBack(); }}),
       finderWindow_(sim_, l, [this] {
         if (!finderSave_.isActive()) finderSave_.start();
       }) {
