@@ -1,7 +1,13 @@
 #include <benchmark/benchmark.h>
 
+#ifdef __APPLE__
+#include <malloc/malloc.h>
+#else
 #include <malloc.h>
+#endif
+// mkdtemp: glibc declares it in <stdlib.h>, macOS in <unistd.h>.
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -21,13 +27,22 @@ std::atomic<bool> counting{false};
 // Signed: memory taken before counting began may be freed while it runs.
 std::atomic<std::ptrdiff_t> heapInUse{0};
 std::atomic<std::ptrdiff_t> heapPeak{0};
+
+// What the allocator set aside for `memory`, which can exceed what was asked for.
+std::ptrdiff_t heapBlockSize(void* memory) {
+#ifdef __APPLE__
+  return static_cast<std::ptrdiff_t>(malloc_size(memory));
+#else
+  return static_cast<std::ptrdiff_t>(malloc_usable_size(memory));
+#endif
+}
 }  // namespace
 
 [[gnu::noinline]] void* operator new(std::size_t size) {
   void* memory = std::malloc(size ? size : 1);
   if (!memory) throw std::bad_alloc();
   if (!counting.load(std::memory_order_relaxed)) return memory;
-  const auto usable = static_cast<std::ptrdiff_t>(malloc_usable_size(memory));
+  const auto usable = heapBlockSize(memory);
   const auto now = heapInUse.fetch_add(usable, std::memory_order_relaxed) + usable;
   auto peak = heapPeak.load(std::memory_order_relaxed);
   while (now > peak && !heapPeak.compare_exchange_weak(peak, now, std::memory_order_relaxed)) {
@@ -37,7 +52,7 @@ std::atomic<std::ptrdiff_t> heapPeak{0};
 [[gnu::noinline]] void operator delete(void* memory) noexcept {
   if (!memory) return;
   if (counting.load(std::memory_order_relaxed)) {
-    heapInUse.fetch_sub(static_cast<std::ptrdiff_t>(malloc_usable_size(memory)), std::memory_order_relaxed);
+    heapInUse.fetch_sub(heapBlockSize(memory), std::memory_order_relaxed);
   }
   std::free(memory);
 }

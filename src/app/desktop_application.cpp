@@ -1,6 +1,9 @@
 #include "app/desktop_application.h"
 
 #include <unistd.h>
+#ifdef __APPLE__
+#include <sys/sysctl.h>
+#endif
 
 #include <algorithm>
 #include <ctime>
@@ -32,6 +35,19 @@ void furnish(SimulatedMac& sim) {
   sim.finder().setFrontmost(true);
 }
 
+#ifdef __APPLE__
+// Milliseconds since the kernel started this process (its start time is a wall-clock time).
+long millisecondsSinceProcessStart() {
+  int query[] = {CTL_KERN, KERN_PROC, KERN_PROC_PID, ::getpid()};
+  kinfo_proc process{};
+  std::size_t size = sizeof process;
+  if (::sysctl(query, std::size(query), &process, &size, nullptr, 0) != 0) return 0;
+  const timeval started = process.kp_proc.p_starttime;
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return (now.tv_sec - started.tv_sec) * 1000 + (now.tv_nsec / 1000000 - started.tv_usec / 1000);
+}
+#else
 // Milliseconds since the kernel started this process (its start time counts in clock ticks).
 long millisecondsSinceProcessStart() {
   std::ifstream stat("/proc/self/stat");
@@ -44,6 +60,7 @@ long millisecondsSinceProcessStart() {
   const double started = std::stod(field.empty() ? "0" : field) / static_cast<double>(::sysconf(_SC_CLK_TCK));
   return static_cast<long>((static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9 - started) * 1000);
 }
+#endif
 
 // Reports once when anything in a window is first painted; owned by the window.
 class FirstPaint final : public QObject {

@@ -1,5 +1,6 @@
 #include "app/quit_signals.h"
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -21,10 +22,25 @@ void onSignal(int) {
   [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
 }
 
+// Neither end may leak into a process this one starts; macOS has no SOCK_CLOEXEC, so there the flag
+// is set on each end right after.
+bool openSignalPipe() {
+#ifdef SOCK_CLOEXEC
+  return ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) == 0;
+#else
+  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return false;
+  if (::fcntl(signalPipe[0], F_SETFD, FD_CLOEXEC) == 0 && ::fcntl(signalPipe[1], F_SETFD, FD_CLOEXEC) == 0) return true;
+  ::close(signalPipe[0]);
+  ::close(signalPipe[1]);
+  signalPipe[0] = signalPipe[1] = -1;
+  return false;
+#endif
+}
+
 }  // namespace
 
 QuitSignals::QuitSignals(std::function<void()> quit) : quit_(std::move(quit)) {
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
+  if (!openSignalPipe()) return;
   notifier_ = std::make_unique<QSocketNotifier>(signalPipe[1], QSocketNotifier::Read);
   QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] {
     char byte = 0;

@@ -1,6 +1,8 @@
 #include "app/scratch_folder.h"
 
+// mkdtemp: glibc declares it in <stdlib.h>, macOS in <unistd.h>.
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <string>
 #include <system_error>

@@ -31,6 +31,9 @@ TEST(JsonWriterTest, WritesTheStoredFileStyle) {
       {"a whole double has no fraction", 1.0, "1"},
       {"a date with a fraction", 686000000.123, "686000000.123"},
       {"a large exponent", 1e300, "1e+300"},
+      {"from 1e21 on a whole number takes an exponent", 1e21, "1e+21"},
+      {"the smallest subnormal", 5e-324, "5e-324"},
+      {"the largest finite double", std::numeric_limits<double>::max(), "1.7976931348623157e+308"},
       {"minus zero keeps its sign", -0.0, "-0.0"},
       {"NaN has no JSON form, even nested", {{"ok", 1}, {"list", {1, std::nan("")}}}, std::nullopt},
       {"nor has infinity", infinity, std::nullopt},
@@ -39,6 +42,9 @@ TEST(JsonWriterTest, WritesTheStoredFileStyle) {
   for (const auto& c : cases) {
     const auto text = writeJson(c.value);
     EXPECT_EQ(text ? std::optional(*text) : std::nullopt, c.written) << c.reason;
+    if (c.written && c.value.is_number()) {
+      EXPECT_EQ(parseJson(*c.written), c.value) << c.reason << ", read back";
+    }
   }
   EXPECT_TRUE(std::signbit(parseJson("-0.0")->get<double>())) << "minus zero reads back with its sign";
 }

@@ -8,7 +8,9 @@
 #include <string>
 #include <system_error>
 
+// mkdtemp: glibc declares it in <stdlib.h>, macOS in <unistd.h>.
 #include <stdlib.h>
+#include <unistd.h>
 
 namespace tidyframe {
 

@@ -141,7 +141,7 @@ TEST_F(LookupTest, AMissingTableIsLookedForAgainAndABrokenOneStaysFailed) {
 
 TEST_F(LookupTest, ConcurrentLookupsAndLanguageChangesAreSafe) {
   L l({root}, nullptr);
-  std::vector<std::jthread> threads;
+  std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < 300; ++i) {
@@ -151,6 +151,7 @@ TEST_F(LookupTest, ConcurrentLookupsAndLanguageChangesAreSafe) {
       }
     });
   }
+  for (auto& thread : threads) thread.join();
 }
 
 }  // namespace

@@ -74,6 +74,8 @@ TEST_F(ScriptEvaluation, TheLanguageFollowsAppleScript) {
       {"return 2.0 as text", "\"2.0\"", "whole reals keep their point"},
       {"return \"a\" & 1", "\"a1\"", "concatenation makes text"},
       {"return \"1\" + 1", "2", "arithmetic coerces numeric text"},
+      {"return \"2.5e1\" + 0.5", "25.5", "numeric text may spell a real"},
+      {"return \"1e400\" + 1", "-1700", "text beyond a double is no number"},
       // Statements
       {"set n to 0\nrepeat with i from 3 to 1\nset n to n + 1\nend repeat\nreturn n", "0",
        "a range whose end is below its start runs no iteration"},

@@ -130,13 +130,13 @@ class Lexer {
     t.text = std::string(digits);
     if (real) {
       t.kind = Token::Kind::real;
-      std::from_chars(digits.data(), digits.data() + digits.size(), t.real);
+      t.real = readReal(digits).value_or(0);
     } else {
       t.kind = Token::Kind::integer;
       auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), t.integer);
       if (ec != std::errc()) {
         t.kind = Token::Kind::real;
-        std::from_chars(digits.data(), digits.data() + digits.size(), t.real);
+        t.real = readReal(digits).value_or(0);
       }
     }
     tokens_.push_back(std::move(t));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <fast_float/fast_float.h>
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
 
@@ -233,10 +234,7 @@ double numberValue(const Value& value) {
   if (value.is<std::int64_t>()) return static_cast<double>(value.as<std::int64_t>());
   if (value.is<double>()) return value.as<double>();
   if (value.is<std::string>()) {
-    const auto& text = value.as<std::string>();
-    double result = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), result);
-    if (ec == std::errc() && end == text.data() + text.size() && !text.empty()) return result;
+    if (auto number = readReal(value.as<std::string>())) return *number;
   }
   cannotMake(value, "number");
 }
@@ -247,6 +245,15 @@ std::string formatReal(double value) {
   std::string text(buffer, ec == std::errc() ? end : buffer);
   if (text.find_first_of(".eEn") == std::string::npos) text += ".0";
   return text;
+}
+
+// fast_float rather than std::from_chars, which Apple's libc++ lacks for floating point. Some of
+// its versions answer a number beyond a double with infinity instead of an error.
+std::optional<double> readReal(std::string_view text) {
+  double value = 0;
+  const auto [end, ec] = fast_float::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
+  return value;
 }
 
 std::string textValue(const Value& value) {

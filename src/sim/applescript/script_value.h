@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -152,5 +153,7 @@ std::string describe(const Value& value);
 std::string describe(const Specifier& specifier);
 std::string describeSteps(const std::vector<SpecStep>& steps, std::size_t count);
 std::string formatReal(double value);
+// The finite number the whole of `text` spells in decimal, whatever the locale.
+std::optional<double> readReal(std::string_view text);
 
 }  // namespace tidyframe::applescript
