@@ -33,7 +33,7 @@ struct SimulatedMac {
         permissions(mac),
         input(dispatch),
         preferences(mac.finder()),
-        workspace(mac.finder()),
+        workspace(mac.finder(), dispatch.main()),
         alerts(mac.finder(), *guard.lock),
         launchd(dispatch, userId),
         network(dispatch),

@@ -33,10 +33,12 @@ extern const NSNotificationName NSApplicationDidBecomeActiveNotification;
 - (void)activateIgnoringOtherApps:(BOOL)ignoreOtherApps;
 @end
 
-// AppKit > NSWorkspace: the front application, opening URLs, volume notifications.
+// AppKit > NSWorkspace: the front application, opening URLs, volume and activation notifications.
 extern "C" {
 extern const NSNotificationName NSWorkspaceDidMountNotification;
 extern const NSNotificationName NSWorkspaceDidUnmountNotification;
+extern const NSNotificationName NSWorkspaceDidActivateApplicationNotification;
+extern NSString *const NSWorkspaceApplicationKey;
 }
 
 @interface NSWorkspace : NSObject
