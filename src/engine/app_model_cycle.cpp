@@ -43,7 +43,6 @@ std::string describe(const ScriptFailure& failure) {
   return std::to_string(failure.code) + " " + failure.message;
 }
 
-
 }  // namespace
 
 // What the script queue found for one poll.
