@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "app/scratch_folder.h"
@@ -26,7 +27,8 @@ class ArrangedFolder {
  public:
   using Preparation = std::function<void(Preferences&, SimulatedMac&)>;
 
-  explicit ArrangedFolder(std::size_t logged, const Preparation& prepare = {}) {
+  // With `traced`, the engine writes its diagnostic lines, so checks can be counted.
+  explicit ArrangedFolder(std::size_t logged, const Preparation& prepare = {}, bool traced = false) {
     SimHome::furnish(sim.volumes);
     Preferences preferences;
     preferences.engineEnabled = true;
@@ -42,7 +44,9 @@ class ArrangedFolder {
     if (!Storage::save(toJson(preferences), storage.preferencesURL()) || !Storage::save(log, storage.activityURL())) {
       return;
     }
-    host = std::make_unique<SimulatedEngineHost>(dispatch, sim, l, storage.directory(), folder.path() / "home");
+    host = std::make_unique<SimulatedEngineHost>(dispatch, sim, l, storage.directory(), folder.path() / "home",
+                                                 traced ? &diagnostics : nullptr);
+    launched = dispatch.now();
     model = AppModel::create(host->services());
     dispatch.advance(6);
   }
@@ -60,12 +64,23 @@ class ArrangedFolder {
     return {};
   }
   int appleEvents() const { return sim.mac.appleEvents(); }
+  // Looks at the front Finder window the engine made since the last call (traced scenes only).
+  int checks() {
+    const std::string lines = diagnostics.str();
+    diagnostics.str({});
+    int count = lines.starts_with("tick ") ? 1 : 0;
+    for (auto at = lines.find("\ntick "); at != std::string::npos; at = lines.find("\ntick ", at + 1)) ++count;
+    return count;
+  }
 
   ScratchFolder folder{"tidyframe-bench-"};
   VirtualDispatch dispatch{Date{786000000}};
   std::shared_ptr<DispatchQueue> world = dispatch.makeSerialQueue("sim.world");
   SimulatedMac sim{dispatch, *world};
   L l{{}, nullptr};
+  std::ostringstream diagnostics;
+  // When the engine, and with it the poll timer, started.
+  Date launched;
   std::unique_ptr<SimulatedEngineHost> host;
   std::shared_ptr<AppModel> model;
 };

@@ -1,9 +1,13 @@
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "arranged_folder.h"
 
@@ -94,13 +98,17 @@ const IdleScene idleScenes[] = {
 void BM_IdleAppleEventsPerMinute(benchmark::State& state) {
   const auto& scene = idleScenes[state.range(0)];
   for (auto _ : state) {
-    ArrangedFolder folder(0, scene.prepare);
+    ArrangedFolder folder(0, scene.prepare, true);
     folder.dispatch.advance(60);
     const int finder = folder.sim.mac.appleEvents("Finder");
     const int systemEvents = folder.sim.mac.appleEvents("System Events");
+    const int reads = folder.sim.accessibility.attributeReads();
+    folder.checks();
     folder.dispatch.advance(60);
     state.counters["Finder"] = folder.sim.mac.appleEvents("Finder") - finder;
     state.counters["SystemEvents"] = folder.sim.mac.appleEvents("System Events") - systemEvents;
+    state.counters["AXReads"] = folder.sim.accessibility.attributeReads() - reads;
+    state.counters["Ticks"] = folder.checks();
   }
   state.SetLabel(scene.name);
 }
@@ -108,6 +116,120 @@ BENCHMARK(BM_IdleAppleEventsPerMinute)
     ->DenseRange(0, static_cast<int>(std::size(idleScenes)) - 1)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
+
+// A user who opens folders with a click: each time a new folder, not yet arranged, in the
+// window that shows the arranged Pictures, `phase` seconds after a tick of the poll timer; then
+// they may keep clicking every `clickInterval` seconds until `clickingFor` seconds have passed.
+// Measures in virtual time when the arrangement script was sent and how often the engine
+// looked at the Finder meanwhile. One engine serves every opening.
+class OpeningFolders {
+ public:
+  struct Opening {
+    std::optional<double> sentAfterLastClick;  // seconds; none when nothing was arranged
+    bool arrangedWhileClicking = false;
+    int checksWhileClicking = 0;
+    int clicks = 0;
+  };
+
+  OpeningFolders() {
+    watch_ = scene.model->busy().subscribe([this](bool busy) {
+      if (busy) {
+        startedAt_ = scene.dispatch.now();
+      } else if (!sentAt_ && scene.sim.finder().arrangement(folder_, FinderView::icon).grouped) {
+        sentAt_ = startedAt_;
+      }
+    });
+  }
+
+  Opening open(double phase, double clickInterval = 0, double clickingFor = 0) {
+    Opening result;
+    prepareNextFolder(phase);
+    const Date opened = scene.dispatch.now();
+    scene.checks();
+    Date lastClick = opened;
+    for (double at = 0; at <= clickingFor; at += clickInterval) {
+      scene.dispatch.advance(opened + at - scene.dispatch.now());
+      scene.sim.input.clicked();
+      lastClick = scene.dispatch.now();
+      ++result.clicks;
+      if (at == 0) scene.sim.finder().navigate(window(), folder_);
+      if (clickInterval <= 0) break;
+    }
+    result.checksWhileClicking = scene.checks();
+    result.arrangedWhileClicking = sentAt_.has_value();
+    scene.dispatch.advance(6);
+    if (sentAt_) result.sentAfterLastClick = *sentAt_ - lastClick;
+    return result;
+  }
+
+  ArrangedFolder scene{0, {}, true};
+
+ private:
+  int window() { return scene.sim.finder().windows().front().id; }
+
+  // Back in Pictures, which needs nothing, until `phase` seconds after a tick.
+  void prepareNextFolder(double phase) {
+    folder_ = pictures + "/Opened " + std::to_string(++opened_);
+    scene.sim.volumes.addFolder(folder_);
+    scene.sim.finder().navigate(window(), pictures);
+    scene.dispatch.advance(3);
+    const double running = scene.dispatch.now() - scene.launched;
+    const double sinceTick = running - std::floor(running / AppModel::pollInterval) * AppModel::pollInterval;
+    scene.dispatch.advance(AppModel::pollInterval - sinceTick + phase);
+    startedAt_.reset();
+    sentAt_.reset();
+  }
+
+  std::string folder_;
+  int opened_ = 0;
+  std::optional<Date> startedAt_, sentAt_;
+  Subscription watch_;
+};
+
+// How long after the click that opened a folder its arrangement starts, over phases of the poll
+// timer spread evenly across one interval; and a user who keeps clicking is left alone until
+// they stop, without the engine looking more often than the timer does plus once per click.
+void BM_ArrangementLatency(benchmark::State& state) {
+  constexpr int phases = 1000, clickingPhases = 20;
+  constexpr double clickInterval = 1.5, clickingFor = 10;
+  for (auto _ : state) {
+    OpeningFolders user;
+    if (const auto fault = user.scene.fault(); !fault.empty()) {
+      state.SkipWithError(fault.c_str());
+      return;
+    }
+    std::vector<double> latencies;
+    for (int i = 0; i < phases; ++i) {
+      const auto opening = user.open(AppModel::pollInterval * i / phases);
+      if (!opening.sentAfterLastClick) {
+        state.SkipWithError("a folder opened with a click was never arranged");
+        return;
+      }
+      latencies.push_back(*opening.sentAfterLastClick);
+    }
+    std::ranges::sort(latencies);
+    const auto at = [&](double share) { return latencies[static_cast<std::size_t>(share * (latencies.size() - 1))]; };
+    state.counters["p50_s"] = at(0.5);
+    state.counters["p95_s"] = at(0.95);
+    state.counters["max_s"] = latencies.back();
+
+    double slowest = 0, checksPerMinute = 0, allowedPerMinute = 0;
+    int arrangedWhileClicking = 0;
+    for (int i = 0; i < clickingPhases; ++i) {
+      const auto opening = user.open(AppModel::pollInterval * i / clickingPhases, clickInterval, clickingFor);
+      const double minutes = clickInterval * (opening.clicks - 1) / 60;
+      arrangedWhileClicking += opening.arrangedWhileClicking ? 1 : 0;
+      slowest = std::max(slowest, opening.sentAfterLastClick.value_or(1e9));
+      checksPerMinute = std::max(checksPerMinute, opening.checksWhileClicking / minutes);
+      allowedPerMinute = 60 / AppModel::pollInterval + opening.clicks / minutes;
+    }
+    state.counters["clicking_arranged"] = arrangedWhileClicking;
+    state.counters["after_last_click_max_s"] = slowest;
+    state.counters["clicking_checks_per_min"] = checksPerMinute;
+    state.counters["clicking_allowed_per_min"] = allowedPerMinute;
+  }
+}
+BENCHMARK(BM_ArrangementLatency)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tidyframe

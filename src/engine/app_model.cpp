@@ -122,6 +122,12 @@ void AppModel::observeWorkspace() {
   observers_.push_back(workspace.onDidBecomeActive([weak] {
     if (auto self = weak.lock()) self->refreshEnvironment(false);
   }));
+  // The Finder in front again: its window is looked at once the user's pause allows, not at
+  // the next tick.
+  observers_.push_back(workspace.onDidActivateApplication([weak](const RunningApplication& application) {
+    auto self = weak.lock();
+    if (self && application.bundleIdentifier == finderBundleIdentifier) self->checkWhenPauseEnds();
+  }));
 }
 
 void AppModel::setPreferences(Preferences preferences) {

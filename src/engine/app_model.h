@@ -179,13 +179,15 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   bool isMainQueue() const;
 
   bool mayQuery() const;
+  void checkWhenPauseEnds();
   bool finderIsFrontmost() const;
   void confirmFinderActivation();
   std::optional<RunningApplication> runningFinder() const;
-  void startQuery();
+  void startQuery(int finderPid);
   void processQuery(const std::expected<std::optional<FinderLocation>, ScriptFailure>& result,
                     std::uint64_t revision, const std::optional<std::string>& signature);
   void settleWithoutFolder(std::uint64_t revision, const std::optional<std::string>& signature);
+  void settleSkipped(std::uint64_t revision, const std::optional<std::string>& signature, Date askedAt);
   std::string applyKey(const FinderLocation& location, const EffectiveRule& rule) const;
   bool isConfirmed(const FinderLocation& location, const EffectiveRule& rule) const;
   void arrange(const FinderLocation& location, const EffectiveRule& rule, const std::string& key,
@@ -258,6 +260,8 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   FinderPollingState polling_;
   FinderNavigationGate navigationGate_;
   FinderHiddenRepairState hiddenRepair_;
+  // The ticket of the one check pending for the end of the user's pause; older ones do nothing.
+  std::uint64_t pauseCheckTicket_ = 0;
   std::optional<std::string> lastAppliedKey_;
   // The folder of the last query that found one; none after a window that showed no folder.
   std::optional<std::string> lastProcessedPath_;

@@ -18,6 +18,9 @@ namespace {
 
 constexpr double failurePause = 30.0;
 constexpr double checkDelay = 0.25;
+// The check at the end of the user's pause comes this much later, so a timer that fires a
+// little early still finds the pause over and need not be scheduled again.
+constexpr double pauseMargin = 0.05;
 
 std::vector<std::string> titles(std::span<const std::string_view> names) {
   return {names.begin(), names.end()};
@@ -40,23 +43,33 @@ std::string describe(const ScriptFailure& failure) {
   return std::to_string(failure.code) + " " + failure.message;
 }
 
-// Recents, AirDrop or a search: the Finder cannot name the window's target (-1728), or names
-// one that is no local file URL (a network location). Nothing to arrange and nothing wrong.
-bool showsNoFolder(const ScriptResult& reply) {
-  if (!reply) return reply.error().code == apple_event_error::noSuchObject;
-  if (reply->count() < 2 || reply->text(1) == "skip") return false;
-  const auto url = reply->text(1);
-  return !url || !filePath(*url);
-}
-
 }  // namespace
 
 // What the script queue found for one poll.
 struct AppModel::QueryOutcome {
-  enum class Kind { noWindow, unchanged, noFolder, queried };
+  enum class Kind { noWindow, unchanged, skipped, noFolder, queried };
   Kind kind = Kind::noWindow;
   std::expected<std::optional<FinderLocation>, ScriptFailure> result;
   std::optional<std::string> signature;
+  // When the window was looked at, before the query was sent.
+  Date askedAt;
+
+  // Recents, AirDrop or a search: the Finder cannot name the window's target (-1728), or names
+  // one that is no plain local folder (a network location, a package). Nothing to arrange and
+  // nothing wrong. A skip is the Finder declining to describe its window for now.
+  void take(const ScriptResult& reply, VolumeCatalog& volumes) {
+    if (!reply) {
+      kind = reply.error().code == apple_event_error::noSuchObject ? Kind::noFolder : Kind::queried;
+      result = std::unexpected(reply.error());
+      return;
+    }
+    if (reply->count() < 2 || reply->text(1) == "skip") {
+      kind = Kind::skipped;
+      return;
+    }
+    result = FinderLocation::inspect(*reply, volumes);
+    kind = *result ? Kind::queried : Kind::noFolder;
+  }
 };
 
 // One arrangement as it was decided on the main queue.
@@ -98,45 +111,59 @@ void AppModel::tick() {
              (front ? front->bundleIdentifier : "nil") + " " + flag(services_.probe.userIsInteracting()));
   }
   if (services_.dispatch.now() - lastPermissionRefresh_ > refreshInterval) refreshEnvironment(false);
-  if (mayQuery()) startQuery();
+  if (!mayQuery()) return;
+  if (services_.probe.userIsInteracting()) {
+    checkWhenPauseEnds();
+    return;
+  }
+  const auto front = services_.workspace.frontmostApplication();
+  if (front && services_.workspace.isRunning(front->processIdentifier)) startQuery(front->processIdentifier);
 }
 
+// Every condition of a query but the user's pause.
 bool AppModel::mayQuery() const {
   if (!preferences_->engineEnabled || !legacyReady_ || legacyRunning_.get()) return false;
   if (!accessibilityGranted_.get() || !automationGranted_.get()) return false;
   if (busy_.get() || finderTaskInFlight_ || !polling_.canQuery(services_.dispatch.now())) return false;
-  const auto front = services_.workspace.frontmostApplication();
-  if (!front || front->bundleIdentifier != finderBundleIdentifier) return false;
-  if (services_.probe.userIsInteracting()) return false;
-  return services_.workspace.isRunning(front->processIdentifier);
+  return finderIsFrontmost();
+}
+
+// One extra check when the user's pause ends, so what was refused for their input happens as
+// soon as they let go, not at the first tick after that. The main queue cannot cancel a task, so
+// a newer request replaces a pending one through its ticket; a check that finds the user busy
+// again asks for the next one itself. Nothing is scheduled while a reply is outstanding: its
+// handler decides what comes next.
+void AppModel::checkWhenPauseEnds() {
+  if (!preferences_->engineEnabled || shuttingDown_ || busy_.get() || finderTaskInFlight_) return;
+  const auto ticket = ++pauseCheckTicket_;
+  std::weak_ptr<AppModel> weak = weak_from_this();
+  services_.dispatch.main().asyncAfter(services_.probe.interactionRemaining() + pauseMargin, [weak, ticket] {
+    auto self = weak.lock();
+    if (self && self->pauseCheckTicket_ == ticket) self->tick();
+  });
 }
 
 // The snapshot and the gate decide on the script queue whether the Finder is asked at all,
 // so an unchanged window costs no Apple event.
-void AppModel::startQuery() {
+void AppModel::startQuery(int finderPid) {
   finderTaskInFlight_ = true;
   const auto revision = ruleRevision_;
   const auto gate = navigationGate_;
-  const auto pid = services_.workspace.frontmostApplication()->processIdentifier;
   auto& services = services_;
   runOn(
       *scriptQueue_,
-      [&services, revision, gate, pid] {
+      [&services, revision, gate, finderPid] {
         QueryOutcome outcome;
-        const auto snapshot = services.probe.snapshot(pid);
+        const auto snapshot = services.probe.snapshot(finderPid);
         if (snapshot.kind == FinderWindowProbe::Snapshot::Kind::noWindow) return outcome;
         outcome.signature = snapshot.gateSignature();
-        if (!gate.shouldQuery(outcome.signature, revision, services.dispatch.now())) {
+        outcome.askedAt = services.dispatch.now();
+        const Date lastInput = outcome.askedAt - services.probe.secondsSinceLastInput();
+        if (!gate.shouldQuery(outcome.signature, revision, outcome.askedAt, lastInput)) {
           outcome.kind = QueryOutcome::Kind::unchanged;
           return outcome;
         }
-        auto reply = services.scripts.run(FinderScripts::query());
-        outcome.kind = showsNoFolder(reply) ? QueryOutcome::Kind::noFolder : QueryOutcome::Kind::queried;
-        if (!reply) {
-          outcome.result = std::unexpected(reply.error());
-        } else {
-          outcome.result = FinderLocation::inspect(*reply, services.volumes);
-        }
+        outcome.take(services.scripts.run(FinderScripts::query()), services.volumes);
         return outcome;
       },
       [revision](AppModel& self, QueryOutcome outcome) {
@@ -147,6 +174,9 @@ void AppModel::startQuery() {
           case QueryOutcome::Kind::unchanged:
             self.finderTaskInFlight_ = false;
             self.repairHiddenFilesIfNeeded();
+            return;
+          case QueryOutcome::Kind::skipped:
+            self.settleSkipped(revision, outcome.signature, outcome.askedAt);
             return;
           case QueryOutcome::Kind::noFolder:
             self.settleWithoutFolder(revision, outcome.signature);
@@ -168,6 +198,18 @@ void AppModel::settleWithoutFolder(std::uint64_t revision, const std::optional<s
   lastProcessedPath_.reset();
   polling_.succeeded();
   navigationGate_.record(signature, revision, services_.dispatch.now());
+}
+
+// Something of the user's lies over the window (a name being edited, a menu, a sheet) and ends
+// with their key or click rather than with a change of window, so the same window is asked
+// about again after their next input; meanwhile it costs no Apple event.
+void AppModel::settleSkipped(std::uint64_t revision, const std::optional<std::string>& signature, Date askedAt) {
+  finderTaskInFlight_ = false;
+  diagnose("query skip");
+  if (!preferences_->engineEnabled || shuttingDown_ || revision != ruleRevision_) return;
+  ignoreConfirmationOnce_ = false;
+  polling_.succeeded();
+  navigationGate_.holdUntilInput(signature, revision, askedAt);
 }
 
 void AppModel::processQuery(const std::expected<std::optional<FinderLocation>, ScriptFailure>& result,
@@ -246,7 +288,10 @@ void AppModel::arrange(const FinderLocation& location, const EffectiveRule& rule
       },
       [request](AppModel& self, std::optional<ScriptResult> result) {
         self.busy_.set(false);
-        if (!result) return;
+        if (!result) {
+          self.checkWhenPauseEnds();
+          return;
+        }
         if (request.checksHiddenFiles) self.hiddenRepair_.didCheck(self.services_.dispatch.now());
         self.finishApply(request, *result);
       });

@@ -19,18 +19,22 @@ namespace {
 constexpr std::size_t activityCap = 500;
 }  // namespace
 
+// Every condition of the check but the user's pause.
 bool AppModel::hiddenRepairAllowed() const {
   const auto& p = preferences_.get();
   if (!p.engineEnabled || shuttingDown_ || !p.hideOnNavigation || !legacyReady_ || legacyRunning_.get()) return false;
   if (!accessibilityGranted_.get() || !automationGranted_.get() || busy_.get() || finderTaskInFlight_) return false;
-  if (!hiddenRepair_.isDue(services_.dispatch.now()) || services_.probe.userIsInteracting()) return false;
-  return finderIsFrontmost();
+  return hiddenRepair_.isDue(services_.dispatch.now()) && finderIsFrontmost();
 }
 
 // Whether dot files show is the Finder's own setting, so the check reads one preference and
 // costs no walk of the window. Only permission failures reach the user.
 void AppModel::repairHiddenFilesIfNeeded() {
   if (!hiddenRepairAllowed()) return;
+  if (services_.probe.userIsInteracting()) {
+    checkWhenPauseEnds();
+    return;
+  }
   hiddenRepair_.didCheck(services_.dispatch.now());
   finderTaskInFlight_ = true;
   auto& services = services_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -88,11 +89,18 @@ FinderWindowProbe::Snapshot FinderWindowProbe::snapshot(std::int32_t finderPid) 
                             ":" + *view);
 }
 
-bool FinderWindowProbe::userIsInteracting() const {
-  if (input_.pressedMouseButtons() != 0) return true;
-  return std::ranges::any_of(interactionEvents, [this](InputEventType type) {
-    return input_.secondsSinceLastEvent(type) < interactionWindow;
-  });
+bool FinderWindowProbe::userIsInteracting() const { return interactionRemaining() > 0; }
+
+double FinderWindowProbe::interactionRemaining() const {
+  if (input_.pressedMouseButtons() != 0) return interactionWindow;
+  return std::max(0.0, interactionWindow - secondsSinceLastInput());
+}
+
+double FinderWindowProbe::secondsSinceLastInput() const {
+  if (input_.pressedMouseButtons() != 0) return 0;
+  double latest = std::numeric_limits<double>::infinity();
+  for (const auto type : interactionEvents) latest = std::min(latest, input_.secondsSinceLastEvent(type));
+  return latest;
 }
 
 }  // namespace tidyframe

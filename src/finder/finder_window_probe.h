@@ -45,6 +45,11 @@ class FinderWindowProbe {
   Snapshot snapshot(std::int32_t finderPid) const;
   // True while a mouse button is down or any key or mouse event came within the last 2 seconds.
   bool userIsInteracting() const;
+  // Seconds until userIsInteracting turns false if no further input comes: 0 when it is false
+  // now. A held button gives no such figure, so it answers the whole window: ask again then.
+  double interactionRemaining() const;
+  // Seconds since the latest key or mouse event of any watched type; 0 while a button is held.
+  double secondsSinceLastInput() const;
 
  private:
   Accessibility& accessibility_;

@@ -23,6 +23,13 @@ Subscription observe(NSNotificationCenter* center, NSNotificationName name, std:
   return Subscription([center, token] { [center removeObserver:token]; });
 }
 
+// The application a workspace notification is about, if it names one.
+std::optional<RunningApplication> applicationIn(NSNotification* notification) {
+  id application = notification.userInfo[NSWorkspaceApplicationKey];
+  if (![application isKindOfClass:[NSRunningApplication class]]) return std::nullopt;
+  return runningApplicationOf(application);
+}
+
 class MacWorkspace final : public Workspace {
  public:
   std::optional<RunningApplication> frontmostApplication() const override {
@@ -94,6 +101,19 @@ class MacWorkspace final : public Workspace {
 
   Subscription onDidBecomeActive(std::function<void()> observer) override {
     return observe(NSNotificationCenter.defaultCenter, NSApplicationDidBecomeActiveNotification, std::move(observer));
+  }
+
+  Subscription onDidActivateApplication(std::function<void(const RunningApplication&)> observer) override {
+    NSNotificationCenter* center = NSWorkspace.sharedWorkspace.notificationCenter;
+    id<NSObject> token = [center addObserverForName:NSWorkspaceDidActivateApplicationNotification
+                                             object:nil
+                                              queue:NSOperationQueue.mainQueue
+                                         usingBlock:^(NSNotification* notification) {
+                                           if (const auto application = applicationIn(notification)) {
+                                             observer(*application);
+                                           }
+                                         }];
+    return Subscription([center, token] { [center removeObserver:token]; });
   }
 };
 

@@ -37,7 +37,11 @@ class Workspace {
 
   [[nodiscard]] virtual Subscription onDidMount(std::function<void()> observer) = 0;
   [[nodiscard]] virtual Subscription onDidUnmount(std::function<void()> observer) = 0;
+  // This application became the active one.
   [[nodiscard]] virtual Subscription onDidBecomeActive(std::function<void()> observer) = 0;
+  // Another application (the Finder, say) came to the front.
+  [[nodiscard]] virtual Subscription onDidActivateApplication(
+      std::function<void(const RunningApplication&)> observer) = 0;
 };
 
 }  // namespace tidyframe

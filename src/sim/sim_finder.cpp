@@ -131,13 +131,20 @@ void SimFinder::launch() {
   if (running_) return;
   running_ = true;
   changed();
+  tellIfActivated(false);
 }
 
 void SimFinder::setFrontmost(bool frontmost) {
+  const bool wasFrontmost = this->frontmost();
   frontmost_ = frontmost && running_;
   // Menus close when their application is no longer active.
   if (!frontmost_) openMenu_.reset();
   changed();
+  tellIfActivated(wasFrontmost);
+}
+
+void SimFinder::tellIfActivated(bool wasFrontmost) {
+  if (!wasFrontmost && frontmost() && activationObserver_) activationObserver_();
 }
 
 int SimFinder::openWindow(std::string path, FinderView view) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -115,6 +116,8 @@ class SimFinder {
   void launch();
   bool frontmost() const { return running_ && frontmost_; }
   void setFrontmost(bool frontmost);
+  // Told, on the thread that made the change, whenever the Finder comes to the front.
+  void setActivationObserver(std::function<void()> observer) { activationObserver_ = std::move(observer); }
 
   // Windows, front to back. Browser windows get ids; panels get ids from the same counter.
   int openWindow(std::string path, FinderView view = FinderView::icon);
@@ -190,11 +193,13 @@ class SimFinder {
  private:
   SimFinderWindow* find(int id);
   void changed() { ++generation_; }
+  void tellIfActivated(bool wasFrontmost);
   void clicked(const std::string& title);
   void run(const MenuCommand& command);
 
   bool running_ = true;
   bool frontmost_ = true;
+  std::function<void()> activationObserver_;
   bool textFieldFocused_ = false;
   bool showsAllFiles_ = false;
   bool storedShowsAllFiles_ = false;

@@ -80,6 +80,9 @@ class GuardedWorkspace final : public Workspace {
   Subscription onDidBecomeActive(std::function<void()> observer) override {
     return inner_.onDidBecomeActive(std::move(observer));
   }
+  Subscription onDidActivateApplication(std::function<void(const RunningApplication&)> observer) override {
+    return inner_.onDidActivateApplication(std::move(observer));
+  }
 
  private:
   Workspace& inner_;

@@ -9,6 +9,18 @@ constexpr std::string_view finderBundle = "com.apple.finder";
 constexpr std::string_view bookmarkPrefix = "sim-bookmark:";
 }  // namespace
 
+SimWorkspace::SimWorkspace(SimFinder& finder, DispatchQueue& main) : finder_(finder), main_(main) {
+  finder_.setActivationObserver([this] {
+    main_.async([weak = std::weak_ptr(self_)] {
+      if (const auto self = weak.lock()) {
+        (*self)->didActivateApplication_.set(RunningApplication{std::string(finderBundle), finderPid});
+      }
+    });
+  });
+}
+
+SimWorkspace::~SimWorkspace() { finder_.setActivationObserver({}); }
+
 std::optional<RunningApplication> SimWorkspace::frontmostApplication() const {
   if (finder_.frontmost()) return RunningApplication{std::string(finderBundle), finderPid};
   return RunningApplication{std::string(SimWorkspace::otherBundle), otherPid};

@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -10,6 +11,7 @@
 #include <variant>
 #include <vector>
 
+#include "base/dispatch.h"
 #include "base/published.h"
 #include "platform/alerts.h"
 #include "platform/folder_bookmarks.h"
@@ -23,14 +25,19 @@ namespace tidyframe {
 // The simulated session around the Finder: which application is in front, activation,
 // opening places, and the mount, unmount and activation notifications. The Finder's own
 // state (running, frontmost, windows) is the SimFinder's; other applications are modelled only
-// as "another application is in front". Confined to the queue that owns the SimFinder.
+// as "another application is in front". Confined to the queue that owns the SimFinder, except
+// that the Finder may come to the front on any queue that holds the world: that notification is
+// posted to `main`, where observers are told, as a Mac's workspace tells them.
 class SimWorkspace final : public Workspace {
  public:
   static constexpr int finderPid = 311;
   static constexpr std::string_view otherBundle = "com.example.editor";
   static constexpr int otherPid = 512;
 
-  explicit SimWorkspace(SimFinder& finder) : finder_(finder) {}
+  SimWorkspace(SimFinder& finder, DispatchQueue& main);
+  ~SimWorkspace() override;
+  SimWorkspace(const SimWorkspace&) = delete;
+  SimWorkspace& operator=(const SimWorkspace&) = delete;
 
   std::optional<RunningApplication> frontmostApplication() const override;
   std::vector<RunningApplication> runningApplications(const std::string& bundleIdentifier) const override;
@@ -43,6 +50,9 @@ class SimWorkspace final : public Workspace {
   Subscription onDidUnmount(std::function<void()> observer) override { return didUnmount_.subscribe(wrap(observer)); }
   Subscription onDidBecomeActive(std::function<void()> observer) override {
     return didBecomeActive_.subscribe(wrap(observer));
+  }
+  Subscription onDidActivateApplication(std::function<void(const RunningApplication&)> observer) override {
+    return didActivateApplication_.subscribe(std::move(observer));
   }
 
   // The world: notifications as the system posts them, and how the system answers requests.
@@ -65,7 +75,11 @@ class SimWorkspace final : public Workspace {
   }
 
   SimFinder& finder_;
+  DispatchQueue& main_;
   Published<bool> didMount_, didUnmount_, didBecomeActive_;
+  Published<RunningApplication> didActivateApplication_;
+  // Notifications on their way to the main queue hold this weakly, so none outlives the workspace.
+  std::shared_ptr<SimWorkspace*> self_ = std::make_shared<SimWorkspace*>(this);
   bool refuseActivation_ = false;
   bool ignoreActivation_ = false;
   bool failOpening_ = false;

@@ -34,7 +34,7 @@ struct SimulatedMac {
         input(dispatch),
         preferences(mac.finder()),
         volumes(dispatch),
-        workspace(mac.finder()),
+        workspace(mac.finder(), dispatch.main()),
         alerts(mac.finder(), *guard.lock),
         launchd(dispatch, userId),
         network(dispatch),

@@ -62,28 +62,119 @@ TEST_F(Cycle, AnArrangedFolderIsConfirmedAndStayingSendsNoAppleEventEvenAfterARe
   EXPECT_EQ(model->activities()->size(), 1u) << "the confirmed folder was arranged again after the relaunch";
 }
 
-TEST_F(Cycle, NavigatingSwitchingViewOrWindowOrAMountQueriesAgain) {
-  const int window = arrangeOnLaunch(pictures);
+// Each change is looked at once the user's pause allows: the folder is not arranged while
+// they are busy (`quiet` seconds) and is by `within` seconds (the arrangement script itself
+// takes up to a second), although each change comes just after a tick of the poll timer.
+TEST_F(Cycle, NavigatingSwitchingViewOrWindowOrAMountQueriesAgainOnceTheUserPauses) {
+  arrangeOnLaunch(pictures);
+  const auto front = [this] { return sim.finder().windows().front().id; };
+  const auto later = [this](double seconds, std::function<void()> input) {
+    dispatch.main().asyncAfter(seconds, std::move(input));
+  };
   struct Step {
     const char* reason;
     std::function<void()> change;
     std::string expectedPath;
+    FinderView view = FinderView::icon;
+    double quiet = 0, within = 6;
   };
   const Step steps[] = {
-      {"navigate to another folder", [&] { sim.finder().navigate(window, documents); }, documents},
-      {"switch the view", [&] { sim.finder().setView(window, FinderView::list); }, documents},
+      {"navigate to another folder", [&] { sim.finder().navigate(front(), documents); }, documents},
+      {"switch the view", [&] { sim.finder().setView(front(), FinderView::list); }, documents, FinderView::list},
       {"another window on a folder", [&] { openFolder(reports); }, reports},
       {"a volume mounted", [&] { sim.workspace.postDidMount(); }, reports},
+      {"a click opens a folder: looked at when the pause ends",
+       [&] {
+         sim.input.clicked();
+         sim.finder().navigate(front(), SimHome::holidays);
+       },
+       SimHome::holidays, FinderView::icon, 1.9, 3.3},
+      {"clicks every 1.5 seconds renew the pause",
+       [&] {
+         sim.input.clicked();
+         sim.finder().navigate(front(), SimHome::invoices);
+         for (int i = 1; i <= 4; ++i) later(1.5 * i, [this] { sim.input.clicked(); });
+       },
+       SimHome::invoices, FinderView::icon, 7.9, 9.3},
+      {"a held mouse button: asked again until let go",
+       [&] {
+         sim.input.holdMouseButton(true);
+         sim.finder().navigate(front(), SimHome::downloads);
+         later(6, [this] {
+           sim.input.holdMouseButton(false);
+           sim.input.event(InputEventType::leftMouseUp);
+         });
+       },
+       SimHome::downloads, FinderView::icon, 7.9, 9.3},
+      {"a click while the query was on its way: the script queue's refusal is followed up",
+       [&] {
+         sim.mac.slowEvent({"Finder", "", ""}, 0.5);
+         sim.finder().navigate(front(), pictures);
+         sim.finder().setView(front(), FinderView::list);
+         later(2.2, [this] { sim.input.clicked(); });
+       },
+       pictures, FinderView::list, 0, 5.5},
+      {"a name edited over the window: asked again after the key that ends it",
+       [&] {
+         sim.finder().focusTextField(true);
+         sim.finder().setView(front(), FinderView::column);
+         later(10, [this] {
+           sim.finder().focusTextField(false);
+           sim.input.typed();
+         });
+       },
+       pictures, FinderView::column, 11.9, 13.3},
+      {"the Finder brought to the front",
+       [&] {
+         sim.finder().setFrontmost(false);
+         sim.finder().navigate(front(), documents);
+         sim.finder().setView(front(), FinderView::column);
+         justAfterATick();
+         sim.finder().setFrontmost(true);
+       },
+       documents, FinderView::column, 0, 1.3},
   };
   for (const auto& step : steps) {
+    SCOPED_TRACE(step.reason);
+    justAfterATick();
     const int before = finderEvents();
     step.change();
+    advance(step.quiet);
+    if (step.quiet > 0) {
+      EXPECT_NE(shown(step.expectedPath, step.view), kindByName) << "arranged while the user was busy";
+    }
+    advance(step.within - step.quiet);
+    EXPECT_GT(finderEvents(), before);
+    EXPECT_EQ(model->currentPath().get(), step.expectedPath);
+    EXPECT_EQ(shown(step.expectedPath, step.view), kindByName);
     advance(6);
-    EXPECT_GT(finderEvents(), before) << step.reason;
-    EXPECT_EQ(model->currentPath().get(), step.expectedPath) << step.reason;
   }
-  EXPECT_EQ(shown(documents, FinderView::list), kindByName);
-  EXPECT_EQ(shown(reports), kindByName);
+}
+
+// Nothing is scheduled for the end of the user's pause while the engine is off or a reply is
+// outstanding: the reply's handler decides what comes next.
+TEST_F(Cycle, NoExtraCheckWhileOffOrWithAReplyOutstanding) {
+  const int window = arrangeOnLaunch(pictures);
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"a query outstanding",
+       [&] {
+         sim.mac.slowEvent({"Finder", "", ""}, 5);
+         sim.finder().navigate(window, documents);
+         justAfterATick();
+       }},
+      {"the engine off", [&] { model->pause(); }},
+  };
+  for (const auto& [reason, setUp] : cases) {
+    SCOPED_TRACE(reason);
+    setUp();
+    dispatch.runUntilIdle();
+    const auto pending = dispatch.pendingCount();
+    sim.input.clicked();
+    sim.finder().setFrontmost(false);
+    sim.finder().setFrontmost(true);
+    dispatch.runUntilIdle();
+    EXPECT_EQ(dispatch.pendingCount(), pending);
+  }
 }
 
 TEST_F(Cycle, ArrangementErrorIsNotRetriedForThirtySeconds) {
@@ -100,20 +191,19 @@ TEST_F(Cycle, ArrangementErrorIsNotRetriedForThirtySeconds) {
   EXPECT_GT(arrangements(), arranged) << "not retried after 30 seconds";
 }
 
-// A window showing no folder: a place of the Finder's own costs one query per change; a
-// package answers nothing, which marks nothing, so the next tick asks again.
+// A window showing no folder, a place of the Finder's own or a package, costs one query per
+// change.
 TEST_F(Cycle, AWindowShowingNoFolderIsNeitherArrangedNorAFailure) {
   const int window = arrangeOnLaunch(pictures);
   const int clicks = sim.mac.menuClicks();
-  const std::pair<std::string, bool> places[] = {
-      {"Recents", false}, {"AirDrop", false}, {"Search", false}, {"Network", false}, {package, true}};
-  for (const auto& [place, askedAgain] : places) {
+  for (const std::string& place : {std::string("Recents"), std::string("AirDrop"), std::string("Search"),
+                                   std::string("Network"), package}) {
     SCOPED_TRACE(place);
     sim.finder().navigate(window, place);
     advance(6);
-    const int afterTheFirstQuery = finderEvents();
-    advance(askedAgain ? 2 : 60);
-    EXPECT_EQ(finderEvents() > afterTheFirstQuery, askedAgain);
+    const int afterTheFirstQuery = allEvents();
+    advance(60);
+    EXPECT_EQ(allEvents(), afterTheFirstQuery);
     EXPECT_NE(model->currentPath().get(), place);
     EXPECT_FALSE(model->message().get());
   }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -118,6 +119,7 @@ class EngineTest : public ::testing::Test {
   void launch() {
     host = std::make_unique<SimulatedEngineHost>(dispatch, sim, *lookup, storageFolder(), home(), &diagnostics,
                                                  copyAside);
+    launchedAt = dispatch.now();
     model = AppModel::create(host->services());
     model->setDelegate(&delegate);
     dispatch.runUntilIdle();
@@ -141,6 +143,11 @@ class EngineTest : public ::testing::Test {
   }
 
   void advance(double seconds) { dispatch.advance(seconds); }
+  // Runs to just after the poll timer's next tick, so nothing that follows is helped by one.
+  void justAfterATick() {
+    const double running = dispatch.now() - launchedAt;
+    advance(AppModel::pollInterval - std::fmod(running, AppModel::pollInterval) + 0.01);
+  }
 
   // Changes the running engine's settings as the panel does.
   void changeSettings(const std::function<void(Preferences&)>& change) {
@@ -213,6 +220,8 @@ class EngineTest : public ::testing::Test {
   Storage::CopyStep copyAside;
   std::unique_ptr<SimulatedEngineHost> host;
   std::shared_ptr<AppModel> model;
+  // When the engine, and with it the poll timer, started.
+  Date launchedAt;
 };
 
 }  // namespace tidyframe

@@ -34,6 +34,8 @@ TEST(FinderNavigationGateTest, QueriesOnlyWhenSomethingChanged) {
     double after;
     bool expected;
     const char* reason;
+    bool heldForInput = false;
+    double lastInput = -1;  // seconds after the window was settled
   };
   const Case cases[] = {
       {"412:77:/a:ListView", 1, "412:77:/a:ListView", 1, 60, false, "nothing changed, however long ago"},
@@ -44,11 +46,19 @@ TEST(FinderNavigationGateTest, QueriesOnlyWhenSomethingChanged) {
       {"412:77:/a:ListView", 1, std::nullopt, 1, 9.9, false, "a window turned unreadable waits too"},
       {std::nullopt, 1, "412:77:/a:ListView", 1, 0, true, "a window turned readable is asked at once"},
       {std::nullopt, 1, std::nullopt, 2, 0, true, "a new revision outranks the pause"},
+      {"412:77:/a:ListView", 1, "412:77:/a:ListView", 1, 60, false, "input does not reopen a settled window", false, 30},
+      {"412:77:/a:ListView", 1, "412:77:/a:ListView", 1, 60, false, "held for input, and none came", true},
+      {"412:77:/a:ListView", 1, "412:77:/a:ListView", 1, 0.5, true, "held for input: asked after it", true, 0.1},
+      {"412:77:/a:ListView", 1, "412:77:/a:IconView", 1, 0, true, "held for input: a change still counts", true},
   };
   for (const auto& c : cases) {
     FinderNavigationGate gate;
-    gate.record(c.recorded, c.recordedRevision, start);
-    EXPECT_EQ(gate.shouldQuery(c.current, c.revision, start + c.after), c.expected) << c.reason;
+    if (c.heldForInput) {
+      gate.holdUntilInput(c.recorded, c.recordedRevision, start);
+    } else {
+      gate.record(c.recorded, c.recordedRevision, start);
+    }
+    EXPECT_EQ(gate.shouldQuery(c.current, c.revision, start + c.after, start + c.lastInput), c.expected) << c.reason;
   }
   EXPECT_TRUE(FinderNavigationGate{}.shouldQuery(std::nullopt, 0, Date::distantPast()))
       << "a new gate asks, even about an unreadable window";

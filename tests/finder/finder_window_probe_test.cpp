@@ -191,26 +191,31 @@ TEST_F(FinderWindowProbeTest, SearchExaminesAtMostTwentyElementsAndEightChildren
   EXPECT_LE(reads, 2 + 3 * 20) << "a window of 81 elements costs at most three reads for each of twenty";
 }
 
+// How long the pause still has to run: a held button gives no figure, so the whole window.
 TEST_F(FinderWindowProbeTest, RecentInputOrAHeldButtonMeansTheUserIsBusy) {
   struct Case {
     std::map<InputEventType, double> seconds;
     std::uint32_t buttons;
     bool expected;
+    double remaining;
     const char* reason;
   };
   std::vector<Case> cases = {
-      {{}, 0, false, "an idle session"},
-      {{}, 4, true, "a button held down without moving"},
-      {{{InputEventType::scrollWheel, 2.0}}, 0, false, "two seconds ago is no longer now"},
+      {{}, 0, false, 0, "an idle session"},
+      {{{InputEventType::keyDown, 0.5}}, 4, true, 2.0, "a button held down without moving"},
+      {{{InputEventType::scrollWheel, 2.0}}, 0, false, 0, "two seconds ago is no longer now"},
+      {{{InputEventType::keyDown, 1.5}, {InputEventType::mouseMoved, 0.5}}, 0, true, 1.5, "the latest event counts"},
   };
   for (int type = 0; type <= static_cast<int>(InputEventType::otherMouseDragged); ++type) {
-    cases.push_back({{{static_cast<InputEventType>(type), 1.99}}, 0, true, "any event under two seconds ago"});
+    cases.push_back({{{static_cast<InputEventType>(type), 1.99}}, 0, true, 0.01, "any event under two seconds ago"});
   }
   for (const auto& c : cases) {
     input.seconds = c.seconds;
     input.buttons = c.buttons;
-    EXPECT_EQ(FinderWindowProbe(accessibility, input).userIsInteracting(), c.expected)
-        << c.reason << " " << (c.seconds.empty() ? -1 : static_cast<int>(c.seconds.begin()->first));
+    const FinderWindowProbe probe(accessibility, input);
+    const auto type = c.seconds.empty() ? -1 : static_cast<int>(c.seconds.begin()->first);
+    EXPECT_EQ(probe.userIsInteracting(), c.expected) << c.reason << " " << type;
+    EXPECT_NEAR(probe.interactionRemaining(), c.remaining, 1e-9) << c.reason << " " << type;
   }
 }
 

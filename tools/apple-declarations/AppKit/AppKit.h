@@ -55,10 +55,12 @@ extern NSAppearanceName const NSAppearanceNameDarkAqua;
 @property(nullable, readonly, unsafe_unretained) NSWindow *window;
 @end
 
-// AppKit > NSWorkspace: the front application, opening URLs, volume notifications.
+// AppKit > NSWorkspace: the front application, opening URLs, volume and activation notifications.
 extern "C" {
 extern const NSNotificationName NSWorkspaceDidMountNotification;
 extern const NSNotificationName NSWorkspaceDidUnmountNotification;
+extern const NSNotificationName NSWorkspaceDidActivateApplicationNotification;
+extern NSString *const NSWorkspaceApplicationKey;
 }
 
 @interface NSWorkspace : NSObject

@@ -158,6 +158,7 @@ typedef NSString *NSNotificationName;
 
 @interface NSNotification : NSObject
 @property(readonly, copy) NSNotificationName name;
+@property(nullable, readonly, copy) NSDictionary *userInfo;
 @end
 
 @interface NSOperationQueue : NSObject
