@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sim/applescript/apple_event.h"
+#include "sim/applescript/script_object.h"
 #include "sim/sim_finder.h"
 
 namespace tidyframe {
@@ -9,7 +10,8 @@ namespace tidyframe {
 // is not running answers -600 to everything but activate, which launches it.
 //
 // The Finder's own scripting: Finder windows (browser windows, front first) with id, name,
-// target (a folder with its URL) and current view, the application's name, and activate.
+// target (a folder with its URL) and current view, which a script can also set ("flow view"
+// sets the gallery), the application's name, and activate.
 // Borrows the Finder; confined to the queue that runs scripts.
 class FinderScripting {
  public:
@@ -18,6 +20,8 @@ class FinderScripting {
   applescript::Value handle(const applescript::AppleEvent& event);
 
  private:
+  applescript::Value set(const applescript::AppleEvent& event, const applescript::ScriptObjectPtr& root);
+
   SimFinder& finder_;
 };
 
