@@ -91,8 +91,6 @@ TEST(FinderScriptsTest, ViewChangeReplies) {
       {"changed", {text("ok"), text("icon view")}, ViewChangeReply{ok, "icon view"}},
       {"refused", {text("error"), text("list view"), text("Finder got an error"), number},
        ViewChangeReply{error, "list view", "Finder got an error", -10000}},
-      {"an error before the old view was read", {text("error"), text(""), text("m"), number},
-       ViewChangeReply{error, "", "m", -10000}},
       {"an error of few items", {text("error"), text("icon view")}, ViewChangeReply{error, "icon view", "", -1}},
       {"ok without the old view", {text("ok")}, std::nullopt},
       {"an arrangement's word", {text("unchanged"), text("None"), text("Name")}, std::nullopt},
