@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "finder/finder_menu_names.h"
+#include "platform/apple_script_host.h"
 #include "i18n/translatable.h"
 #include "model/grouping.h"
 
@@ -264,6 +265,26 @@ with timeout of 4 seconds
     return {"ok", oldGroup, oldSort}
 end timeout[[HANDLERS]])";
 
+// The Finder keeps grouping and sorting per view, so the arrangement follows in a run of its
+// own once the new view is queried. The old view is read inside the trap, so an error still
+// reports it when it was read.
+constexpr std::string_view setViewText = R"([[GUARD]]
+with timeout of 4 seconds
+    tell application "Finder"
+        if (count of Finder windows) is 0 then return {"skip"}
+        if (URL of target of front Finder window) is not [[URL]] then return {"skip"}
+        if (id of front Finder window as text) is not [[WINDOW]] then return {"skip"}
+        set oldView to ""
+        try
+            set oldView to current view of front Finder window as text
+            set current view of front Finder window to [[VIEW]]
+        on error errorMessage number errorNumber
+            return {"error", oldView, errorMessage, errorNumber}
+        end try
+    end tell
+    return {"ok", oldView}
+end timeout)";
+
 // Runs after arranging; the window may have closed meanwhile, which must answer a skip rather
 // than fail the whole run.
 constexpr std::string_view hideCheckText = R"(tell application "Finder"
@@ -422,4 +443,29 @@ std::string apply(std::string_view url, std::string_view windowID, std::span<con
                 reserve);
 }
 
+// The view term is one of four fixed words of the Finder's dictionary, not a text: it cannot
+// be quoted, and nothing a user typed reaches it.
+std::string setView(std::string_view url, std::string_view windowID, FinderViewChoice view) {
+  const auto term = scriptingName(view);
+  if (term.empty()) return R"(return {"skip"})";
+  const auto urlLiteral = quoted(url);
+  const auto windowLiteral = quoted(windowID);
+  return filled(setViewText, {{"GUARD", guardText}, {"URL", urlLiteral}, {"WINDOW", windowLiteral}, {"VIEW", term}});
+}
+
 }  // namespace tidyframe::FinderScripts
+
+namespace tidyframe {
+
+std::optional<ViewChangeReply> readViewChange(const ScriptReply& reply) {
+  using Status = ViewChangeReply::Status;
+  const auto status = reply.text(1);
+  if (status == "skip") return ViewChangeReply{};
+  const auto oldView = reply.text(2);
+  if (!oldView) return std::nullopt;
+  if (status == "ok") return ViewChangeReply{Status::ok, *oldView};
+  if (status != "error") return std::nullopt;
+  return ViewChangeReply{Status::error, *oldView, reply.text(3).value_or(""), reply.int32(4).value_or(-1)};
+}
+
+}  // namespace tidyframe

@@ -1,10 +1,16 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "model/finder_view_choice.h"
+
 namespace tidyframe {
+
+class ScriptReply;
 
 // The AppleScript texts of every conversation with the Finder, and the literals they embed.
 // Every text answers a list whose first item is a status word ("skip", "ok", "unchanged" or
@@ -38,6 +44,30 @@ std::string_view keepHidden();
 std::string apply(std::string_view url, std::string_view windowID, std::span<const std::string> groups,
                   std::span<const std::string> sorts, bool hide);
 
+// Puts the front Finder window into `view` through the Finder's own scripting (no menu, so in
+// any system language) if it still shows `url` in window `windowID`, after the same guard.
+// Answers {"skip"} before anything was read, {"ok", oldView}, or {"error", oldView, message,
+// number} with oldView the view text the window reported ("" when not read). For `keep`, which
+// names no view, the script changes nothing and answers {"skip"}.
+std::string setView(std::string_view url, std::string_view windowID, FinderViewChoice view);
+
 }  // namespace FinderScripts
+
+// A reply of FinderScripts::setView, read.
+struct ViewChangeReply {
+  enum class Status { skip, ok, error };
+  Status status = Status::skip;
+  // The view the window showed before ("icon view"); empty for a skip.
+  std::string oldView = {};
+  // For an error: the Finder's message (possibly empty) and number (-1 when none came).
+  std::string errorMessage = {};
+  std::int64_t errorNumber = -1;
+
+  friend bool operator==(const ViewChangeReply&, const ViewChangeReply&) = default;
+};
+
+// Nothing for a reply of another form: no known status word, or an "ok" or "error" without
+// the old view.
+std::optional<ViewChangeReply> readViewChange(const ScriptReply& reply);
 
 }  // namespace tidyframe

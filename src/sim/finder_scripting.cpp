@@ -1,6 +1,7 @@
 #include "sim/finder_scripting.h"
 
 #include <string>
+#include <utility>
 
 #include "sim/applescript/script_object.h"
 #include "sim/sim_ports.h"
@@ -79,6 +80,8 @@ class FinderWindowObject final : public ScriptObject {
  public:
   FinderWindowObject(SimFinderWindow window, const SimFinder& finder) : window_(std::move(window)), finder_(finder) {}
 
+  const SimFinderWindow& window() const { return window_; }
+
   Specifier specifier() const override {
     return Specifier{finderName, {SpecStep::element("Finder window", SpecStep::Form::id, window_.id)}};
   }
@@ -119,7 +122,40 @@ class FinderObject final : public ScriptObject {
   const SimFinder& finder_;
 };
 
+// The view a `set current view` names: the gallery answers to both of its terms.
+std::optional<FinderView> settableView(const Value& value) {
+  if (!value.is<applescript::Constant>()) return std::nullopt;
+  const auto& name = value.as<applescript::Constant>().name;
+  if (name == "flow view") return FinderView::gallery;
+  for (const auto view : {FinderView::icon, FinderView::list, FinderView::column, FinderView::gallery}) {
+    if (name == finderViewScriptingName(view)) return view;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
+
+// Only a window's current view can be set. A window that shows no folder (Recents, a search)
+// refuses with the Finder's generic handler failure (inferred, not observed).
+Value FinderScripting::set(const applescript::AppleEvent& event, const ScriptObjectPtr& root) {
+  const auto& steps = event.target.steps;
+  const auto refuse = [&](std::int64_t number) -> Value {
+    throw ScriptException(number, "Finder got an error: Can’t set " + applescript::describe(event.target) + " to " +
+                                      applescript::describe(event.parameter) + ".");
+  };
+  if (steps.empty() || steps.back().kind != SpecStep::Kind::property || steps.back().term != "current view") {
+    return refuse(-10006);
+  }
+  const Specifier owner{event.target.application, {steps.begin(), steps.end() - 1}};
+  const auto found = applescript::resolveSpecifier(root, owner);
+  const auto* object = found.items.size() == 1 && !found.plural ? std::get_if<ScriptObjectPtr>(&found.items[0]) : nullptr;
+  const auto window = object ? std::dynamic_pointer_cast<const FinderWindowObject>(*object) : nullptr;
+  const auto view = settableView(event.parameter);
+  if (!window || !view) return refuse(-10006);
+  if (finderSpecialPlace(window->window().path)) throw ScriptException(-10000, "Finder got an error: AppleEvent handler failed.");
+  finder_.setView(window->window().id, *view);
+  return applescript::MissingValue{};
+}
 
 Value FinderScripting::handle(const applescript::AppleEvent& event) {
   if (event.verb == "activate") {
@@ -129,6 +165,7 @@ Value FinderScripting::handle(const applescript::AppleEvent& event) {
   }
   if (!finder_.running()) throw ScriptException(-600, "Application isn’t running.");
   auto root = std::make_shared<FinderObject>(finder_);
+  if (event.verb == "set") return set(event, root);
   if (auto reply = applescript::answerObjectEvent(root, event)) return *reply;
   throw ScriptException(-1708, "Finder doesn’t understand the “" + event.verb + "” message.");
 }

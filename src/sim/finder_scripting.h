@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sim/applescript/apple_event.h"
+#include "sim/applescript/script_object.h"
 #include "sim/sim_finder.h"
 
 namespace tidyframe {
@@ -10,7 +11,8 @@ namespace tidyframe {
 //
 // The Finder's own scripting: Finder windows (browser windows, front first) with id, name,
 // target (a folder with its URL, its items, files and folders, each with name and kind) and
-// current view, the application's name, and activate.
+// current view, which a script can also set ("flow view" sets the gallery), the application's
+// name, and activate.
 // Borrows the Finder; confined to the queue that runs scripts.
 class FinderScripting {
  public:
@@ -19,6 +21,8 @@ class FinderScripting {
   applescript::Value handle(const applescript::AppleEvent& event);
 
  private:
+  applescript::Value set(const applescript::AppleEvent& event, const applescript::ScriptObjectPtr& root);
+
   SimFinder& finder_;
 };
 

@@ -17,6 +17,7 @@ constexpr const char* success = "success";
 constexpr const char* previousGroup = "previousGroup";
 constexpr const char* previousSort = "previousSort";
 constexpr const char* windowID = "windowID";
+constexpr const char* previousView = "previousView";
 }  // namespace member
 
 void putIfPresent(Json& object, const char* key, const std::optional<std::string>& value) {
@@ -37,6 +38,7 @@ Json toJson(const ActivityEntry& entry) {
   putIfPresent(object, member::previousGroup, entry.previousGroup);
   putIfPresent(object, member::previousSort, entry.previousSort);
   putIfPresent(object, member::windowID, entry.windowID);
+  putIfPresent(object, member::previousView, entry.previousView);
   return object;
 }
 
@@ -48,7 +50,7 @@ Json toJson(const std::vector<ActivityEntry>& entries) {
 
 std::optional<ActivityEntry> fromJson(JsonReader& reader, std::type_identity<ActivityEntry>) {
   JsonFields fields(reader, {member::id, member::date, member::title, member::detail, member::path, member::success,
-                             member::previousGroup, member::previousSort, member::windowID});
+                             member::previousGroup, member::previousSort, member::windowID, member::previousView});
   ActivityEntry entry{
       .id = fields.uuid(member::id),
       .date = Date{fields.number(member::date)},
@@ -59,6 +61,7 @@ std::optional<ActivityEntry> fromJson(JsonReader& reader, std::type_identity<Act
       .previousGroup = fields.optionalText(member::previousGroup),
       .previousSort = fields.optionalText(member::previousSort),
       .windowID = fields.optionalText(member::windowID),
+      .previousView = fields.optionalText(member::previousView),
   };
   if (fields.failed()) return std::nullopt;
   return entry;

@@ -27,6 +27,9 @@ struct ActivityEntry {
   std::optional<std::string> previousGroup;
   std::optional<std::string> previousSort;
   std::optional<std::string> windowID;
+  // The view text the window reported before the change put it in another view ("icon view");
+  // absent when the view was not changed.
+  std::optional<std::string> previousView = std::nullopt;
 
   friend bool operator==(const ActivityEntry&, const ActivityEntry&) = default;
 };

@@ -31,6 +31,7 @@ namespace {
 namespace member {
 constexpr const char* originals = "originals";
 constexpr const char* confirmed = "confirmed";
+constexpr const char* views = "views";
 constexpr const char* path = "path";
 constexpr const char* view = "view";
 constexpr const char* volumeID = "volumeID";
@@ -40,6 +41,9 @@ constexpr const char* sort = "sort";
 constexpr const char* key = "key";
 constexpr const char* original = "original";
 constexpr const char* forget = "forget";
+// A folder's original view, on a line of its own.
+constexpr const char* viewKey = "viewKey";
+constexpr const char* originalView = "originalView";
 }  // namespace member
 
 // A journal line at most this many changes past the document's records, a quarter of them,
@@ -119,9 +123,10 @@ std::string normalizedKey(std::string_view stored) {
 
 using Folders = std::map<std::string, ArchivedFolder, std::less<>>;
 
-// Keeps the invariant that an entry holds an original or a confirmation; answers the next one.
+// Keeps the invariant that an entry holds something; answers the next one.
 Folders::iterator eraseIfEmpty(Folders& folders, Folders::iterator entry) {
-  if (entry->second.original || entry->second.confirmed) return std::next(entry);
+  const auto& folder = entry->second;
+  if (folder.original || folder.confirmed || folder.originalView) return std::next(entry);
   return folders.erase(entry);
 }
 
@@ -198,13 +203,16 @@ class RecordSection {
   Folders::iterator next_ = folders_.end();
 };
 
-// Both objects of records of one document.
+// The objects of records of one document.
 struct RecordSections {
   explicit RecordSections(Folders& folders)
-      : originals(folders, &ArchivedFolder::original), confirmed(folders, &ArchivedFolder::confirmed) {}
+      : originals(folders, &ArchivedFolder::original),
+        confirmed(folders, &ArchivedFolder::confirmed),
+        views(folders, &ArchivedFolder::originalView) {}
 
   RecordSection<OriginalFinderLayout> originals;
   RecordSection<std::string> confirmed;
+  RecordSection<std::string> views;
 };
 
 template <class T, class Read>
@@ -218,15 +226,21 @@ bool readRecords(JsonReader& reader, RecordSection<T>& section, Read read) {
 }
 
 // Of the originals stored under keys that normalise alike, the one under the normalised key
-// itself wins, else that of the byte-smallest key. Confirmations that disagree about one folder
-// vouch for nothing: it is simply arranged again.
-void settleCandidates(Folders& folders, RecordSections& sections) {
-  for (auto& [key, stored] : sections.originals.candidates()) {
-    auto& original = folders[key].original;
+// itself wins, else that of the byte-smallest key.
+template <class T>
+void settleOriginals(Folders& folders, RecordSection<T>& section, std::optional<T> ArchivedFolder::*part) {
+  for (auto& [key, stored] : section.candidates()) {
+    auto& original = folders[key].*part;
     if (original) continue;
-    std::ranges::sort(stored, {}, &std::pair<std::string, OriginalFinderLayout>::first);
+    std::ranges::sort(stored, {}, &std::pair<std::string, T>::first);
     original = std::move(stored.front().second);
   }
+}
+
+// Confirmations that disagree about one folder vouch for nothing: it is simply arranged again.
+void settleCandidates(Folders& folders, RecordSections& sections) {
+  settleOriginals(folders, sections.originals, &ArchivedFolder::original);
+  settleOriginals(folders, sections.views, &ArchivedFolder::originalView);
   for (const auto& [key, stored] : sections.confirmed.candidates()) {
     const auto normal = folders.find(key);
     const bool hasNormal = normal != folders.end() && normal->second.confirmed;
@@ -322,7 +336,7 @@ class ArchiveEvents : public SkippingEvents<ArchiveEvents> {
   friend SkippingEvents<ArchiveEvents>;
 
   // What the next value is.
-  enum class Slot { document, originals, confirmed, ignored, record, fingerprint, field };
+  enum class Slot { document, originals, confirmed, views, ignored, record, text, field };
 
   bool ignoring() const { return slot_ == Slot::ignored; }
   bool null() {
@@ -337,20 +351,23 @@ class ArchiveEvents : public SkippingEvents<ArchiveEvents> {
       field_->emplace(*text);
       return true;
     }
-    if (slot_ != Slot::fingerprint) return false;
-    sections_.confirmed.keep(key_, std::string(*text));
+    if (slot_ != Slot::text) return false;
+    (section_ == Slot::confirmed ? sections_.confirmed : sections_.views).keep(key_, std::string(*text));
     return true;
   }
   // Parsed in place, a key stays in the document's text until the parse ends.
   bool key(std::string_view key) {
     switch (level_) {
       case 1:
-        section_ = key == member::originals ? Slot::originals : key == member::confirmed ? Slot::confirmed : Slot::ignored;
+        section_ = key == member::originals   ? Slot::originals
+                   : key == member::confirmed ? Slot::confirmed
+                   : key == member::views     ? Slot::views
+                                              : Slot::ignored;
         slot_ = section_;
         return true;
       case 2:
         key_ = key;
-        slot_ = section_ == Slot::originals ? Slot::record : Slot::fingerprint;
+        slot_ = section_ == Slot::originals ? Slot::record : Slot::text;
         return true;
       default:
         field_ = record_.named(key);
@@ -367,6 +384,10 @@ class ArchiveEvents : public SkippingEvents<ArchiveEvents> {
         return true;
       case Slot::confirmed:
         sections_.confirmed.start();
+        level_ = 2;
+        return true;
+      case Slot::views:
+        sections_.views.start();
         level_ = 2;
         return true;
       case Slot::record:
@@ -422,6 +443,15 @@ struct Change {
   std::optional<OriginalFinderLayout> original;
   std::optional<std::string> fingerprint;
   std::optional<std::string> forget;
+  std::optional<std::string> viewKey;
+  std::optional<std::string> originalView;
+
+  // A line changes one key, forgets one folder or records one folder's view.
+  bool complete() const {
+    if (key) return original || fingerprint;
+    if (viewKey || originalView) return viewKey && originalView;
+    return forget.has_value();
+  }
 };
 
 // One journal line as RapidJSON's reader reports it, by the rules JsonFields reads stored
@@ -470,6 +500,8 @@ class ChangeEvents : public SkippingEvents<ChangeEvents> {
     if (key == member::key) return &change_.key;
     if (key == member::confirmed) return &change_.fingerprint;
     if (key == member::forget) return &change_.forget;
+    if (key == member::viewKey) return &change_.viewKey;
+    if (key == member::originalView) return &change_.originalView;
     return nullptr;
   }
 
@@ -489,7 +521,7 @@ std::optional<Change> readChange(char* line, std::size_t length) {
   rapidjson::InsituStringStream bytes(line);
   rapidjson::Reader reader;
   if (!reader.Parse<rapidjson::kParseInsituFlag>(bytes, events) || bytes.Tell() != length) return std::nullopt;
-  if (change.key ? !change.original && !change.fingerprint : !change.forget) return std::nullopt;
+  if (!change.complete()) return std::nullopt;
   return change;
 }
 
@@ -527,12 +559,16 @@ std::optional<Journal> readJournal(std::string& text, const std::optional<std::s
   return journal;
 }
 
-// Within one journal the first original of a key wins, as remember() keeps it.
+// Within one journal the first original of a key wins, as remember() keeps it; so does the
+// first original view.
 void replay(FinderLayoutArchive& archive, Journal journal) {
-  std::set<std::string> replayed;
+  std::set<std::string> replayed, replayedViews;
   for (auto& change : journal.changes) {
     if (change.original && replayed.insert(*change.key).second) {
       archive.folders[*change.key].original = std::move(*change.original);
+    }
+    if (change.viewKey && replayedViews.insert(*change.viewKey).second) {
+      archive.folders[*change.viewKey].originalView = std::move(*change.originalView);
     }
     if (!journal.extendsDocument) continue;
     if (change.fingerprint) archive.folders[*change.key].confirmed = std::move(*change.fingerprint);
@@ -585,8 +621,10 @@ std::string FinderLayoutArchive::key(std::string_view path, std::string_view vie
   return result;
 }
 
-std::string FinderLayoutArchive::fingerprint(Grouping group, Sorting sort, bool hide) {
-  return std::string(rawValue(group)) + ":" + std::string(rawValue(sort)) + ":" + (hide ? "true" : "false");
+std::string FinderLayoutArchive::fingerprint(Grouping group, Sorting sort, bool hide, FinderViewChoice view) {
+  auto text = std::string(rawValue(group)) + ":" + std::string(rawValue(sort)) + ":" + (hide ? "true" : "false");
+  if (view != FinderViewChoice::keep) text += ":" + std::string(rawValue(view));
+  return text;
 }
 
 // A record for every view, or one seeded from the log, was made before the titles read now,
@@ -629,6 +667,27 @@ std::optional<OriginalFinderLayout> FinderLayoutArchive::original(std::string_vi
   return find(key(path, everyView, std::nullopt));
 }
 
+// The earlier build fails a whole journal on a line it cannot read, and reads a line that only
+// forgets: this one forgets "", which names no folder, and carries the view in members that
+// build passes over.
+void FinderLayoutArchive::rememberView(std::string_view path, const std::optional<std::string>& volumeID,
+                                       std::string_view view) {
+  if (view.empty()) return;
+  auto archiveKey = key(path, everyView, volumeID);
+  auto& known = folders[archiveKey].originalView;
+  if (known) return;
+  known = std::string(view);
+  unsaved.push_back(
+      journalLine({{member::forget, ""}, {member::viewKey, std::move(archiveKey)}, {member::originalView, view}}));
+}
+
+std::optional<std::string> FinderLayoutArchive::originalView(std::string_view path,
+                                                             const std::optional<std::string>& volumeID) const {
+  const auto found = folders.find(key(path, everyView, volumeID));
+  if (found == folders.end()) return std::nullopt;
+  return found->second.originalView;
+}
+
 const std::string* FinderLayoutArchive::confirmation(std::string_view archiveKey) const {
   const auto found = folders.find(archiveKey);
   if (found == folders.end() || !found->second.confirmed) return nullptr;
@@ -651,21 +710,26 @@ void FinderLayoutArchive::seed(const std::vector<ActivityEntry>& activities) {
 Json toJson(const FinderLayoutArchive& archive) {
   Json originals = Json::object();
   Json confirmed = Json::object();
+  Json views = Json::object();
   for (const auto& [key, folder] : archive.folders) {
     if (folder.original) originals[key] = toJson(*folder.original);
     if (folder.confirmed) confirmed[key] = *folder.confirmed;
+    if (folder.originalView) views[key] = *folder.originalView;
   }
-  return {{member::originals, std::move(originals)}, {member::confirmed, std::move(confirmed)}};
+  Json document = {{member::originals, std::move(originals)}, {member::confirmed, std::move(confirmed)}};
+  if (!views.empty()) document[member::views] = std::move(views);
+  return document;
 }
 
 std::optional<FinderLayoutArchive> fromJson(JsonReader& reader, std::type_identity<FinderLayoutArchive>) {
   FinderLayoutArchive archive;
   RecordSections sections(archive.folders);
-  const auto readFingerprint = [](JsonReader& text) { return text.string(); };
+  const auto readText = [](JsonReader& text) { return text.string(); };
   const JsonFields fields(
       reader, {},
       {{member::originals, [&](JsonReader& map) { return readRecords(map, sections.originals, readLayout); }},
-       {member::confirmed, [&](JsonReader& map) { return readRecords(map, sections.confirmed, readFingerprint); }}});
+       {member::confirmed, [&](JsonReader& map) { return readRecords(map, sections.confirmed, readText); }},
+       {member::views, [&](JsonReader& map) { return readRecords(map, sections.views, readText); }}});
   if (fields.failed() || !sections.originals.seen() || !sections.confirmed.seen()) return std::nullopt;
   settleCandidates(archive.folders, sections);
   return archive;
@@ -725,6 +789,11 @@ std::string encodeArchive(const FinderLayoutArchive& archive) {
   out += ",\n";
   appendIndented(out, 1, member::originals);
   appendRecords(out, archive.folders, &ArchivedFolder::original, appendRecord);
+  if (std::ranges::any_of(archive.folders, [](const auto& entry) { return entry.second.originalView.has_value(); })) {
+    out += ",\n";
+    appendIndented(out, 1, member::views);
+    appendRecords(out, archive.folders, &ArchivedFolder::originalView, appendJsonString);
+  }
   out += "\n}";
   return out;
 }

@@ -10,6 +10,7 @@
 #include "base/date.h"
 #include "base/json.h"
 #include "base/json_reader.h"
+#include "model/finder_view_choice.h"
 #include "model/grouping.h"
 #include "storage/activity_entry.h"
 #include "storage/storage.h"
@@ -29,11 +30,14 @@ struct OriginalFinderLayout {
   friend bool operator==(const OriginalFinderLayout&, const OriginalFinderLayout&) = default;
 };
 
-// What the archive holds for one folder in one view and volume; never neither.
+// What the archive holds for one folder in one view and volume; never nothing.
 struct ArchivedFolder {
   std::optional<OriginalFinderLayout> original;
   // The fingerprint of the arrangement last applied and confirmed.
   std::optional<std::string> confirmed;
+  // The view the Finder showed the folder in before this system first changed it, as the
+  // window reported it ("icon view"); held under the folder's key for every view.
+  std::optional<std::string> originalView = std::nullopt;
 
   friend bool operator==(const ArchivedFolder&, const ArchivedFolder&) = default;
 };
@@ -64,8 +68,10 @@ struct FinderLayoutArchive {
   // feeds.
   static std::string key(std::string_view path, std::string_view view, const std::optional<std::string>& volumeID);
   // "kind:name:true": changes whenever the rule applied to a folder or the hidden-file
-  // setting changes.
-  static std::string fingerprint(Grouping group, Sorting sort, bool hide);
+  // setting changes. A wanted view other than `keep` is added ("kind:name:true:list"), so the
+  // fingerprints of places without one stay those the earlier build wrote.
+  static std::string fingerprint(Grouping group, Sorting sort, bool hide,
+                                 FinderViewChoice view = FinderViewChoice::keep);
 
   // Keeps `layout` unless its key already has an original (the first arrangement seen stays
   // the original) or its group or sort is empty. When original() already answers a record for
@@ -79,6 +85,14 @@ struct FinderLayoutArchive {
   // "/Volumes" (it could belong to any disk mounted under that name).
   std::optional<OriginalFinderLayout> original(std::string_view path, std::string_view view,
                                                const std::optional<std::string>& volumeID) const;
+
+  // Keeps `view`, the view a window reported before this system first changed it, as the
+  // Finder's own view of the folder on that volume, unless one is known already (the first
+  // stays) or `view` is empty.
+  void rememberView(std::string_view path, const std::optional<std::string>& volumeID, std::string_view view);
+
+  // The Finder's own view of the folder on that volume, if it was ever changed.
+  std::optional<std::string> originalView(std::string_view path, const std::optional<std::string>& volumeID) const;
 
   // Drops the confirmed fingerprints of exactly this folder, in every view and volume, so the
   // next query arranges it afresh. Subfolders and originals stay.
@@ -106,7 +120,8 @@ struct FinderLayoutArchive {
 };
 
 // The stored form: an object with the required members "confirmed" and "originals", keyed by
-// archive key. A record lacking `path`, `view`, `group` or `sort`, or any member of the wrong
+// archive key, and "views" (the original views, by the key for every view) only when there are
+// any, which a build that knows no views passes over. A record lacking `path`, `view`, `group` or `sort`, or any member of the wrong
 // type, fails the whole document. The path part of every key is normalised on reading: of
 // stored keys that normalise alike, the one already normalised wins, else the byte-smallest,
 // and their confirmations are kept only when they agree.

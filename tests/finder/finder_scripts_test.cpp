@@ -7,6 +7,7 @@
 #include "finder/finder_scripts.h"
 #include "finder/fixture_text.h"
 #include "i18n/string_table.h"
+#include "platform/apple_script_host.h"
 
 namespace tidyframe {
 namespace {
@@ -32,6 +33,7 @@ TEST(FinderScriptsTest, TextsMatchTheirFixturesByteForByte) {
        FinderScripts::apply(awkwardURL, "1", titles(menuNames(Grouping::kind)), titles(menuNames(Sorting::name)), true)},
       {"apply_size_plain.applescript", FinderScripts::apply(plainURL, "4711", titles(menuNames(Grouping::size)),
                                                             titles(menuNames(Sorting::modified)), false)},
+      {"set_view_gallery.applescript", FinderScripts::setView(awkwardURL, "1", FinderViewChoice::gallery)},
   };
   for (const auto& [fixture, actual] : cases) EXPECT_EQ(actual, fixtureText(fixture)) << fixture;
 }
@@ -73,6 +75,29 @@ TEST(FinderScriptsTest, EveryRaisedMessageHasAnEnglishEntry) {
     EXPECT_NE(english->find((*it)[1].str()), nullptr) << (*it)[1];
   }
   EXPECT_EQ(found.size(), 4u) << "no menu, no sort menu, and a group or sort title this language lacks";
+}
+
+TEST(FinderScriptsTest, ViewChangeReplies) {
+  using enum ViewChangeReply::Status;
+  const auto text = [](const char* t) { return ScriptReplyItem{t, std::nullopt}; };
+  const ScriptReplyItem number{"-10000", -10000};
+  struct Case {
+    const char* reason;
+    std::vector<ScriptReplyItem> items;
+    std::optional<ViewChangeReply> read;
+  };
+  const Case cases[] = {
+      {"a skip", {text("skip")}, ViewChangeReply{}},
+      {"changed", {text("ok"), text("icon view")}, ViewChangeReply{ok, "icon view"}},
+      {"refused", {text("error"), text("list view"), text("Finder got an error"), number},
+       ViewChangeReply{error, "list view", "Finder got an error", -10000}},
+      {"an error of few items", {text("error"), text("icon view")}, ViewChangeReply{error, "icon view", "", -1}},
+      {"ok without the old view", {text("ok")}, std::nullopt},
+      {"an arrangement's word", {text("unchanged"), text("None"), text("Name")}, std::nullopt},
+      {"no list at all", {}, std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(readViewChange(ScriptReply(c.items)), c.read) << c.reason;
+  EXPECT_EQ(FinderScripts::setView(plainURL, "1", FinderViewChoice::keep), R"(return {"skip"})");
 }
 
 }  // namespace

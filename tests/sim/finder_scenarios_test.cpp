@@ -242,6 +242,46 @@ TEST_F(ScriptAnswers, QueryAnswersTheFrontWindowOrSkips) {
   EXPECT_EQ(mac.scriptsCompiled(), 4) << "failed compilations count too";
 }
 
+// The view script sets the view of exactly the window the query saw, or answers why not.
+TEST(ViewScenario, RepliesAndFinalView) {
+  using enum FinderView;
+  const auto handlerFailed = "Finder got an error: AppleEvent handler failed.";
+  struct Row {
+    const char* reason;
+    std::string folder;
+    FinderViewChoice wanted;
+    Act act;
+    Strings reply;
+    FinderView after;
+  };
+  const Row rows[] = {
+      {"list wanted in an icon window", kDocs, FinderViewChoice::list, {}, {"ok", "icon view"}, list},
+      {"the gallery is set as the flow view", kDocs, FinderViewChoice::gallery, {}, {"ok", "icon view"}, gallery},
+      {"window navigated since the query", kDocs, FinderViewChoice::list,
+       [](SimWorld& w, int id) { w.finder.navigate(id, kDesktop); }, {"skip"}, icon},
+      {"window closed since the query", kDocs, FinderViewChoice::list,
+       [](SimWorld& w, int id) { w.finder.closeWindow(id); }, {"skip"}, icon},
+      {"a window that shows no folder refuses", "Network", FinderViewChoice::column, {},
+       {"error", "icon view", handlerFailed, "-10000"}, icon},
+      {"a slow answer: the error carries the old view, the change still lands", kDocs, FinderViewChoice::column,
+       slow({"Finder", "set", "current view"}, 6),
+       {"error", "icon view", "Finder got an error: AppleEvent timed out.", "-1712"}, column},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.reason);
+    SimWorld w;
+    const int id = w.open(row.folder);
+    const Strings location = w.run(FinderScripts::query());
+    ASSERT_EQ(location.size(), 3u);
+    if (row.act) row.act(w, id);
+    EXPECT_EQ(w.run(FinderScripts::setView(location[0], location[1], row.wanted)), row.reply);
+    w.dispatch.advance(10);
+    const auto* window = w.finder.window(id);
+    EXPECT_EQ(window ? window->view : icon, row.after);
+    EXPECT_EQ(w.finder.menuClicks(), Strings{}) << "no menu is needed";
+  }
+}
+
 TEST_F(ScriptAnswers, KeepHiddenPressesTheShortcutAndActivateRelaunchesAQuitFinder) {
   open(kDocs);
   finder.setShowsAllFiles(true);

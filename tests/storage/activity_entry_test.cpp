@@ -42,6 +42,11 @@ TEST(ActivityEntryTest, ReadsAndWritesTheEarlierBuildsFormByteForByte) {
   EXPECT_EQ(decode(earlierBuildLog), expected) << "order, every field, the date to the double";
   EXPECT_EQ(writeJson(toJson(expected)).value(), earlierBuildLog) << "absent optionals are left out";
   EXPECT_EQ(decode(writeJson(toJson(Entries{})).value()), Entries{}) << "an empty log";
+  auto viewChanged = expected;
+  viewChanged[0].previousView = "icon view";
+  const auto written = writeJson(toJson(viewChanged)).value();
+  EXPECT_TRUE(written.contains(R"("previousView" : "icon view")")) << written;
+  EXPECT_EQ(decode(written), viewChanged);
 }
 
 TEST(ActivityEntryTest, OneMalformedEntryEmptiesTheWholeList) {
@@ -65,6 +70,7 @@ TEST(ActivityEntryTest, OneMalformedEntryEmptiesTheWholeList) {
       {"a null title", with("title", nullptr)},
       {"success as a number", with("success", 1)},
       {"a path that is a number", with("path", 3.7)},
+      {"a replaced view that is a number", with("previousView", 2)},
       {"an entry that is no object", Json::array({good, "entry"}).dump()},
       {"a list that is an object", good.dump()},
   };

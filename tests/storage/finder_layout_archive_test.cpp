@@ -24,16 +24,26 @@ std::optional<FinderLayoutArchive> decode(std::string_view text) {
   return general;
 }
 
-// Every folder as "<path> <original group or -> <confirmation or ->", in key order. Folders
-// under /f stand in for the many an archive holds and are left out.
+// Every folder as "<path> <original group or -> <confirmation or ->", and its original view
+// when there is one, in key order. Folders under /f stand in for the many an archive holds and
+// are left out.
 std::vector<std::string> summary(const FinderLayoutArchive& archive) {
   std::vector<std::string> found;
   for (const auto& [key, folder] : archive.folders) {
     if (key.starts_with("/f")) continue;
     found.push_back(key.substr(0, key.find('\n')) + " " + (folder.original ? folder.original->group : "-") + " " +
-                    folder.confirmed.value_or("-"));
+                    folder.confirmed.value_or("-") + (folder.originalView ? " " + *folder.originalView : ""));
   }
   return found;
+}
+
+// `text` as a build that knows no views reads it: their members under names it does not know.
+std::string withoutKnownViews(std::string text) {
+  for (const auto& [known, unknown] : {std::pair{"\"views\"", "\"later\""}, {"\"viewKey\"", "\"laterKey\""},
+                                       {"\"originalView\"", "\"laterView\""}}) {
+    for (auto at = text.find(known); at != std::string::npos; at = text.find(known, at)) text.replace(at, std::string_view(known).size(), unknown);
+  }
+  return text;
 }
 
 TEST(FinderLayoutArchiveTest, TheFirstCompleteArrangementSeenStaysTheOriginal) {
@@ -49,6 +59,18 @@ TEST(FinderLayoutArchiveTest, TheFirstCompleteArrangementSeenStaysTheOriginal) {
                                         "size:size:true"}}}));
   EXPECT_EQ(FinderLayoutArchive::fingerprint(Grouping::modified, Sorting::name, true), "modified:name:true")
       << "as the earlier build wrote them";
+  EXPECT_EQ(FinderLayoutArchive::fingerprint(Grouping::modified, Sorting::name, true, FinderViewChoice::list),
+            "modified:name:true:list");
+
+  // The view is kept per folder and volume, whatever view the arrangement was recorded in.
+  archive.rememberView("/Users/demo/Photos/", "internal", "");
+  archive.rememberView("/Users/demo/Photos/", "internal", "icon view");
+  archive.rememberView("/Users/demo/Photos", "internal", "list view");
+  EXPECT_EQ(archive.originalView("/Users/demo/Photos", "internal"), "icon view");
+  EXPECT_EQ(archive.originalView("/Users/demo/Photos", "other"), std::nullopt);
+  EXPECT_EQ(archive.originalView("/Users/demo/Photos", std::nullopt), std::nullopt);
+  EXPECT_EQ(archive.original("/Users/demo/Photos", "list view", "internal"), std::nullopt)
+      << "a view is no arrangement";
 }
 
 TEST(FinderLayoutArchiveTest, OriginalPrecedence) {
@@ -215,6 +237,11 @@ TEST(FinderLayoutArchiveTest, DocumentsReadWholeOrNotAtAll) {
        {{"/b B -"}}},
       {"the base record reads", withRecord(R"({"path":"/a","view":"*","group":"Kind","sort":"Name"})"), {{"k Kind -"}}},
       {"unknown keys are ignored", R"({"confirmed":{},"originals":{},"future":1})", std::vector<std::string>{}},
+      {"original views beside the arrangements",
+       "{\"originals\":{" + original("a", "A") + R"(},"confirmed":{},"views":{)" + key("a") + ":\"icon view\"," +
+           key("b") + ":\"list view\"}}",
+       {{"/a A - icon view", "/b - - list view"}}},
+      {"an original view that is no text", R"({"confirmed":{},"originals":{},"views":{"k":1}})"},
       {"originals missing", R"({"confirmed":{}})"},
       {"confirmed missing", R"({"originals":{}})"},
       {"originals as an array", R"({"confirmed":{},"originals":[]})"},
@@ -347,6 +374,8 @@ TEST_F(ArchiveJournalTest, JournalLinesReadByTheStoredObjectRules) {
       {"a control character in a text", "{" + key + ",\"confirmed\":\"x\x1cy\"}", "kept aside"},
       {"bytes that are not UTF-8", "{" + key + ",\"confirmed\":\"\xff\"}", "kept aside"},
       {"a line that is a list", "[" + key + "]", "kept aside"},
+      {"an original view", R"({"forget":"","viewKey":"/n\n*\nv","originalView":"icon view"})", "/n - - icon view"},
+      {"an original view without its key", R"({"forget":"","originalView":"icon view"})", "kept aside"},
   };
   for (const auto& c : cases) {
     restore();
@@ -355,6 +384,28 @@ TEST_F(ArchiveJournalTest, JournalLinesReadByTheStoredObjectRules) {
     const std::string last = folders.empty() ? "nothing" : folders.back();
     EXPECT_EQ(asideCount() > 0 ? "kept aside" : last, c.folder) << c.reason;
   }
+}
+
+// A build that knows no views reads the journal and the document written with them as before:
+// nothing kept aside, the arrangements as they are, the views passed over.
+TEST_F(ArchiveJournalTest, ViewsPassedOverByABuildThatKnowsNone) {
+  auto archive = load().archive;
+  const auto before = summary(archive);
+  archive.rememberView("/a", "v", "icon view");
+  archive.rememberView("/a/", "v", "list view");
+  const auto check = [&](const char* form) {
+    EXPECT_EQ(load().archive, archive) << form;
+    EXPECT_EQ(load().archive.originalView("/a", "v"), "icon view") << form;
+    folder.write("finder-layouts.journal", withoutKnownViews(journal()));
+    folder.write("finder-layouts.json", withoutKnownViews(folder.contents("finder-layouts.json")));
+    EXPECT_EQ(summary(load().archive), before) << form;
+    EXPECT_EQ(asideCount(), 0u) << form;
+  };
+  save(archive.takeUpdate());
+  check("a journal line");
+  restore();
+  save(archive.takeUpdate(true));
+  check("the document");
 }
 
 // Rewriting happens once the journal holds more changes than a quarter of the records, and at
@@ -377,6 +428,7 @@ TEST_F(ArchiveJournalTest, CompactionWritesTheDocumentAsBeforeAndRestartsTheJour
   FinderLayoutArchive odd;
   odd.remember(layout("/x/\xff\x01\"\\ 客户", "*", std::nullopt, "N\tone", "Name"), "kind:name:true");
   odd.folders["\xfe"].confirmed = "bad key";
+  odd.rememberView("/x/\xff", std::nullopt, "flow\nview");
   const FinderLayoutArchive samples[] = {FinderLayoutArchive{}, *decode(earlierBuildArchive), odd, archive};
   for (const auto& sample : samples) EXPECT_EQ(encodeArchive(sample), writeJson(toJson(sample)).value());
 }

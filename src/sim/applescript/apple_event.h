@@ -7,12 +7,12 @@
 namespace tidyframe::applescript {
 
 // One Apple event as the interpreter sends it: a verb ("get", "count", "exists", "click",
-// "perform", "key code", "keystroke", "activate") addressed to `target.application`, with the
+// "perform", "key code", "keystroke", "activate", "set") addressed to `target.application`, with the
 // target as its direct object and the command's parameters.
 struct AppleEvent {
   std::string verb;
   Specifier target;
-  Value parameter;  // the key code or keystroke text
+  Value parameter;  // the key code, keystroke text or value to set
   Value modifiers;  // the `using` list
 };
 

@@ -124,7 +124,11 @@ ScriptInterpreter::Flow ScriptInterpreter::execute(const Stmt& stmt, Frame& fram
     case Stmt::Kind::expression: frame.last = value(*stmt.a, frame); return Flow::next;
     case Stmt::Kind::set: {
       Value v = value(*stmt.a, frame);
-      frame.variables[stmt.name] = v;
+      if (stmt.b) {
+        setProperty(*stmt.b, deref(v), frame);
+      } else {
+        frame.variables[stmt.name] = v;
+      }
       frame.last = std::move(v);
       return Flow::next;
     }
@@ -498,6 +502,13 @@ Value ScriptInterpreter::command(const Expr& expr, Frame& frame) {
     event.target = *tellTarget(frame, "the target of “" + verb + "”");
   }
   return send(std::move(event));
+}
+
+// Only an application's object has properties a script can change.
+void ScriptInterpreter::setProperty(const Expr& target, Value v, Frame& frame) {
+  Value where = deref(reference(target, frame));
+  if (!isObjectReference(where)) throw ScriptException(-10006, "Can’t set " + describe(where) + " to " + describe(v) + ".");
+  send(AppleEvent{"set", *where.as<SpecifierPtr>(), std::move(v), {}});
 }
 
 Value ScriptInterpreter::send(AppleEvent event) {

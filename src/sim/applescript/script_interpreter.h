@@ -67,6 +67,7 @@ class ScriptInterpreter {
   Value call(const Expr& expr, Frame& frame);
   Value command(const Expr& expr, Frame& frame);
   FilterTest filter(const Expr& expr, Frame& frame);
+  void setProperty(const Expr& target, Value v, Frame& frame);
   Value send(AppleEvent event);
   const SpecifierPtr& tellTarget(const Frame& frame, const std::string& what) const;
 

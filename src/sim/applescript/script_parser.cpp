@@ -433,10 +433,17 @@ class Parser {
     return s;
   }
 
+  // `set name to value` binds a variable; `set property of object to value` asks the object's
+  // application to change that property.
   Stmt parseSet() {
     Stmt s = make(Stmt::Kind::set);
     expectWord("set");
-    s.name = variableName();
+    if (termAt()) {
+      s.b = parseReference();
+      if (s.b->kind != Expr::Kind::property) expected("“to”");
+    } else {
+      s.name = variableName();
+    }
     expectWord("to");
     s.a = parseExpression();
     return s;

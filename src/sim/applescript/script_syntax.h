@@ -47,7 +47,7 @@ struct Expr {
 struct Stmt {
   enum class Kind {
     expression,   // a
-    set,          // name to a
+    set,          // name (or the property b of an application's object) to a
     tell,         // target a, body
     timeout,      // seconds a, body
     conditional,  // if a then body else otherwise
