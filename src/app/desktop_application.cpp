@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 
+#include "app/command_service.h"
 #include "app/simulated_finder_state.h"
 #include "sim/sim_home.h"
 #include "storage/storage.h"
@@ -89,7 +90,10 @@ DesktopApplication::DesktopApplication(L& l, DesktopOptions options)
   if (options_.diagnostics && !trayAvailable) new FirstPaint(*shell_.popover(), *options_.diagnostics);
   if (!trayAvailable) shell_.showWindow(true);
   const QString name = SingleInstance::serverName(options_.storageFolder);
-  if (!instance_.listen(name, [this] { shell_.applicationShouldHandleReopen(); })) {
+  const auto commands = [this](std::string_view request, SingleInstance::Reply reply) {
+    serveCommand(request, *shell_.model(), engineHost_.writer(), engineHost_.storage(), std::move(reply));
+  };
+  if (!instance_.listen(name, [this] { shell_.applicationShouldHandleReopen(); }, commands)) {
     std::cerr << "tidyframe: cannot listen for later launches" << std::endl;
   }
 }

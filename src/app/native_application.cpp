@@ -9,6 +9,7 @@
 
 #include "app/app_delegate.h"
 #include "app/application.h"
+#include "app/command_service.h"
 #include "app/engine_host.h"
 #include "app/quit_signals.h"
 #include "app/single_instance.h"
@@ -46,7 +47,11 @@ class NativeApplication {
                              mac_.system->operatingSystem()}) {
     warmUpScripting(*mac_.host);
     shell_.applicationDidFinishLaunching();
-    if (!instance_.listen(SingleInstance::serverName(storageFolder), [this] { shell_.applicationShouldHandleReopen(); })) {
+    const auto commands = [this](std::string_view request, SingleInstance::Reply reply) {
+      serveCommand(request, *shell_.model(), engineHost_.writer(), engineHost_.storage(), std::move(reply));
+    };
+    if (!instance_.listen(SingleInstance::serverName(storageFolder), [this] { shell_.applicationShouldHandleReopen(); },
+                          commands)) {
       std::cerr << "tidyframe: cannot listen for later launches" << std::endl;
     }
   }

@@ -15,10 +15,6 @@
 
 namespace tidyframe {
 
-namespace {
-constexpr std::size_t activityCap = 500;
-}  // namespace
-
 bool AppModel::hiddenRepairAllowed() const {
   const auto& p = preferences_.get();
   if (!p.engineEnabled || shuttingDown_ || !p.hideOnNavigation || !legacyReady_ || legacyRunning_.get()) return false;
