@@ -6,6 +6,7 @@
 
 #include "base/base64.h"
 #include "base/uuid.h"
+#include "model/finder_view_choice.h"
 #include "model/grouping.h"
 #include "model/rule_scope.h"
 
@@ -28,6 +29,8 @@ struct LocationRule {
   Sorting sorting = Sorting::name;
   // Security-scoped bookmark of the folder, so it can be reopened later.
   std::optional<Bytes> bookmark;
+  // The view this place is shown in; absent: the global choice.
+  std::optional<FinderViewChoice> view = std::nullopt;
 
   friend bool operator==(const LocationRule&, const LocationRule&) = default;
 };
@@ -45,6 +48,7 @@ struct Preferences {
   SoftwareUpdateFrequency updateFrequency = SoftwareUpdateFrequency::weekly;
   bool engineEnabled = false;
   std::vector<LocationRule> rules;
+  FinderViewChoice view = FinderViewChoice::keep;
 
   friend bool operator==(const Preferences&, const Preferences&) = default;
 };
@@ -56,6 +60,8 @@ struct EffectiveRule {
   // The winning rule's name, or the localized global-default or excluded text.
   std::string source;
   bool excluded = false;
+  // `keep` where nothing is to be arranged.
+  FinderViewChoice view = FinderViewChoice::keep;
 
   friend bool operator==(const EffectiveRule&, const EffectiveRule&) = default;
 };

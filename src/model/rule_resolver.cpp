@@ -33,9 +33,6 @@ bool containsNormalized(std::string_view parent, std::string_view child) {
          unicode::isCharacterBoundary(child, parent.size() + 1);
 }
 
-EffectiveRule globalDefault(Grouping grouping, Sorting sorting, std::string source, bool excluded) {
-  return EffectiveRule{grouping, sorting, std::move(source), excluded};
-}
 
 // Whether an absolute path has nothing to collapse: no empty, "." or ".." component and no
 // trailing "/". Most paths are like that, and they skip the component walk.
@@ -101,26 +98,29 @@ RuleIndex::RuleIndex(const Preferences& preferences)
     : grouping_(preferences.grouping),
       sorting_(preferences.sorting),
       internalEnabled_(preferences.internalEnabled),
-      externalEnabled_(preferences.externalEnabled) {
+      externalEnabled_(preferences.externalEnabled),
+      view_(preferences.view) {
   for (const auto& rule : preferences.rules) {
     if (!rule.enabled) continue;
     auto path = RuleResolver::normalized(rule.path);
     const auto length = unicode::scalarCount(path);
     auto& list = rule.scope == RuleScope::folder ? folderRules_ : deviceRules_;
     list.push_back(Entry{rule.name, std::move(path), length, rule.volumeID, rule.includeChildren,
-                         rule.excluded, rule.grouping, rule.sorting});
+                         rule.excluded, rule.grouping, rule.sorting, rule.view});
   }
 }
 
 EffectiveRule RuleIndex::resolve(std::string_view path, const std::optional<std::string>& volumeID,
                                  bool isExternal, const L& l) const {
   const bool scopeEnabled = isExternal ? externalEnabled_ : internalEnabled_;
-  if (!scopeEnabled) return globalDefault(grouping_, sorting_, l.t("此位置已排除"), true);
+  if (!scopeEnabled) return EffectiveRule{grouping_, sorting_, l.t("此位置已排除"), true};
   const std::string normalizedPath = RuleResolver::normalized(path);
   const Entry* winner = deepestFolderRule(normalizedPath);
   if (!winner) winner = firstDeviceRule(normalizedPath, volumeID);
-  if (!winner) return globalDefault(grouping_, sorting_, l.t("全局默认"), false);
-  return EffectiveRule{winner->grouping, winner->sorting, winner->name, winner->excluded};
+  if (!winner) return EffectiveRule{grouping_, sorting_, l.t("全局默认"), false, view_};
+  // An excluded place is left as the Finder shows it, its view included.
+  const auto view = winner->excluded ? FinderViewChoice::keep : winner->view.value_or(view_);
+  return EffectiveRule{winner->grouping, winner->sorting, winner->name, winner->excluded, view};
 }
 
 // The longest matching rule path; on equal lengths the rule listed first.

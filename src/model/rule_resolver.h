@@ -11,7 +11,7 @@ namespace tidyframe {
 
 class L;
 
-// Which grouping and sorting apply to a folder, and why. Precedence: the scope switch, then
+// Which grouping, sorting and view apply to a folder, and why. Precedence: the scope switch, then
 // the deepest matching folder rule, then the first matching device rule, then the global
 // default. Paths compare case-sensitively after normalisation, with canonically equivalent
 // Unicode forms equal and containment on whole path components.
@@ -57,6 +57,7 @@ class RuleIndex {
     bool excluded;
     Grouping grouping;
     Sorting sorting;
+    std::optional<FinderViewChoice> view;
   };
 
   const Entry* deepestFolderRule(const std::string& path) const;
@@ -66,6 +67,7 @@ class RuleIndex {
   Sorting sorting_;
   bool internalEnabled_;
   bool externalEnabled_;
+  FinderViewChoice view_;
   std::vector<Entry> folderRules_;
   std::vector<Entry> deviceRules_;
 };

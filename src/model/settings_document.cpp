@@ -28,6 +28,7 @@ constexpr const char* includeChildren = "includeChildren";
 constexpr const char* enabled = "enabled";
 constexpr const char* excluded = "excluded";
 constexpr const char* bookmark = "bookmark";
+constexpr const char* view = "view";
 }  // namespace member
 
 std::string raw(auto value) { return std::string(rawValue(value)); }
@@ -60,6 +61,14 @@ SoftwareUpdateFrequency updateFrequency(const JsonFields& fields) {
       .value_or(SoftwareUpdateFrequency::weekly);
 }
 
+// A view named by a later build, or of the wrong type, reads as no choice, so that such a
+// document stays readable: the place then follows the default.
+std::optional<FinderViewChoice> view(const JsonFields& fields) {
+  const Json* value = fields.member(member::view);
+  if (!value || !value->is_string()) return std::nullopt;
+  return fromRaw<FinderViewChoice>(value->get_ref<const std::string&>());
+}
+
 }  // namespace
 
 Json toJson(const LocationRule& rule) {
@@ -76,13 +85,14 @@ Json toJson(const LocationRule& rule) {
   };
   if (rule.volumeID) object[member::volumeID] = *rule.volumeID;
   if (rule.bookmark) object[member::bookmark] = base64Encode(*rule.bookmark);
+  if (rule.view) object[member::view] = raw(*rule.view);
   return object;
 }
 
 Json toJson(const Preferences& preferences) {
   Json rules = Json::array();
   for (const auto& rule : preferences.rules) rules.push_back(toJson(rule));
-  return {
+  Json object = {
       {member::updateFrequency, raw(preferences.updateFrequency)},
       {member::grouping, raw(preferences.grouping)},
       {member::sorting, raw(preferences.sorting)},
@@ -94,12 +104,15 @@ Json toJson(const Preferences& preferences) {
       {member::engineEnabled, preferences.engineEnabled},
       {member::rules, std::move(rules)},
   };
+  // Written only when chosen, so settings without a view stay as the earlier build wrote them.
+  if (preferences.view != FinderViewChoice::keep) object[member::view] = raw(preferences.view);
+  return object;
 }
 
 std::optional<LocationRule> fromJson(JsonReader& reader, std::type_identity<LocationRule>) {
   JsonFields fields(reader, {member::id, member::name, member::path, member::volumeID, member::scope,
                              member::includeChildren, member::enabled, member::excluded, member::grouping,
-                             member::sorting, member::bookmark});
+                             member::sorting, member::bookmark, member::view});
   LocationRule rule{
       .id = fields.uuid(member::id),
       .name = fields.text(member::name),
@@ -112,6 +125,7 @@ std::optional<LocationRule> fromJson(JsonReader& reader, std::type_identity<Loca
       .grouping = fields.choice<Grouping>(member::grouping),
       .sorting = fields.choice<Sorting>(member::sorting),
       .bookmark = bookmark(fields),
+      .view = view(fields),
   };
   if (fields.failed()) return std::nullopt;
   return rule;
@@ -123,7 +137,7 @@ std::optional<Preferences> fromJson(JsonReader& reader, std::type_identity<Prefe
   JsonFields fields(reader,
                     {member::updateFrequency, member::grouping, member::sorting, member::internalEnabled,
                      member::externalEnabled, member::hideOnNavigation, member::appearance, member::language,
-                     member::engineEnabled},
+                     member::engineEnabled, member::view},
                     {{member::rules, [&](JsonReader& list) { return readRules(list, rules); }}});
   Preferences preferences{
       .grouping = fields.optionalChoice<Grouping>(member::grouping).value_or(fresh.grouping),
@@ -136,6 +150,7 @@ std::optional<Preferences> fromJson(JsonReader& reader, std::type_identity<Prefe
       .updateFrequency = updateFrequency(fields),
       .engineEnabled = fields.optionalFlag(member::engineEnabled).value_or(fresh.engineEnabled),
       .rules = std::move(rules),
+      .view = view(fields).value_or(fresh.view),
   };
   if (fields.failed()) return std::nullopt;
   return preferences;

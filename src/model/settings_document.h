@@ -12,9 +12,10 @@ namespace tidyframe {
 // The JSON form of the settings record, shared by the stored settings, exported rule files
 // and the backup written before an import.
 //
-// Writing always succeeds and lists every key; a rule's absent volume UUID or bookmark is left
-// out. Reading is tolerant of older documents: a missing (or null) key takes its fresh value,
-// and `updateFrequency` of any unknown value or type reads as weekly. Everything else is
+// Writing always succeeds and lists every key but the views; a rule's absent volume UUID,
+// bookmark or view is left out, and so is the global view while it is `keep`. Reading is
+// tolerant of older and later documents: a missing (or null) key takes its fresh value, and
+// `updateFrequency` or a view of any unknown value or type reads as the default. Everything else is
 // strict: a member of the wrong JSON type, an unknown enumeration raw value, a rule missing a
 // required key, an id that is not a UUID or a bookmark that is not Base64 fails the whole
 // document. Unknown keys are ignored.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "model/finder_view_choice.h"
 #include "model/finder_view_support.h"
 #include "model/grouping.h"
 
@@ -23,6 +24,28 @@ TEST(FinderViewSupportTest, GalleryViewsCannotGroup) {
   for (const auto& c : cases) EXPECT_EQ(FinderViewSupport::supportsGrouping(c.view), c.groups) << c.reason;
   EXPECT_EQ(FinderViewSupport::grouping(Grouping::kind, "gallery view"), Grouping::none);
   EXPECT_EQ(FinderViewSupport::grouping(Grouping::kind, "list view"), Grouping::kind);
+}
+
+// What the Finder reports read as a choice, and whether the window then needs the view script.
+TEST(FinderViewSupportTest, ReportedViewsAsChoices) {
+  using enum FinderViewChoice;
+  struct Case {
+    const char* view;
+    std::optional<FinderViewChoice> choice;
+  };
+  const Case cases[] = {
+      {"icon view", icon},       {"list view", list},       {"column view", column}, {"gallery view", gallery},
+      {"flow view", gallery},    {"group view", gallery},   {"List View", std::nullopt}, {"", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(reportedViewChoice(c.view), c.choice) << c.view;
+    EXPECT_TRUE(showsView(c.view, keep)) << c.view;
+    EXPECT_EQ(showsView(c.view, list), c.choice == list) << c.view;
+  }
+  // The term each choice is set with is one the Finder reports back as that choice.
+  for (const auto choice : {icon, list, column, gallery}) EXPECT_EQ(reportedViewChoice(scriptingName(choice)), choice);
+  EXPECT_EQ(scriptingName(gallery), "flow view") << "the only gallery term the Finder accepts";
+  EXPECT_EQ(scriptingName(keep), "");
 }
 
 }  // namespace

@@ -39,10 +39,25 @@ TEST(PreferenceImportTest, Validate) {
       {"a fixed language", settings(0, [](Preferences& p) { p.language = "pt-BR"; }), true},
       {"an unknown language", settings(0, [](Preferences& p) { p.language = "unknown"; }), false},
       {"language codes are exact", settings(0, [](Preferences& p) { p.language = "zh-hans"; }), false},
+      {"views, global and per rule",
+       settings(1, [](Preferences& p) { p.view = FinderViewChoice::list, p.rules[0].view = FinderViewChoice::gallery; }),
+       true},
       {"names, volume UUIDs and bookmarks are not examined",
        settings(1, [](Preferences& p) { p.rules[0].name = "\r\n", p.rules[0].volumeID = "?"; }), true},
   };
   for (const auto& c : cases) EXPECT_EQ(PreferenceImport::validate(c.preferences), c.valid) << c.reason;
+}
+
+// What leaves the machine: no engine state, no bookmarks; the views travel with the rules.
+TEST(PreferenceImportTest, PortableForm) {
+  const auto mine = settings(2, [](Preferences& p) {
+    p.engineEnabled = true, p.view = FinderViewChoice::column;
+    p.rules[0].bookmark = Bytes{1, 2}, p.rules[0].view = FinderViewChoice::list;
+  });
+  auto expected = mine;
+  expected.engineEnabled = false, expected.rules[0].bookmark.reset();
+  EXPECT_EQ(PreferenceImport::portable(mine), expected);
+  EXPECT_TRUE(mine.engineEnabled && mine.rules[0].bookmark) << "the settings passed in are untouched";
 }
 
 }  // namespace

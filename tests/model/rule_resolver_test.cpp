@@ -114,6 +114,15 @@ TEST(RuleResolverTest, PrecedenceOfScopeFolderDeviceAndDefault) {
     Grouping grouping;
     std::string source;
     bool excluded = false;
+    FinderViewChoice view = FinderViewChoice::keep;
+  };
+  const auto listByDefault = [](Preferences& p) { p.view = FinderViewChoice::list; };
+  const auto viewed = [&](const std::function<void(Preferences&)>& change = {}) {
+    return card([&](Preferences& p) {
+      listByDefault(p);
+      p.rules[2].view = FinderViewChoice::gallery;
+      if (change) change(p);
+    });
   };
   const Case cases[] = {
       {"fresh settings: global default", {}, "/Users/demo/Pictures", std::nullopt, kind, byDefault},
@@ -148,11 +157,21 @@ TEST(RuleResolverTest, PrecedenceOfScopeFolderDeviceAndDefault) {
       {"a device rule without UUID covers its mount path",
        withRules({rule("Stick", "/Volumes/Stick", device, added)}), "/Volumes/Stick/a/b", std::nullopt, added, "Stick"},
       {"a location without UUID never matches a UUID rule", card(), "/Volumes/SD/x", std::nullopt, kind, byDefault},
+      {"the global view", withRules({}, listByDefault), "/Users/demo", std::nullopt, kind, byDefault, false,
+       FinderViewChoice::list},
+      {"a rule's own view", viewed(), "/Volumes/Renamed/DCIM/Day2", "A", tags, "Day 2", false,
+       FinderViewChoice::gallery},
+      {"a rule without a view follows the global one", viewed(), "/Volumes/Renamed/DCIM/A", "A", modified, "Photos",
+       false, FinderViewChoice::list},
+      {"an excluded rule keeps the Finder's view", viewed([](Preferences& p) { p.rules[2].excluded = true; }),
+       "/Volumes/Renamed/DCIM/Day2", "A", tags, "Day 2", true},
+      {"a switched-off scope keeps the Finder's view", viewed(externalOff), "/Volumes/Renamed/DCIM/Day2", "A", kind,
+       excludedHere, true},
   };
   for (const auto& c : cases) {
     const bool external = c.path.starts_with("/Volumes/");
     EXPECT_EQ(RuleResolver::resolve(c.path, c.volume, external, c.preferences, l),
-              (EffectiveRule{c.grouping, Sorting::name, c.source, c.excluded}))
+              (EffectiveRule{c.grouping, Sorting::name, c.source, c.excluded, c.view}))
         << c.reason;
   }
 }

@@ -97,6 +97,9 @@ TEST(SettingsDocumentTest, ReadingOlderAndBrokenDocuments) {
       {"a frequency of the wrong type reads weekly", R"({"updateFrequency":7})", Preferences{}},
       {"a null member counts as missing", R"({"internalEnabled":null,"rules":null})", Preferences{}},
       {"unknown keys are ignored", R"({"internalEnabled":false,"futureSetting":{"a":[1,2]}})", noInternal},
+      {"a view of a later build reads as the Finder's own", R"({"internalEnabled":false,"view":"hologram"})",
+       noInternal},
+      {"a view of the wrong type too", R"({"internalEnabled":false,"view":["list"]})", noInternal},
       {"of duplicate keys the last counts", R"({"internalEnabled":true,"internalEnabled":false})", noInternal},
       {"a number is not a boolean", R"({"internalEnabled":1})", std::nullopt},
       {"grouping raw values are case-sensitive", R"({"grouping":"Kind"})", std::nullopt},
@@ -112,6 +115,21 @@ TEST(SettingsDocumentTest, ReadingOlderAndBrokenDocuments) {
   };
   ASSERT_TRUE(read(ruleDocument("id", R"("0e9d5c52-3f4b-4c8a-9d7e-1a2b3c4d5e6f")"))) << "the base rule reads";
   for (const auto& c : cases) EXPECT_EQ(read(c.document), c.expected) << c.reason;
+}
+
+// Views are written only where chosen, so settings without them keep the earlier build's form
+// (above); a rule's view of a later build reads as no view of its own.
+TEST(SettingsDocumentTest, ViewsWhereChosen) {
+  Preferences chosen{.rules = {{.name = "n", .path = "/p", .volumeID = {}, .bookmark = {}, .view = FinderViewChoice::gallery},
+                               {.name = "m", .path = "/q", .volumeID = {}, .bookmark = {}}},
+                     .view = FinderViewChoice::list};
+  const auto text = written(chosen);
+  EXPECT_TRUE(text.contains(R"("view" : "gallery")") && text.contains(R"("view" : "list")")) << text;
+  EXPECT_EQ(read(text), chosen);
+  const auto later = parseJson(ruleDocument("view", R"("hologram")")).value();
+  const auto rule = read(later.dump()).value().rules.at(0);
+  EXPECT_EQ(rule.view, std::nullopt);
+  EXPECT_EQ(rule.name, "n") << "the rest of the rule reads";
 }
 
 // A first launch: defaults the user sees before changing anything, with the engine off.
