@@ -70,6 +70,12 @@ bool readMember(JsonReader& reader, const std::string& key, CommandRequest& requ
   if (key == "name") return readText(reader, key, keep(changes.name.emplace()));
   if (key == "grouping") return readRaw(reader, key, changes.grouping);
   if (key == "sorting") return readRaw(reader, key, changes.sorting);
+  if (key == "view") {
+    return readText(reader, key, [&](const std::string& text) {
+      changes.view = fromRaw<FinderViewChoice>(text);
+      return changes.view->has_value() || text == followDefaultView;
+    });
+  }
   if (key == "includeChildren") return readFlag(reader, changes.includeChildren);
   if (key == "excluded") return readFlag(reader, changes.excluded);
   if (key == "external") return readFlag(reader, request.external);
@@ -105,6 +111,7 @@ std::string encode(const CommandRequest& request) {
   if (changes.name) value["name"] = *changes.name;
   if (changes.grouping) value["grouping"] = rawValue(*changes.grouping);
   if (changes.sorting) value["sorting"] = rawValue(*changes.sorting);
+  if (changes.view) value["view"] = *changes.view ? rawValue(**changes.view) : followDefaultView;
   if (changes.includeChildren) value["includeChildren"] = *changes.includeChildren;
   if (changes.excluded) value["excluded"] = *changes.excluded;
   return line(value);

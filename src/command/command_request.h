@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/finder_view_choice.h"
 #include "model/grouping.h"
 
 namespace tidyframe {
@@ -54,10 +55,12 @@ struct RuleChanges {
   std::optional<std::string> name;
   std::optional<Grouping> grouping;
   std::optional<Sorting> sorting;
+  // A view of the rule's own, or (an empty inner value) none: the place follows the global view.
+  std::optional<std::optional<FinderViewChoice>> view;
   std::optional<bool> includeChildren;
   std::optional<bool> excluded;
 
-  bool empty() const { return !name && !grouping && !sorting && !includeChildren && !excluded; }
+  bool empty() const { return !name && !grouping && !sorting && !view && !includeChildren && !excluded; }
   friend bool operator==(const RuleChanges&, const RuleChanges&) = default;
 };
 
@@ -96,6 +99,9 @@ struct CommandAnswer {
 // whoever could connect, so they check every field (its type, its raw value, a path's form, a
 // text's length and encoding), refuse unknown and repeated keys and anything nested, and
 // never read more than the limits below.
+// The word that gives a rule no view of its own, beside the view names.
+inline constexpr std::string_view followDefaultView = "default";
+
 namespace CommandMessages {
 
 inline constexpr std::size_t maximumRequestSize = 64 * 1024;

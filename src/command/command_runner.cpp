@@ -58,6 +58,10 @@ std::string place(const LocationRule& rule) {
   return rule.path;
 }
 
+std::string viewName(const std::optional<FinderViewChoice>& view) {
+  return std::string(view ? rawValue(*view) : followDefaultView);
+}
+
 std::string describe(const LocationRule& rule) { return inQuotes(rule.name) + " (" + rule.id + ")"; }
 
 // A rule's stored form without its bookmark, which belongs to this machine.
@@ -73,11 +77,11 @@ CommandAnswer listRules(const Preferences& preferences, bool json) {
     return jsonAnswer(rules);
   }
   if (preferences.rules.empty()) return done("no rules\n");
-  std::vector<Row> rows{{"NAME", "PLACE", "SCOPE", "SUBFOLDERS", "ENABLED", "EXCLUDED", "GROUPING", "SORTING", "ID"}};
+  std::vector<Row> rows{{"NAME", "PLACE", "SCOPE", "SUBFOLDERS", "ENABLED", "EXCLUDED", "GROUPING", "SORTING", "VIEW", "ID"}};
   for (const auto& rule : preferences.rules) {
     rows.push_back({rule.name, place(rule), std::string(rawValue(rule.scope)), yesNo(rule.includeChildren),
                     yesNo(rule.enabled), yesNo(rule.excluded), std::string(rawValue(rule.grouping)),
-                    std::string(rawValue(rule.sorting)), rule.id});
+                    std::string(rawValue(rule.sorting)), viewName(rule.view), rule.id});
   }
   return done(aligned(rows));
 }
@@ -104,6 +108,7 @@ Json explanationJson(const std::string& path, const RuleExplanation& explanation
              {"source", sourceName(explanation.source)},
              {"grouping", rawValue(explanation.grouping)},
              {"sorting", rawValue(explanation.sorting)},
+             {"view", rawValue(explanation.view)},
              {"excluded", explanation.excluded},
              {"passedOver", passed}};
   if (explanation.winner) value["rule"] = listed(*explanation.winner);
@@ -131,6 +136,7 @@ CommandAnswer explain(const CommandRequest& request, CommandBackend& backend) {
   std::vector<Row> rows{{"folder", path},
                         {"grouping", std::string(rawValue(explanation.grouping))},
                         {"sorting", std::string(rawValue(explanation.sorting))},
+                        {"view", std::string(rawValue(explanation.view))},
                         {"excluded", yesNo(explanation.excluded)},
                         {"source", sourceText(explanation)}};
   std::string out = aligned(rows);
@@ -144,6 +150,7 @@ void applyChanges(LocationRule& rule, const RuleChanges& changes) {
   if (changes.name) rule.name = *changes.name;
   if (changes.grouping) rule.grouping = *changes.grouping;
   if (changes.sorting) rule.sorting = *changes.sorting;
+  if (changes.view) rule.view = *changes.view;
   if (changes.includeChildren) rule.includeChildren = *changes.includeChildren;
   if (changes.excluded) rule.excluded = *changes.excluded;
   rule.name = RuleEditing::storedName(rule.name, rule.path);
@@ -249,6 +256,7 @@ std::vector<std::string> differences(const Preferences& current, const Preferenc
   setting("appearance", current.appearance, next.appearance);
   setting("language", current.language, next.language);
   setting("update checks", rawValue(current.updateFrequency), rawValue(next.updateFrequency));
+  setting("view", rawValue(current.view), rawValue(next.view));
   const auto byId = [](const std::vector<LocationRule>& rules, const std::string& id) {
     const auto found = std::ranges::find(rules, id, &LocationRule::id);
     return found == rules.end() ? nullptr : &*found;

@@ -59,17 +59,20 @@ RuleExplanation explainRule(std::string_view path, const std::optional<std::stri
   RuleExplanation explanation;
   explanation.grouping = preferences.grouping;
   explanation.sorting = preferences.sorting;
+  explanation.view = preferences.view;
   const bool switchedOn = isExternal ? preferences.externalEnabled : preferences.internalEnabled;
   const LocationRule* winner = nullptr;
   if (!switchedOn) {
     explanation.source = RuleExplanation::Source::scopeSwitchedOff;
     explanation.excluded = true;
+    explanation.view = FinderViewChoice::keep;
   } else if ((winner = deepestFolderRule(enabled)) || (winner = firstDeviceRule(enabled))) {
     explanation.source =
         winner->scope == RuleScope::folder ? RuleExplanation::Source::folderRule : RuleExplanation::Source::deviceRule;
     explanation.grouping = winner->grouping;
     explanation.sorting = winner->sorting;
     explanation.excluded = winner->excluded;
+    explanation.view = winner->excluded ? FinderViewChoice::keep : winner->view.value_or(preferences.view);
     explanation.winner = *winner;
   }
   const std::string switchedOff = isExternal ? "external volumes are switched off" : "internal volumes are switched off";

@@ -22,6 +22,8 @@ struct RuleExplanation {
   Source source = Source::globalDefault;
   Grouping grouping = Grouping::kind;
   Sorting sorting = Sorting::name;
+  // `keep` where nothing is arranged.
+  FinderViewChoice view = FinderViewChoice::keep;
   bool excluded = false;
   std::optional<LocationRule> winner;
   std::vector<PassedOver> passedOver;

@@ -19,6 +19,7 @@ constexpr Option json{"--json", false};
 constexpr Option name{"--name", true};
 constexpr Option group{"--group", true};
 constexpr Option sort{"--sort", true};
+constexpr Option view{"--view", true};
 
 // Options each command accepts, and what its one operand (if any) is.
 struct Form {
@@ -32,9 +33,9 @@ const std::vector<Form>& forms() {
       {Subcommand::status, {}, {json}},
       {Subcommand::rulesList, {}, {json}},
       {Subcommand::rulesExplain, "PATH", {{"--device", true}, {"--external", false}, json}},
-      {Subcommand::rulesAdd, "PATH", {name, group, sort, {"--no-subfolders", false}, {"--exclude", false}, {"--device", false}, json}},
+      {Subcommand::rulesAdd, "PATH", {name, group, sort, view, {"--no-subfolders", false}, {"--exclude", false}, {"--device", false}, json}},
       {Subcommand::rulesSet, "RULE",
-       {name, group, sort, {"--subfolders", false}, {"--no-subfolders", false}, {"--exclude", false}, {"--include", false}, json}},
+       {name, group, sort, view, {"--subfolders", false}, {"--no-subfolders", false}, {"--exclude", false}, {"--include", false}, json}},
       {Subcommand::rulesEnable, "RULE", {json}},
       {Subcommand::rulesDisable, "RULE", {json}},
       {Subcommand::rulesRemove, "RULE", {}},
@@ -98,6 +99,12 @@ std::expected<void, std::string> apply(CommandRequest& request, std::string_view
     auto sorting = rawArgument<Sorting>(option, value);
     if (!sorting) return std::unexpected(sorting.error());
     changes.sorting = *sorting;
+  } else if (option == "--view" && value == followDefaultView) {
+    changes.view.emplace();
+  } else if (option == "--view") {
+    auto chosen = rawArgument<FinderViewChoice>(option, value);
+    if (!chosen) return std::unexpected(chosen.error() + " or " + std::string(followDefaultView));
+    changes.view = *chosen;
   } else if (option == "-n") {
     auto count = countArgument(value);
     if (!count) return std::unexpected(count.error());
@@ -188,9 +195,10 @@ std::string usage() {
          "  rules list [--json]                  every rule in the panel's order\n"
          "  rules explain PATH [--device UUID] [--external] [--json]\n"
          "                                       which rule applies to a folder, and why\n"
-         "  rules add PATH [--name N] [--group G] [--sort S] [--no-subfolders] [--exclude] [--device] [--json]\n"
+         "  rules add PATH [--name N] [--group G] [--sort S] [--view V] [--no-subfolders] [--exclude] [--device]\n"
+         "                 [--json]\n"
          "                                       a rule for a folder, or with --device for the volume mounted there\n"
-         "  rules set RULE [--name N] [--group G] [--sort S] [--subfolders | --no-subfolders]\n"
+         "  rules set RULE [--name N] [--group G] [--sort S] [--view V] [--subfolders | --no-subfolders]\n"
          "                 [--exclude | --include] [--json]\n"
          "  rules enable|disable RULE [--json]\n"
          "  rules remove RULE\n"
@@ -202,10 +210,14 @@ std::string usage() {
          "RULE is a rule's id, its name when no other rule has it, or its path.\n"
          "groupings (G): " + rawList<Grouping>() + "\n"
          "sortings (S):  " + rawList<Sorting>() + "\n"
+         "views (V):     " + rawList<FinderViewChoice>() + ", or " + std::string(followDefaultView) +
+         " for the global view\n"
          "Exit status: 0 done, 1 could not be done, 2 usage error.\n";
 }
 
 namespace {
+
+std::string views() { return rawList<FinderViewChoice>() + " " + std::string(followDefaultView); }
 
 std::string bashCompletions() {
   return "# bash completion for tidyframe\n"
@@ -217,6 +229,7 @@ std::string bashCompletions() {
          "  case \"$prev\" in\n"
          "    --group) _tidyframe_words \"" + rawList<Grouping>() + "\" \"$cur\"; return ;;\n"
          "    --sort) _tidyframe_words \"" + rawList<Sorting>() + "\" \"$cur\"; return ;;\n"
+         "    --view) _tidyframe_words \"" + views() + "\" \"$cur\"; return ;;\n"
          "    --name|-n) return ;;\n"
          "  esac\n"
          "  if [ \"$COMP_CWORD\" -eq 1 ]; then\n"
@@ -230,8 +243,8 @@ std::string bashCompletions() {
          "      case \"${COMP_WORDS[2]}\" in\n"
          "        list|enable|disable) options=\"--json\" ;;\n"
          "        explain) options=\"--device --external --json\" ;;\n"
-         "        add) options=\"--name --group --sort --no-subfolders --exclude --device --json\" ;;\n"
-         "        set) options=\"--name --group --sort --subfolders --no-subfolders --exclude --include --json\" ;;\n"
+         "        add) options=\"--name --group --sort --view --no-subfolders --exclude --device --json\" ;;\n"
+         "        set) options=\"--name --group --sort --view --subfolders --no-subfolders --exclude --include --json\" ;;\n"
          "        import) options=\"--yes\" ;;\n"
          "      esac ;;\n"
          "    status) options=\"--json\" ;;\n"
@@ -245,7 +258,7 @@ std::string bashCompletions() {
 
 std::string zshCompletions() {
   const std::string groups = "'--group[grouping]:grouping:(" + rawList<Grouping>() + ")'";
-  const std::string sorts = "'--sort[sorting]:sorting:(" + rawList<Sorting>() + ")'";
+  const std::string sorts = "'--sort[sorting]:sorting:(" + rawList<Sorting>() + ")' '--view[view]:view:(" + views() + ")'";
   return "#compdef tidyframe\n"
          "_tidyframe() {\n"
          "  if (( CURRENT == 2 )); then\n"

@@ -57,6 +57,8 @@ Preferences seed() {
                        rule(reportsId, "Reports", SimHome::reports, RuleScope::folder, Grouping::tags),
                        rule(invoicesId, "Reports", SimHome::invoices, RuleScope::folder, Grouping::size)};
   preferences.rules[0].bookmark = Bytes{'b', 'm'};
+  preferences.rules[0].view = FinderViewChoice::list;
+  preferences.view = FinderViewChoice::icon;
   return preferences;
 }
 
@@ -161,11 +163,11 @@ TEST_P(SubcommandsTest, EachSubcommandChangesTheSettingsAsThePanelDoes) {
   };
   const auto noChange = [](Preferences&) {};
   const std::string list =
-      "NAME     PLACE                                               SCOPE   SUBFOLDERS  ENABLED  EXCLUDED  GROUPING  SORTING  ID\n"
-      "Photos   /Users/demo/Pictures                                folder  yes         yes      no        modified  name     6BA7B810-9DAD-11D1-80B4-00C04FD430C8\n"
-      "SD       /Volumes/SD (5E1D7A2C-3B44-4E0B-9C9A-1F6E2D3C4B5A)  device  yes         yes      no        created   name     6BA7B811-9DAD-11D1-80B4-00C04FD430C8\n"
-      "Reports  /Users/demo/Documents/Reports                       folder  yes         yes      no        tags      name     6BA7B812-9DAD-11D1-80B4-00C04FD430C8\n"
-      "Reports  /Users/demo/Documents/Reports/Invoices              folder  yes         yes      no        size      name     6BA7B813-9DAD-11D1-80B4-00C04FD430C8\n";
+      "NAME     PLACE                                               SCOPE   SUBFOLDERS  ENABLED  EXCLUDED  GROUPING  SORTING  VIEW     ID\n"
+      "Photos   /Users/demo/Pictures                                folder  yes         yes      no        modified  name     list     6BA7B810-9DAD-11D1-80B4-00C04FD430C8\n"
+      "SD       /Volumes/SD (5E1D7A2C-3B44-4E0B-9C9A-1F6E2D3C4B5A)  device  yes         yes      no        created   name     default  6BA7B811-9DAD-11D1-80B4-00C04FD430C8\n"
+      "Reports  /Users/demo/Documents/Reports                       folder  yes         yes      no        tags      name     default  6BA7B812-9DAD-11D1-80B4-00C04FD430C8\n"
+      "Reports  /Users/demo/Documents/Reports/Invoices              folder  yes         yes      no        size      name     default  6BA7B813-9DAD-11D1-80B4-00C04FD430C8\n";
   const Row rows[] = {
       {{"rules", "list"}, 0, list, noChange},
       {{"status"}, 0,
@@ -175,24 +177,25 @@ TEST_P(SubcommandsTest, EachSubcommandChangesTheSettingsAsThePanelDoes) {
                "application  not running\nengine       off\n"),
        noChange},
       {{"rules", "explain", SimHome::holidays}, 0,
-       "folder    /Users/demo/Pictures/Holidays 2026\ngrouping  modified\nsorting   name\nexcluded  no\n"
+       "folder    /Users/demo/Pictures/Holidays 2026\ngrouping  modified\nsorting   name\nview      list\nexcluded  no\n"
        "source    folder rule \"Photos\" (6BA7B810-9DAD-11D1-80B4-00C04FD430C8)\n",
        noChange},
       {{"rules", "explain", "/Volumes/SD/DCIM/../DCIM"}, 0,
-       "folder    /Volumes/SD/DCIM\ngrouping  created\nsorting   name\nexcluded  no\n"
+       "folder    /Volumes/SD/DCIM\ngrouping  created\nsorting   name\nview      icon\nexcluded  no\n"
        "source    device rule \"SD\" (6BA7B811-9DAD-11D1-80B4-00C04FD430C8)\n",
        noChange},
       {{"rules", "explain", SimHome::invoices + "/2026"}, 0,
-       "folder    /Users/demo/Documents/Reports/Invoices/2026\ngrouping  size\nsorting   name\nexcluded  no\n"
+       "folder    /Users/demo/Documents/Reports/Invoices/2026\ngrouping  size\nsorting   name\nview      icon\nexcluded  no\n"
        "source    folder rule \"Reports\" (6BA7B813-9DAD-11D1-80B4-00C04FD430C8)\npassed over\n"
        "  \"Reports\" (6BA7B812-9DAD-11D1-80B4-00C04FD430C8): \"Reports\" is deeper\n",
        noChange},
-      {{"rules", "add", SimHome::downloads, "--group", "size", "--sort", "added", "--no-subfolders"}, 0,
+      {{"rules", "add", SimHome::downloads, "--group", "size", "--sort", "added", "--view", "column", "--no-subfolders"}, 0,
        "added rule \"Downloads\" (<new>)\n",
        [](Preferences& p) {
          auto added = rule("", "Downloads", SimHome::downloads, RuleScope::folder, Grouping::size);
          added.sorting = Sorting::added;
          added.includeChildren = false;
+         added.view = FinderViewChoice::column;
          p.rules.push_back(added);
        }},
       {{"rules", "add", SimHome::downloads + "/"}, 1, "", noChange},
@@ -203,6 +206,9 @@ TEST_P(SubcommandsTest, EachSubcommandChangesTheSettingsAsThePanelDoes) {
        [](Preferences& p) { p.rules[2].grouping = Grouping::none, p.rules[2].name = "Work"; }},
       {{"rules", "disable", "Photos"}, 0, "disabled rule \"Photos\" (6BA7B810-9DAD-11D1-80B4-00C04FD430C8)\n",
        [](Preferences& p) { p.rules[0].enabled = false; }},
+      {{"rules", "set", photosId, "--view", "default"}, 0, "changed rule \"Photos\" (6BA7B810-9DAD-11D1-80B4-00C04FD430C8)\n",
+       [](Preferences& p) { p.rules[0].view.reset(); }},
+      {{"rules", "set", photosId, "--view", "flow"}, 2, "", noChange},
       {{"rules", "remove", "6ba7b813-9dad-11d1-80b4-00c04fd430c8"}, 0,
        "removed rule \"Reports\" (6BA7B813-9DAD-11D1-80B4-00C04FD430C8)\n",
        [](Preferences& p) { p.rules.erase(p.rules.begin() + 3); }},
