@@ -142,8 +142,9 @@ std::expected<void, std::string> check(const CommandRequest& request) {
   if (command == Subcommand::rulesSet && request.changes.empty()) return refuse("the request changes nothing");
   const bool changes = command == Subcommand::rulesAdd || command == Subcommand::rulesSet;
   if (!changes && !request.changes.empty()) return refuse("the request's rule fields do not fit its command");
-  for (const auto* text : {&request.path, &request.rule}) {
-    if (!acceptableText(*text)) return refuse("the request holds a text that is not acceptable");
+  const auto& name = request.changes.name;
+  for (const auto* text : {&request.path, &request.rule, name ? &*name : nullptr, request.volumeID ? &*request.volumeID : nullptr}) {
+    if (text && !acceptableText(*text)) return refuse("the request holds a text that is not acceptable");
   }
   if (request.count < 1 || request.count > maximumActivityCount) return refuse("the request's count is out of range");
   return {};
