@@ -16,7 +16,7 @@ struct NativeEntry {
   std::function<int(int argc, char** argv, bool diagnostics, const std::vector<std::filesystem::path>& tableRoots)>
       run;
   // The Mac's mounted volumes, for subcommands while the application does not run.
-  std::function<std::vector<MountedVolume>()> volumes;
+  std::function<std::vector<MountedVolume>()> volumes = {};
 };
 
 // The program: "--self-test" runs the self-check and nothing else (no icon, no engine, no

@@ -2,7 +2,9 @@
 
 #include <expected>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "command/command_request.h"
 

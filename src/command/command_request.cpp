@@ -1,5 +1,7 @@
 #include "command/command_request.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <set>
 
 #include "base/json_reader.h"

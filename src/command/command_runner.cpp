@@ -288,7 +288,7 @@ CommandAnswer importRules(const CommandRequest& request, CommandBackend& backend
   std::string out = "importing " + request.path + " would replace the settings with " + count + " rules:\n";
   const auto lines = differences(current, next);
   for (const auto& line : lines) out += "  " + line + "\n";
-  if (lines.empty()) out += "  nothing\n";
+  if (lines.empty()) out += "  (no differences)\n";
   return done(out + "nothing was changed; add --yes to import (the settings are backed up first)\n");
 }
 
