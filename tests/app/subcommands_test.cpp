@@ -70,7 +70,7 @@ std::string readFile(const std::filesystem::path& path) {
 // The program itself, as a person or a setup script runs it, in a home of its own: each test
 // has its own storage folder and its own channel. `running()` starts the application in the
 // background (Qt offscreen, the simulated Mac), as a person would.
-class SubcommandsTest : public testing::TestWithParam<bool> {
+class ProgramTest : public testing::Test {
  protected:
   void SetUp() override {
     environment_ = {"HOME=" + folder.path().string(), "XDG_DATA_HOME=" + (folder.path() / "data").string(),
@@ -128,9 +128,6 @@ class SubcommandsTest : public testing::TestWithParam<bool> {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
   }
-  void startIfRunning() {
-    if (GetParam()) start();
-  }
   // Quits as the panel's Quit does: every pending save is written.
   void stop() {
     if (application_ <= 0) return;
@@ -142,6 +139,14 @@ class SubcommandsTest : public testing::TestWithParam<bool> {
   ScratchFolder folder{"tidyframe-cli-"};
   std::vector<std::string> environment_;
   pid_t application_ = -1;
+};
+
+// The same steps against the running application (true) and against none (false).
+class SubcommandsTest : public ProgramTest, public testing::WithParamInterface<bool> {
+ protected:
+  void startIfRunning() {
+    if (GetParam()) start();
+  }
 };
 
 std::string running(bool running, std::string whenRunning, std::string otherwise) {
@@ -244,8 +249,7 @@ TEST_P(SubcommandsTest, EachSubcommandChangesTheSettingsAsThePanelDoes) {
 }
 
 // The error rows that need a place of their own: a storage folder below a regular file.
-TEST_P(SubcommandsTest, AStorageFolderThatCannotBeWrittenFailsTheChange) {
-  if (GetParam()) GTEST_SKIP() << "no application runs on a folder it cannot make";
+TEST_F(ProgramTest, AStorageFolderThatCannotBeWrittenFailsTheChange) {
   std::ofstream(folder.path() / "file") << "not a folder";
   environment_[1] = "XDG_DATA_HOME=" + (folder.path() / "file").string();
   const auto result = run({"rules", "add", SimHome::downloads});
@@ -315,8 +319,7 @@ TEST_P(SubcommandsTest, ConcurrentSubcommandsAndAStartingApplicationLoseNoChange
 
 // Bytes from any process of the user reach the application's own reader: each gets an error
 // answer and no rule changes. (The decoder's field checks have their own table.)
-TEST_P(SubcommandsTest, HostileRequestsChangeNothing) {
-  if (!GetParam()) GTEST_SKIP() << "only a running application reads requests";
+TEST_F(ProgramTest, HostileRequestsChangeNothing) {
   start();
   const auto before = settings();
   const std::string forged = R"({"command":"rules remove","json":false,"rule":"00000000-0000-4000-8000-000000000000"})";
@@ -346,8 +349,7 @@ TEST_P(SubcommandsTest, HostileRequestsChangeNothing) {
   EXPECT_EQ(settings(), before);
 }
 
-TEST_P(SubcommandsTest, CompletionScriptsAreValidShell) {
-  if (GetParam()) GTEST_SKIP() << "the scripts do not depend on the application";
+TEST_F(ProgramTest, CompletionScriptsAreValidShell) {
   PosixProcessRunner shells;
   for (const std::string shell : {"bash", "zsh"}) {
     const auto script = run({"completions", shell});
