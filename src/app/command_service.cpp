@@ -1,5 +1,6 @@
 #include "app/command_service.h"
 
+#include "base/dispatch.h"
 #include "engine/app_model.h"
 #include "model/settings_document.h"
 #include "storage/persistence_writer.h"
@@ -51,19 +52,12 @@ bool changesSettings(Subcommand command) {
   }
 }
 
-}  // namespace
-
-void serveCommand(std::string_view line, AppModel& model, PersistenceWriter& writer, const Storage& storage,
-                  std::function<void(std::string answer)> reply) {
-  const auto request = CommandMessages::decodeRequest(line);
-  if (!request) {
-    reply(CommandMessages::encode(CommandAnswer{1, {}, "tidyframe: the application refused the request: " + request.error() + "\n"}));
-    return;
-  }
+void carryOut(const CommandRequest& request, AppModel& model, PersistenceWriter& writer, const Storage& storage,
+              std::function<void(std::string answer)> reply) {
   EngineCommandBackend backend(model);
-  auto answer = runCommand(*request, backend);
+  auto answer = runCommand(request, backend);
   std::optional<Preferences> changed;
-  if (answer.status == 0 && changesSettings(request->command)) changed = model.preferences().get();
+  if (answer.status == 0 && changesSettings(request.command)) changed = model.preferences().get();
   std::weak_ptr<AppModel> weak = model.weak_from_this();
   // A later request may have changed the settings again meanwhile; its own save then carries
   // this change too, and its own answer says whether that save was written.
@@ -74,6 +68,23 @@ void serveCommand(std::string_view line, AppModel& model, PersistenceWriter& wri
       answer = CommandAnswer{1, {}, "tidyframe: the settings could not be saved: " + self->message().get().value_or("") + "\n"};
     }
     reply(CommandMessages::encode(answer));
+  });
+}
+
+}  // namespace
+
+void serveCommand(const CommandServices& services, std::string line, std::function<void(std::string answer)> reply,
+                  std::function<bool()> waiting) {
+  auto request = CommandMessages::decodeRequest(line);
+  if (!request) {
+    reply(CommandMessages::encode(CommandAnswer{1, {}, "tidyframe: the application refused the request: " + request.error() + "\n"}));
+    return;
+  }
+  std::weak_ptr<AppModel> weak = services.model.weak_from_this();
+  services.dispatch.main().async([weak, &writer = services.writer, &storage = services.storage, request = std::move(*request),
+                                  reply = std::move(reply), waiting = std::move(waiting)]() mutable {
+    const auto model = weak.lock();
+    if (model && waiting()) carryOut(request, *model, writer, storage, std::move(reply));
   });
 }
 

@@ -9,6 +9,7 @@
 namespace tidyframe {
 
 class AppModel;
+class Dispatch;
 class PersistenceWriter;
 class Storage;
 
@@ -34,12 +35,22 @@ class EngineCommandBackend final : public CommandBackend {
   AppModel& model_;
 };
 
+// What carries the channel's requests out in the running application; borrowed, all must
+// outlive the requests in flight.
+struct CommandServices {
+  Dispatch& dispatch;
+  AppModel& model;
+  PersistenceWriter& writer;
+  const Storage& storage;
+};
+
 // Answers one request line of the channel: decodes it (a request that does not decode gets an
-// error answer and changes nothing), carries it out through `model` and calls `reply` with the
-// answer line once the writer has written every save the request made. A change whose
-// settings did not reach the disk is answered as failed. `reply` may run after this returns;
-// the engine is held weakly meanwhile, and the writer and storage must outlive it. Main queue.
-void serveCommand(std::string_view line, AppModel& model, PersistenceWriter& writer, const Storage& storage,
-                  std::function<void(std::string answer)> reply);
+// error answer at once and changes nothing), then carries it out through the engine as a
+// main-queue task, so never in the middle of another one that shows a modal dialog, and calls
+// `reply` with the answer line once the writer has written every save it made. A request whose
+// sender stopped `waiting` meanwhile is dropped unanswered; a change whose settings did not
+// reach the disk is answered as failed. Main queue.
+void serveCommand(const CommandServices& services, std::string line, std::function<void(std::string answer)> reply,
+                  std::function<bool()> waiting);
 
 }  // namespace tidyframe

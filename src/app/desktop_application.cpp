@@ -90,8 +90,9 @@ DesktopApplication::DesktopApplication(L& l, DesktopOptions options)
   if (options_.diagnostics && !trayAvailable) new FirstPaint(*shell_.popover(), *options_.diagnostics);
   if (!trayAvailable) shell_.showWindow(true);
   const QString name = SingleInstance::serverName(options_.storageFolder);
-  const auto commands = [this](std::string_view request, SingleInstance::Reply reply) {
-    serveCommand(request, *shell_.model(), engineHost_.writer(), engineHost_.storage(), std::move(reply));
+  const auto commands = [this](std::string_view request, SingleInstance::Reply reply, std::function<bool()> waiting) {
+    serveCommand({dispatch_, *shell_.model(), engineHost_.writer(), engineHost_.storage()}, std::string(request),
+                 std::move(reply), std::move(waiting));
   };
   if (!instance_.listen(name, [this] { shell_.applicationShouldHandleReopen(); }, commands)) {
     std::cerr << "tidyframe: cannot listen for later launches" << std::endl;

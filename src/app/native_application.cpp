@@ -47,8 +47,9 @@ class NativeApplication {
                              mac_.system->operatingSystem()}) {
     warmUpScripting(*mac_.host);
     shell_.applicationDidFinishLaunching();
-    const auto commands = [this](std::string_view request, SingleInstance::Reply reply) {
-      serveCommand(request, *shell_.model(), engineHost_.writer(), engineHost_.storage(), std::move(reply));
+    const auto commands = [this](std::string_view request, SingleInstance::Reply reply, std::function<bool()> waiting) {
+      serveCommand({dispatch_, *shell_.model(), engineHost_.writer(), engineHost_.storage()}, std::string(request),
+                   std::move(reply), std::move(waiting));
     };
     if (!instance_.listen(SingleInstance::serverName(storageFolder), [this] { shell_.applicationShouldHandleReopen(); },
                           commands)) {

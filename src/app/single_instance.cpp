@@ -55,12 +55,15 @@ void serve(QLocalSocket* socket, const std::function<void()>& show, const Single
       return;
     }
     if (complete) line.chop(1);
-    requests(std::string_view(line.constData(), static_cast<std::size_t>(line.size())),
-             [guarded = QPointer<QLocalSocket>(socket)](const std::string& answer) {
-               if (!guarded) return;
-               guarded->write(answer.data(), static_cast<qint64>(answer.size()));
-               guarded->disconnectFromServer();
-             });
+    const QPointer<QLocalSocket> guarded(socket);
+    requests(
+        std::string_view(line.constData(), static_cast<std::size_t>(line.size())),
+        [guarded](const std::string& answer) {
+          if (!guarded) return;
+          guarded->write(answer.data(), static_cast<qint64>(answer.size()));
+          guarded->disconnectFromServer();
+        },
+        [guarded] { return guarded && guarded->state() == QLocalSocket::ConnectedState; });
   });
   QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
 }

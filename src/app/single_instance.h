@@ -18,8 +18,9 @@ class SingleInstance {
  public:
   using Reply = std::function<void(std::string answer)>;
   // Receives one request line without its line feed (or, when it grows past the request limit
-  // without one, the bytes read so far) and answers it through `reply`, now or later.
-  using RequestHandler = std::function<void(std::string_view request, Reply reply)>;
+  // without one, the bytes read so far) and answers it through `reply`, now or later;
+  // `waiting` tells whether the sender is still connected to hear the answer.
+  using RequestHandler = std::function<void(std::string_view request, Reply reply, std::function<bool()> waiting)>;
 
   // The local socket's path for `storageFolder`, so two users, or a test beside a person, never
   // meet; empty when no user-only folder can hold it.
