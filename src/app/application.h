@@ -9,9 +9,13 @@ class QApplication;
 namespace tidyframe {
 
 // Qt's application object as the panel wants it: the Fusion style, kept running with no window
-// open. Nothing when an instance already running on `storageFolder` took over (it shows its
-// panel then). `argc` must outlive the answer, as Qt keeps it.
+// open, holding the lock of `storageFolder` while it lives. Nothing when an instance already
+// running on `storageFolder` took over (it shows its panel then), or another process holds the
+// folder without answering. `argc` must outlive the answer, as Qt keeps it.
 std::unique_ptr<QApplication> startQt(int& argc, char** argv, const std::filesystem::path& storageFolder);
+
+// The storage folder of the application over the simulated Mac.
+std::filesystem::path simulatedStorageDirectory();
 
 // Runs the status icon and the panel over the simulated Mac on real threads, with the
 // engine's documents in the user's storage folder and the update checker on the real network

@@ -23,6 +23,7 @@ struct CommandLine {
 
 inline constexpr std::string_view commandLineUsage =
     "usage: tidyframe [--self-test | [--demo] [--diagnostics] | --help | --version] [--simulated]\n"
+    "       tidyframe status | rules ... | activity | on | off | completions  ('tidyframe rules --help')\n"
     "  (no argument)   show the status icon and the panel; off macOS also the Simulated Finder window\n"
     "  --self-test     run the built-in self-check and exit (0 when every check holds); on macOS it\n"
     "                  also reads every native service once, changing nothing\n"

@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 
+#include "app/command_service.h"
 #include "app/simulated_finder_state.h"
 #include "sim/sim_home.h"
 #include "storage/storage.h"
@@ -118,7 +119,11 @@ DesktopApplication::DesktopApplication(L& l, DesktopOptions options)
     finderWindow_.bringBack();
     shell_.applicationShouldHandleReopen();
   };
-  if (!instance_.listen(name, reopen)) {
+  const auto commands = [this](std::string_view request, SingleInstance::Reply reply, std::function<bool()> waiting) {
+    serveCommand({dispatch_, *shell_.model(), engineHost_.writer(), engineHost_.storage()}, std::string(request),
+                 std::move(reply), std::move(waiting));
+  };
+  if (!instance_.listen(name, reopen, commands)) {
     std::cerr << "tidyframe: cannot listen for later launches" << std::endl;
   }
 }

@@ -24,13 +24,20 @@ bool checkNativeMac(std::ostream& out) {
   return printPlatformReport(inspectPlatform(ports), out);
 }
 
+std::vector<MountedVolume> nativeVolumes() {
+  ThreadDispatch dispatch;
+  NativeMac mac(dispatch);
+  return MountedVolume::discover(*mac.volumes, icu::Locale::getDefault());
+}
+
 }  // namespace
 }  // namespace tidyframe
 #endif
 
 int main(int argc, char** argv) {
 #ifdef TIDYFRAME_NATIVE_MAC
-  const tidyframe::NativeEntry native{tidyframe::checkNativeMac, tidyframe::runNativeApplication};
+  const tidyframe::NativeEntry native{tidyframe::checkNativeMac, tidyframe::runNativeApplication,
+                                      tidyframe::nativeVolumes};
   return tidyframe::runProgram(argc, argv, std::cout, &native);
 #else
   return tidyframe::runProgram(argc, argv, std::cout);

@@ -10,6 +10,7 @@
 
 #include "app/app_delegate.h"
 #include "app/application.h"
+#include "app/command_service.h"
 #include "app/engine_host.h"
 #include "app/quit_signals.h"
 #include "app/single_instance.h"
@@ -51,7 +52,12 @@ class NativeApplication {
                              }}) {
     warmUpScripting(*mac_.host);
     shell_.applicationDidFinishLaunching();
-    if (!instance_.listen(SingleInstance::serverName(storageFolder), [this] { shell_.applicationShouldHandleReopen(); })) {
+    const auto commands = [this](std::string_view request, SingleInstance::Reply reply, std::function<bool()> waiting) {
+      serveCommand({dispatch_, *shell_.model(), engineHost_.writer(), engineHost_.storage()}, std::string(request),
+                   std::move(reply), std::move(waiting));
+    };
+    if (!instance_.listen(SingleInstance::serverName(storageFolder), [this] { shell_.applicationShouldHandleReopen(); },
+                          commands)) {
       std::cerr << "tidyframe: cannot listen for later launches" << std::endl;
     }
   }

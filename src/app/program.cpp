@@ -11,12 +11,32 @@
 #include "app/environment_languages.h"
 #include "app/resource_locations.h"
 #include "app/self_check.h"
+#include "app/storage_location.h"
+#include "app/subcommands.h"
+#include "command/subcommand_line.h"
 #include "i18n/l.h"
 
 namespace tidyframe {
 
+namespace {
+
+// On a Mac the subcommands act on the application over the real Finder.
+int runSubcommandLine(std::span<const std::string_view> arguments, std::ostream& out, const NativeEntry* native) {
+  const auto storage = native ? storageDirectory() : simulatedStorageDirectory();
+  std::error_code unknown;
+  auto working = std::filesystem::current_path(unknown);
+  auto volumes = native ? native->volumes : StorageCommandBackend::VolumeList([storage] { return simulatedVolumes(storage); });
+  return runSubcommand(arguments, {storage, runtimeFolder(), std::move(working), stringTableRoots(), std::move(volumes)},
+                       out, std::cerr);
+}
+
+}  // namespace
+
 int runProgram(int argc, char** argv, std::ostream& out, const NativeEntry* native) {
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+  if (!arguments.empty() && SubcommandLine::startsSubcommand(arguments.front())) {
+    return runSubcommandLine(arguments, out, native);
+  }
   const auto command = parseCommandLine(arguments);
   if (!command) {
     std::cerr << "tidyframe: " << command.error() << "\n" << commandLineUsage;

@@ -1,7 +1,12 @@
 #include "app/single_instance.h"
 
-#include <QCryptographicHash>
+#include <iostream>
+
 #include <QLocalSocket>
+#include <QPointer>
+
+#include "app/storage_location.h"
+#include "command/command_channel.h"
 
 namespace tidyframe {
 
@@ -13,9 +18,12 @@ constexpr char showRequest[] = "show\n";
 }  // namespace
 
 QString SingleInstance::serverName(const std::filesystem::path& storageFolder) {
-  const auto hash = QCryptographicHash::hash(QByteArray::fromStdString(storageFolder.string()),
-                                             QCryptographicHash::Sha256);
-  return "tidyframe-" + QString::fromLatin1(hash.toHex().left(16));
+  const auto socket = CommandChannel::socketPath(runtimeFolder(), storageFolder);
+  if (!socket) {
+    std::cerr << "tidyframe: no channel between launches: " << socket.error() << std::endl;
+    return {};
+  }
+  return QString::fromStdString(socket->string());
 }
 
 // The request counts as handed over once the running application has read it and closed the
@@ -29,23 +37,51 @@ bool SingleInstance::handOver(const QString& name) {
   return socket.state() == QLocalSocket::UnconnectedState || socket.waitForDisconnected(handOverMilliseconds);
 }
 
-bool SingleInstance::listen(const QString& name, std::function<void()> show) {
+namespace {
+
+// Reads one line, at most the request limit, and hands it on once. Qt buffers no more than the
+// limit, so an endless request costs no memory.
+void serve(QLocalSocket* socket, const std::function<void()>& show, const SingleInstance::RequestHandler& requests) {
+  constexpr auto limit = static_cast<qint64>(CommandMessages::maximumRequestSize);
+  socket->setReadBufferSize(limit + 1);
+  QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, show, requests] {
+    const bool complete = socket->canReadLine();
+    if (!complete && socket->bytesAvailable() <= limit) return;
+    QObject::disconnect(socket, &QLocalSocket::readyRead, nullptr, nullptr);
+    QByteArray line = complete ? socket->readLine() : socket->readAll();
+    if (line == showRequest) show();
+    if (line == showRequest || !requests) {
+      socket->disconnectFromServer();
+      return;
+    }
+    if (complete) line.chop(1);
+    const QPointer<QLocalSocket> guarded(socket);
+    requests(
+        std::string_view(line.constData(), static_cast<std::size_t>(line.size())),
+        [guarded](const std::string& answer) {
+          if (!guarded) return;
+          guarded->write(answer.data(), static_cast<qint64>(answer.size()));
+          guarded->disconnectFromServer();
+        },
+        [guarded] { return guarded && guarded->state() == QLocalSocket::ConnectedState; });
+  });
+  QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+}
+
+}  // namespace
+
+bool SingleInstance::listen(const QString& name, std::function<void()> show, RequestHandler requests) {
+  if (name.isEmpty()) return false;
   server_ = std::make_unique<QLocalServer>();
   server_->setSocketOptions(QLocalServer::UserAccessOption);
   if (!server_->listen(name)) {
     QLocalServer::removeServer(name);
     if (!server_->listen(name)) return false;
   }
-  QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(), [this, show = std::move(show)] {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-      QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, show] {
-        if (!socket->canReadLine()) return;
-        if (socket->readLine() == showRequest) show();
-        socket->disconnectFromServer();
-      });
-      QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    }
-  });
+  QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(),
+                   [this, show = std::move(show), requests = std::move(requests)] {
+                     while (QLocalSocket* socket = server_->nextPendingConnection()) serve(socket, show, requests);
+                   });
   return true;
 }
 

@@ -57,6 +57,16 @@ std::filesystem::path storageDirectory() {
   return Storage::defaultDirectory(platform(), homeFolder(), environment("XDG_DATA_HOME"));
 }
 
+std::filesystem::path runtimeFolder() {
+#ifdef __APPLE__
+  const auto folder = environment("TMPDIR");
+#else
+  const auto folder = environment("XDG_RUNTIME_DIR");
+#endif
+  if (folder && folder->starts_with('/')) return *folder;
+  return "/tmp";
+}
+
 std::filesystem::path userDefaultsFile() {
   return JsonUserDefaults::defaultLocation(homeFolder(), environment("XDG_CONFIG_HOME"));
 }

@@ -11,6 +11,10 @@ std::filesystem::path homeFolder();
 // $XDG_DATA_HOME.
 std::filesystem::path storageDirectory();
 
+// The folder for the user's sockets: $TMPDIR on macOS (a folder of the user's own there),
+// $XDG_RUNTIME_DIR elsewhere, each only when absolute, else "/tmp".
+std::filesystem::path runtimeFolder();
+
 // The file of the user defaults off macOS, from $HOME (else the user database) and
 // $XDG_CONFIG_HOME.
 std::filesystem::path userDefaultsFile();

@@ -138,6 +138,10 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   // the current settings up, and never switches automatic grouping on or off.
   void exportPreferences();
   void importPreferences();
+  // The import after its confirmation, for callers that asked the user themselves (or need
+  // not): the backup, then the portable form of `imported` with the master switch kept.
+  // Answers why the backup failed; the settings are then untouched.
+  std::expected<void, std::string> replacePreferences(const Preferences& imported);
 
   // The earlier service and the login item.
   void refreshLegacy();

@@ -60,7 +60,7 @@ void AppModel::saveRule(LocationRule rule) {
   assert(isMainQueue());
   const L& l = services_.l;
   rule.name = RuleEditing::storedName(rule.name, rule.path);
-  const std::string detail = rule.name + " · " + (rule.excluded ? l.t("保持原有设置") : title(rule.grouping, l));
+  const std::string detail = RuleEditing::savedDetail(rule, l);
   auto preferences = preferences_.get();
   RuleEditing::put(preferences.rules, std::move(rule));
   setPreferences(std::move(preferences));

@@ -15,10 +15,6 @@
 
 namespace tidyframe {
 
-namespace {
-constexpr std::size_t activityCap = 500;
-}  // namespace
-
 // Every condition of the check but the user's pause.
 bool AppModel::hiddenRepairAllowed() const {
   const auto& p = preferences_.get();

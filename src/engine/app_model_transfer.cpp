@@ -34,15 +34,21 @@ void AppModel::importPreferences() {
                                   l.f("将导入 %@ 条位置规则。当前设置会先自动备份。", count),
                                   {AlertButton::destructive(l.t("导入规则")), AlertButton::cancel(l.t("取消"))}};
   if (services_.alerts.runModal(confirmation) != Alerts::firstButton) return;
-  if (!Storage::save(preferences_.get(), services_.storage.url(Storage::importBackupFile))) {
-    message_.set(l.t("无法备份现有规则，导入已取消。"));
-    return;
+  if (!replacePreferences(*imported)) message_.set(l.t("无法备份现有规则，导入已取消。"));
+}
+
+std::expected<void, std::string> AppModel::replacePreferences(const Preferences& imported) {
+  assert(isMainQueue());
+  const L& l = services_.l;
+  if (auto backup = Storage::save(preferences_.get(), services_.storage.url(Storage::importBackupFile)); !backup) {
+    return backup;
   }
-  auto next = PreferenceImport::portable(*imported);
+  auto next = PreferenceImport::portable(imported);
   next.engineEnabled = preferences_->engineEnabled;
   setPreferences(std::move(next));
   openBookmarks();
   log(l.t("已导入规则"), l.t("现有设置已备份为 before-import.json"), std::nullopt, true);
+  return {};
 }
 
 }  // namespace tidyframe

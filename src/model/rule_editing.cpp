@@ -6,6 +6,7 @@
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
+#include "i18n/l.h"
 #include "model/rule_resolver.h"
 
 namespace tidyframe::RuleEditing {
@@ -61,6 +62,10 @@ void put(std::vector<LocationRule>& rules, LocationRule rule) {
   } else {
     *found = std::move(rule);
   }
+}
+
+std::string savedDetail(const LocationRule& rule, const L& l) {
+  return rule.name + " · " + (rule.excluded ? l.t("保持原有设置") : title(rule.grouping, l));
 }
 
 }  // namespace tidyframe::RuleEditing

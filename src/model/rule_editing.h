@@ -9,6 +9,8 @@
 
 namespace tidyframe {
 
+class L;
+
 // How the rule editor finds, names and stores rules. Pure; any thread.
 namespace RuleEditing {
 
@@ -23,6 +25,10 @@ const LocationRule* deviceRule(const std::vector<LocationRule>& rules, const Mou
 // The name a rule is stored under: `name` without surrounding white space (Unicode's, line
 // breaks included), or the last component of `path` when that leaves nothing.
 std::string storedName(std::string_view name, std::string_view path);
+
+// The activity detail of a saved rule: its name and its grouping, or that it keeps the
+// Finder's own settings.
+std::string savedDetail(const LocationRule& rule, const L& l);
 
 // Puts `rule` in place of the first rule with its id, or at the end when no rule has it.
 void put(std::vector<LocationRule>& rules, LocationRule rule);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -11,6 +12,9 @@
 #include "base/uuid.h"
 
 namespace tidyframe {
+
+// The log keeps the newest entries up to this many.
+inline constexpr std::size_t activityCap = 500;
 
 // One record of the activity log: an arrangement, a notable failure or a user action. The log
 // is a list of them, newest first. Texts are already in the interface language of the moment.
