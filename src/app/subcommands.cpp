@@ -5,6 +5,7 @@
 
 #include "app/environment_languages.h"
 #include "app/simulated_finder_state.h"
+#include "base/virtual_dispatch.h"
 #include "command/command_channel.h"
 #include "command/storage_lock.h"
 #include "command/subcommand_line.h"
@@ -86,7 +87,9 @@ int runSubcommand(std::span<const std::string_view> arguments, const SubcommandP
 }
 
 std::vector<MountedVolume> simulatedVolumes(const std::filesystem::path& storageFolder) {
-  SimVolumeCatalog volumes;
+  // Only the volumes are read here, so the dates their items are made with do not matter.
+  const VirtualDispatch clock;
+  SimVolumeCatalog volumes(clock);
   SimHome::furnish(volumes);
   const auto state = Storage::readJson(storageFolder / SimulatedFinderState::fileName);
   const auto card = state && state->is_object() ? state->value("card", Json()) : Json(SimHome::card);
