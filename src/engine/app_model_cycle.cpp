@@ -545,6 +545,7 @@ void AppModel::applyNow() {
   }
   lastAppliedKey_.reset();
   failureKey_.reset();
+  viewChangedInVisit_ = false;
   navigationGate_ = FinderNavigationGate{};
   polling_.succeeded();
   const auto finder = runningFinder();

@@ -93,6 +93,15 @@ TEST_F(Cycle, AViewRuleChangesTheViewOncePerVisit) {
          true, std::nullopt},
         {"back again: a new visit, the view set alone", [&] { sim.finder().navigate(window, pictures); }, view, 1, 0,
          true, "显示 · " + title(wanted, l)},
+        {"the user picks icons, then the settings choose columns for every place",
+         [&] {
+           sim.finder().setView(window, FinderView::icon);
+           changeSettings([](Preferences& p) {
+             p.rules.clear();
+             p.view = FinderViewChoice::column;
+           });
+         },
+         FinderView::column, 1, 1, true, std::nullopt},
     };
     for (const auto& step : steps) {
       SCOPED_TRACE(step.reason);
