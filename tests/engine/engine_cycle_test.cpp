@@ -286,6 +286,21 @@ TEST_F(Cycle, ArrangementErrorIsNotRetriedForThirtySeconds) {
   EXPECT_GT(arrangements(), arranged) << "not retried after 30 seconds";
 }
 
+// A view change that times out is a failure like an arrangement's, not retried for thirty
+// seconds; the view it read is kept as the Finder's own, since the change may still land.
+TEST_F(Cycle, AViewChangeErrorIsAFailureAndKeepsTheOldView) {
+  sim.mac.slowEvent({"Finder", "set", "current view"}, 6);
+  const int window = arrangeOnLaunch(pictures, withRules({viewRule(pictures, FinderViewChoice::list)}));
+  EXPECT_EQ(model->message().get(), "Finder 操作未完成");
+  EXPECT_EQ(activityTitles(), std::vector<std::string>{"分组未完成"});
+  EXPECT_EQ(model->layouts().originalView(pictures, rootUuid), "icon view");
+  EXPECT_EQ(arrangements(), 0);
+  advance(40);
+  EXPECT_EQ(viewChanges(), 1) << "the late change landed: no second view script";
+  EXPECT_EQ(viewOf(window), FinderView::list);
+  EXPECT_EQ(shown(pictures, FinderView::list), kindByName);
+}
+
 // A window showing no folder, a place of the Finder's own or a package, costs one query per
 // change.
 TEST_F(Cycle, AWindowShowingNoFolderIsNeitherArrangedNorAFailure) {
