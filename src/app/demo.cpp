@@ -25,6 +25,7 @@ using SimHome::card;
 using SimHome::cardPhotos;
 using SimHome::cardUuid;
 using SimHome::documents;
+using SimHome::downloads;
 using SimHome::home;
 using SimHome::package;
 using SimHome::pictures;
@@ -39,6 +40,7 @@ constexpr FolderArrangement picturesBySize{false, ArrangeKey::kind, ArrangeKey::
 constexpr FolderArrangement byDefault{true, ArrangeKey::kind, ArrangeKey::name};
 constexpr FolderArrangement byPicturesRule{true, ArrangeKey::modified, ArrangeKey::name};
 constexpr FolderArrangement byCardRule{true, ArrangeKey::kind, ArrangeKey::modified};
+constexpr FolderArrangement byDownloadsRule{true, ArrangeKey::added, ArrangeKey::name};
 
 constexpr int periodKey = 47;
 // How often a step looks whether what it expects has happened, and the breath between steps.
@@ -63,7 +65,13 @@ Preferences demoSettings() {
   device.scope = RuleScope::device;
   device.grouping = Grouping::kind;
   device.sorting = Sorting::modified;
-  settings.rules = {folder, device};
+  LocationRule listed;
+  listed.name = "Downloads";
+  listed.path = downloads;
+  listed.grouping = Grouping::added;
+  listed.sorting = Sorting::name;
+  listed.view = FinderViewChoice::list;
+  settings.rules = {folder, device, listed};
   return settings;
 }
 
@@ -73,6 +81,7 @@ std::string describe(const ActivityEntry& entry) {
   std::string line = "activity " + std::string(entry.success ? "" : "failed ") + entry.title + " | " + entry.detail;
   if (entry.path) line += " | " + *entry.path;
   if (entry.previousGroup && entry.previousSort) line += " | was " + *entry.previousGroup + ", " + *entry.previousSort;
+  if (entry.previousView) line += " | was in " + *entry.previousView;
   return line;
 }
 
@@ -139,6 +148,7 @@ class DemoTour {
   FolderArrangement shown(const std::string& path, FinderView view = FinderView::icon);
   bool arranged(const std::string& path, FolderArrangement expected, FinderView view = FinderView::icon);
   int finderEvents();
+  FinderView windowView();
   bool logUnchanged() const { return model_->activities()->size() == activitiesAtStep_; }
   bool everythingSaved();
   std::string elapsed() const;
@@ -197,7 +207,7 @@ void DemoTour::buildWorld() {
   for (const auto& rule : settings_.rules) {
     say("demo rule " + std::string(rawValue(rule.scope)) + " \"" + rule.name + "\" " + rule.path +
         (rule.volumeID ? " " + *rule.volumeID : "") + " group " + std::string(rawValue(rule.grouping)) + " sort " +
-        std::string(rawValue(rule.sorting)));
+        std::string(rawValue(rule.sorting)) + (rule.view ? " view " + std::string(rawValue(*rule.view)) : ""));
   }
   say("demo default group " + std::string(rawValue(settings_.grouping)) + " sort " +
       std::string(rawValue(settings_.sorting)) + (settings_.hideOnNavigation ? ", dot files kept hidden" : ""));
@@ -216,16 +226,24 @@ std::vector<DemoStep> DemoTour::steps() {
       {"open " + pictures + " in a Finder window", [this] { openFolder(pictures); },
        "grouped by date modified, sorted by name (folder rule)",
        [this] { return arranged(pictures, byPicturesRule); }},
+      {"go to " + downloads + " in the same window", [this] {
+         const auto world = sim_.lockWorld();
+         sim_.finder().navigate(window_, downloads);
+       },
+       "in list view, grouped by date added, sorted by name (list-view rule)",
+       [this] { return windowView() == FinderView::list && arranged(downloads, byDownloadsRule, FinderView::list); }},
       {"go to " + documents + " in the same window", [this] {
          const auto world = sim_.lockWorld();
          sim_.finder().navigate(window_, documents);
        },
-       "grouped by kind, sorted by name (global default)", [this] { return arranged(documents, byDefault); }},
-      {"switch the window to list view", [this] {
+       "still in list view, grouped by kind, sorted by name (global default)",
+       [this] { return arranged(documents, byDefault, FinderView::list); }},
+      {"switch the window to icon view", [this] {
          const auto world = sim_.lockWorld();
-         sim_.finder().setView(window_, FinderView::list);
+         sim_.finder().setView(window_, FinderView::icon);
        },
-       "the list view arranged too", [this] { return arranged(documents, byDefault, FinderView::list); }},
+       "the icon view arranged too, and left in icon view",
+       [this] { return windowView() == FinderView::icon && arranged(documents, byDefault); }},
       {"show the contents of the package " + package, [this] {
          const auto world = sim_.lockWorld();
          sim_.finder().navigate(window_, package);
@@ -253,7 +271,7 @@ std::vector<DemoStep> DemoTour::steps() {
          return !now.grouped && now.sortKey == picturesBySize.sortKey && !model_->busy().get();
        }},
       {"export the rules, delete the card's rule and import the export back", [this] { exportAndImportRules(); },
-       "both rules are back and the settings before the import were kept aside", [this] {
+       "every rule is back and the settings before the import were kept aside", [this] {
          return model_->preferences()->rules == settings_.rules && !logUnchanged() &&
                 std::filesystem::exists(host_.storage().url(Storage::importBackupFile));
        }},
@@ -373,7 +391,9 @@ void DemoTour::exportAndImportRules() {
   const auto file = (folder_ / "rules.json").string();
   sim_.alerts.answerPanel(file);
   model_->exportPreferences();
-  model_->deleteRule(model_->preferences()->rules.back().id);
+  const auto rules = model_->preferences()->rules;
+  const auto device = std::ranges::find_if(rules, [](const LocationRule& rule) { return rule.name == cardRule; });
+  if (device != rules.end()) model_->deleteRule(device->id);
   say("demo rules before the import: " + std::to_string(model_->preferences()->rules.size()));
   sim_.alerts.answerPanel(file);
   sim_.alerts.answerAlert(Alerts::firstButton);
@@ -399,6 +419,12 @@ bool DemoTour::arranged(const std::string& path, FolderArrangement expected, Fin
 int DemoTour::finderEvents() {
   const auto world = sim_.lockWorld();
   return sim_.mac.appleEvents("Finder");
+}
+
+FinderView DemoTour::windowView() {
+  const auto world = sim_.lockWorld();
+  const auto* window = sim_.finder().window(window_);
+  return window ? window->view : FinderView::icon;
 }
 
 bool DemoTour::everythingSaved() {

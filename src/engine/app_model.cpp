@@ -22,7 +22,7 @@ constexpr std::string_view settingsPane = "x-apple.systempreferences:com.apple.p
 bool rulesChanged(const Preferences& a, const Preferences& b) {
   return a.rules != b.rules || a.grouping != b.grouping || a.sorting != b.sorting ||
          a.internalEnabled != b.internalEnabled || a.externalEnabled != b.externalEnabled ||
-         a.hideOnNavigation != b.hideOnNavigation;
+         a.hideOnNavigation != b.hideOnNavigation || a.view != b.view;
 }
 
 }  // namespace
@@ -146,6 +146,8 @@ void AppModel::reactToSettingsChange(const Preferences& old) {
   if (rulesChanged(old, now)) {
     ruleIndex_ = RuleIndex(now);
     lastAppliedKey_.reset();
+    // A view chosen anew is an instruction of its own, not the visit's change the user undid.
+    viewChangedInVisit_ = false;
     ++ruleRevision_;
     polling_.succeeded();
     if (delegate_) delegate_->ruleDidChange();

@@ -33,6 +33,10 @@ namespace tidyframe {
 // The pages of the panel, in order.
 enum class Page { overview, rules, feedback, activity };
 
+// What restoring a folder and undoing an entry put back; made and read in their own files.
+struct RestorePlan;
+struct UndoRequest;
+
 // The one engine of the program: it owns the settings, the activity log, the layout archive
 // and the volume list, publishes what the panel shows, polls the front Finder window every 2
 // seconds and arranges it, keeps the permission state current and hands over from and back
@@ -156,13 +160,15 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   friend struct AppModelTestPeer;
   struct QueryOutcome;
   struct ApplyRequest;
+  struct ViewRequest;
 
   void tick();
   void handle(const ScriptFailure& failure);
   void log(std::string title, std::string detail, std::optional<std::string> path, bool success,
            std::optional<std::string> previousGroup = std::nullopt,
            std::optional<std::string> previousSort = std::nullopt,
-           std::optional<std::string> windowID = std::nullopt);
+           std::optional<std::string> windowID = std::nullopt,
+           std::optional<std::string> previousView = std::nullopt);
 
   explicit AppModel(const EngineServices& services);
   void construct();
@@ -187,7 +193,9 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   bool finderIsFrontmost() const;
   void confirmFinderActivation();
   std::optional<RunningApplication> runningFinder() const;
-  void startQuery(int finderPid);
+  // `pastTheGate`: asked whatever the navigation gate says, as after a view change.
+  void startQuery(int finderPid, bool pastTheGate = false);
+  void settleQuery(QueryOutcome outcome, std::uint64_t revision);
   void processQuery(const std::expected<std::optional<FinderLocation>, ScriptFailure>& result,
                     std::uint64_t revision, const std::optional<std::string>& signature);
   void settleWithoutFolder(std::uint64_t revision, const std::optional<std::string>& signature);
@@ -196,6 +204,11 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   bool isConfirmed(const FinderLocation& location, const EffectiveRule& rule) const;
   void arrange(const FinderLocation& location, const EffectiveRule& rule, const std::string& key,
                const std::optional<std::string>& signature);
+  void changeView(const ViewRequest& request);
+  void finishViewChange(const ViewRequest& request, const ScriptResult& result);
+  void holdAfterFailure(const std::string& key, const std::optional<std::string>& signature, std::uint64_t revision,
+                        const ScriptFailure& failure);
+  void logViewChange();
   void finishApply(const ApplyRequest& request, const ScriptResult& result);
   void keepPendingTitles(const ApplyRequest& request, const ScriptReply& reply);
   void confirmApplied(const ApplyRequest& request, const ScriptReply& reply);
@@ -206,10 +219,9 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   bool hiddenRepairAllowed() const;
 
   void confirmRestore(const std::expected<std::optional<FinderLocation>, ScriptFailure>& result);
-  void scheduleRestore(const FinderLocation& location, const OriginalFinderLayout& original);
+  void scheduleRestore(const FinderLocation& location, const RestorePlan& plan);
   void finishRestore(const FinderLocation& location, const ScriptResult& result);
   void reopenPanel();
-  struct UndoRequest;
   void runUndo(const UndoRequest& request);
   void finishUndo(const std::string& path, const ScriptResult& result);
 
@@ -272,6 +284,19 @@ class AppModel : public std::enable_shared_from_this<AppModel> {
   // Set by applyNow: the next queried folder is arranged even if the archive confirms it.
   bool ignoreConfirmationOnce_ = false;
   std::optional<std::string> failureKey_;
+  // The engine changed the view of the folder of this visit: a view the user picks while
+  // staying in it is theirs until the window shows another folder.
+  bool viewChangedInVisit_ = false;
+  // A view change whose log entry waits for the arrangement that follows it, so one entry
+  // tells both; logged alone when no arrangement follows.
+  struct PendingViewChange {
+    std::string path;
+    std::string windowID;
+    std::string oldView;
+    FinderViewChoice view;
+    std::string source;
+  };
+  std::optional<PendingViewChange> pendingViewChange_;
   // Old titles of a split arrangement (a skip, an error or a dropped reply after clicks), by
   // folder path and window id joined by a line feed, until the next finished reply there.
   std::map<std::string, std::pair<std::optional<std::string>, std::optional<std::string>>> pendingTitles_;

@@ -86,6 +86,17 @@ struct AppModel::ApplyRequest {
   bool checksHiddenFiles;
 };
 
+// One view change as it was decided on the main queue.
+struct AppModel::ViewRequest {
+  FinderLocation location;
+  EffectiveRule rule;
+  std::string key;
+  std::optional<std::string> signature;
+  std::uint64_t revision;
+  // Set by applyNow: the arrangement after the change ignores the archive's confirmation too.
+  bool forced;
+};
+
 void AppModel::diagnose(const std::string& line) const {
   if (services_.diagnostics) *services_.diagnostics << line << std::endl;
 }
@@ -145,21 +156,21 @@ void AppModel::checkWhenPauseEnds() {
 
 // The snapshot and the gate decide on the script queue whether the Finder is asked at all,
 // so an unchanged window costs no Apple event.
-void AppModel::startQuery(int finderPid) {
+void AppModel::startQuery(int finderPid, bool pastTheGate) {
   finderTaskInFlight_ = true;
   const auto revision = ruleRevision_;
   const auto gate = navigationGate_;
   auto& services = services_;
   runOn(
       *scriptQueue_,
-      [&services, revision, gate, finderPid] {
+      [&services, revision, gate, finderPid, pastTheGate] {
         QueryOutcome outcome;
         const auto snapshot = services.probe.snapshot(finderPid);
         if (snapshot.kind == FinderWindowProbe::Snapshot::Kind::noWindow) return outcome;
         outcome.signature = snapshot.gateSignature();
         outcome.askedAt = services.dispatch.now();
         const Date lastInput = outcome.askedAt - services.probe.secondsSinceLastInput();
-        if (!gate.shouldQuery(outcome.signature, revision, outcome.askedAt, lastInput)) {
+        if (!pastTheGate && !gate.shouldQuery(outcome.signature, revision, outcome.askedAt, lastInput)) {
           outcome.kind = QueryOutcome::Kind::unchanged;
           return outcome;
         }
@@ -167,25 +178,31 @@ void AppModel::startQuery(int finderPid) {
         return outcome;
       },
       [revision](AppModel& self, QueryOutcome outcome) {
-        switch (outcome.kind) {
-          case QueryOutcome::Kind::noWindow:
-            self.finderTaskInFlight_ = false;
-            return;
-          case QueryOutcome::Kind::unchanged:
-            self.finderTaskInFlight_ = false;
-            self.repairHiddenFilesIfNeeded();
-            return;
-          case QueryOutcome::Kind::skipped:
-            self.settleSkipped(revision, outcome.signature, outcome.askedAt);
-            return;
-          case QueryOutcome::Kind::noFolder:
-            self.settleWithoutFolder(revision, outcome.signature);
-            return;
-          case QueryOutcome::Kind::queried:
-            self.processQuery(outcome.result, revision, outcome.signature);
-            return;
-        }
+        self.settleQuery(std::move(outcome), revision);
+        // A view change that no arrangement follows is logged on its own.
+        if (!self.busy_.get()) self.logViewChange();
       });
+}
+
+void AppModel::settleQuery(QueryOutcome outcome, std::uint64_t revision) {
+  switch (outcome.kind) {
+    case QueryOutcome::Kind::noWindow:
+      finderTaskInFlight_ = false;
+      return;
+    case QueryOutcome::Kind::unchanged:
+      finderTaskInFlight_ = false;
+      repairHiddenFilesIfNeeded();
+      return;
+    case QueryOutcome::Kind::skipped:
+      settleSkipped(revision, outcome.signature, outcome.askedAt);
+      return;
+    case QueryOutcome::Kind::noFolder:
+      settleWithoutFolder(revision, outcome.signature);
+      return;
+    case QueryOutcome::Kind::queried:
+      processQuery(outcome.result, revision, outcome.signature);
+      return;
+  }
 }
 
 // Such a window costs one query until it changes: no message, no log entry, no back-off.
@@ -235,14 +252,18 @@ void AppModel::processQuery(const std::expected<std::optional<FinderLocation>, S
   const FinderLocation& location = **result;
   // A folder that can never be confirmed shows the Finder's default again when the user comes
   // back to it, so the last applied key only holds within one visit.
-  if (lastProcessedPath_ != location.path) lastAppliedKey_.reset();
+  if (lastProcessedPath_ != location.path) {
+    lastAppliedKey_.reset();
+    viewChangedInVisit_ = false;
+  }
   lastProcessedPath_ = location.path;
   currentPath_.setIfChanged(location.path);
   const auto rule = ruleIndex_.resolve(location.path, location.volumeID, location.isExternal, l);
   currentSource_.setIfChanged(rule.excluded ? l.t("此位置已排除") : rule.source);
   const std::string key = applyKey(location, rule);
   const Date now = services_.dispatch.now();
-  if (rule.excluded || (!forced && isConfirmed(location, rule)) || lastAppliedKey_ == key) {
+  const bool changesView = !viewChangedInVisit_ && !showsView(location.view, rule.view);
+  if (rule.excluded || (!changesView && ((!forced && isConfirmed(location, rule)) || lastAppliedKey_ == key))) {
     navigationGate_.record(signature, revision, now);
     return;
   }
@@ -251,13 +272,101 @@ void AppModel::processQuery(const std::expected<std::optional<FinderLocation>, S
     return;
   }
   busy_.set(true);
+  if (changesView) {
+    changeView(ViewRequest{location, rule, key, signature, revision, forced});
+    return;
+  }
   arrange(location, rule, key, signature);
+}
+
+// The view is changed through the Finder's scripting first; the window is then queried again
+// and arranged in its new view as usual, since the Finder keeps an arrangement per view.
+void AppModel::changeView(const ViewRequest& request) {
+  auto& services = services_;
+  runOn(
+      *scriptQueue_,
+      [&services, request]() -> std::optional<ScriptResult> {
+        if (services.probe.userIsInteracting()) return std::nullopt;
+        return services.scripts.run(
+            FinderScripts::setView(request.location.urlString, request.location.windowID, request.rule.view));
+      },
+      [request](AppModel& self, std::optional<ScriptResult> result) {
+        self.busy_.set(false);
+        if (!result) {
+          self.checkWhenPauseEnds();
+          return;
+        }
+        self.finishViewChange(request, *result);
+      });
+}
+
+// The Finder's own view is kept before anything else, as its arrangement is: an error can come
+// after the change landed. A skip (the window closed or shows another folder) records nothing.
+void AppModel::finishViewChange(const ViewRequest& request, const ScriptResult& result) {
+  const auto& location = request.location;
+  const auto reply = result ? readViewChange(*result) : std::nullopt;
+  if (reply && !reply->oldView.empty()) {
+    layouts_.rememberView(location.path, location.volumeID, reply->oldView);
+    saveArchive();
+  }
+  const bool changed = reply && reply->status == ViewChangeReply::Status::ok;
+  if (changed) {
+    pendingViewChange_ = PendingViewChange{location.path, location.windowID, reply->oldView, request.rule.view,
+                                           request.rule.source};
+  }
+  if (!preferences_->engineEnabled || shuttingDown_ || request.revision != ruleRevision_) {
+    logViewChange();
+    return;
+  }
+  if (!result) {
+    diagnose("view failed " + describe(result.error()));
+    holdAfterFailure(request.key, request.signature, request.revision, result.error());
+    return;
+  }
+  diagnose("view " + describe(*result));
+  if (!reply) {
+    holdAfterFailure(request.key, request.signature, request.revision,
+                     ScriptFailure{-1, services_.l.t("Finder 操作未完成")});
+    return;
+  }
+  if (reply->status == ViewChangeReply::Status::error) {
+    const auto message = reply->errorMessage.empty() ? services_.l.t("Finder 操作未完成") : reply->errorMessage;
+    holdAfterFailure(request.key, request.signature, request.revision,
+                     ScriptFailure{reply->errorNumber, message});
+    return;
+  }
+  if (!changed) return;
+  viewChangedInVisit_ = true;
+  ignoreConfirmationOnce_ = request.forced;
+  const auto finder = runningFinder();
+  if (!finder) {
+    logViewChange();
+    return;
+  }
+  startQuery(finder->processIdentifier, true);
+}
+
+// The same request is not sent again for thirty seconds unless the window changes.
+void AppModel::holdAfterFailure(const std::string& key, const std::optional<std::string>& signature,
+                                std::uint64_t revision, const ScriptFailure& failure) {
+  failureKey_ = key;
+  handle(failure);
+  navigationGate_.hold(signature, revision, lastFailureDate_, lastFailureDate_ + failurePause);
+}
+
+void AppModel::logViewChange() {
+  if (!pendingViewChange_) return;
+  const auto change = *std::exchange(pendingViewChange_, std::nullopt);
+  const L& l = services_.l;
+  log(l.t(finderViewHeading) + " · " + title(change.view, l), change.source, change.path, true, std::nullopt,
+      std::nullopt, change.windowID, change.oldView);
 }
 
 // Two arrangements with the same key are the same request to the same window.
 std::string AppModel::applyKey(const FinderLocation& location, const EffectiveRule& rule) const {
   return location.urlString + ":" + location.windowID + ":" + location.view + ":" + std::string(rawValue(rule.grouping)) +
-         ":" + std::string(rawValue(rule.sorting)) + ":" + flag(preferences_->hideOnNavigation);
+         ":" + std::string(rawValue(rule.sorting)) + ":" + flag(preferences_->hideOnNavigation) + ":" +
+         std::string(rawValue(rule.view));
 }
 
 // An external disk without a volume UUID could be any disk mounted under that name, so the
@@ -266,7 +375,8 @@ bool AppModel::isConfirmed(const FinderLocation& location, const EffectiveRule& 
   if (location.isExternal && !location.volumeID) return false;
   const auto* confirmed = layouts_.confirmation(FinderLayoutArchive::key(location.path, location.view, location.volumeID));
   return confirmed &&
-         *confirmed == FinderLayoutArchive::fingerprint(rule.grouping, rule.sorting, preferences_->hideOnNavigation);
+         *confirmed ==
+             FinderLayoutArchive::fingerprint(rule.grouping, rule.sorting, preferences_->hideOnNavigation, rule.view);
 }
 
 void AppModel::arrange(const FinderLocation& location, const EffectiveRule& rule, const std::string& key,
@@ -289,11 +399,13 @@ void AppModel::arrange(const FinderLocation& location, const EffectiveRule& rule
       [request](AppModel& self, std::optional<ScriptResult> result) {
         self.busy_.set(false);
         if (!result) {
+          self.logViewChange();
           self.checkWhenPauseEnds();
           return;
         }
         if (request.checksHiddenFiles) self.hiddenRepair_.didCheck(self.services_.dispatch.now());
         self.finishApply(request, *result);
+        self.logViewChange();
       });
 }
 
@@ -314,16 +426,13 @@ void AppModel::finishApply(const ApplyRequest& request, const ScriptResult& resu
   if (dropped) return;
   if (!result) {
     diagnose("apply failed " + describe(result.error()));
-    failureKey_ = request.key;
-    handle(result.error());
-    navigationGate_.hold(request.signature, request.revision, lastFailureDate_, lastFailureDate_ + failurePause);
+    holdAfterFailure(request.key, request.signature, request.revision, result.error());
     return;
   }
   diagnose("apply " + describe(*result));
   if (status == "error") {
-    failureKey_ = request.key;
-    handle(ScriptFailure{result->int32(5).value_or(-1), result->text(4).value_or(services_.l.t("Finder 操作未完成"))});
-    navigationGate_.hold(request.signature, request.revision, lastFailureDate_, lastFailureDate_ + failurePause);
+    holdAfterFailure(request.key, request.signature, request.revision,
+                     ScriptFailure{result->int32(5).value_or(-1), result->text(4).value_or(services_.l.t("Finder 操作未完成"))});
     return;
   }
   if (status == "ok" || status == "unchanged") confirmApplied(request, *result);
@@ -350,16 +459,24 @@ void AppModel::confirmApplied(const ApplyRequest& request, const ScriptReply& re
   failureKey_.reset();
   const bool sortOnly = request.viewGrouping != request.rule.grouping;
   message_.set(sortOnly ? std::optional(l.t("此 Finder 视图仅支持排序")) : std::nullopt);
-  rememberOriginal(request, reply, FinderLayoutArchive::fingerprint(request.rule.grouping, request.rule.sorting, request.hide));
+  rememberOriginal(request, reply,
+                   FinderLayoutArchive::fingerprint(request.rule.grouping, request.rule.sorting, request.hide,
+                                                    request.rule.view));
   saveArchive();
   // An "unchanged" that follows a split arrangement still finished a change worth undoing.
   const bool changed = reply.text(1) == "ok" || previous != std::pair(reply.text(2), reply.text(3));
   if (!changed) return;
   const bool groups = FinderViewSupport::supportsGrouping(request.location.view);
   const auto sortingTitle = title(request.rule.sorting, l);
-  log(groups ? l.f("已应用%@分组", title(request.rule.grouping, l)) : l.f("已应用%@排序", sortingTitle),
-      l.f("%@ · 按%@排序", request.rule.source, sortingTitle), request.location.path, true, previous.first,
-      previous.second, request.location.windowID);
+  std::string detail = l.f("%@ · 按%@排序", request.rule.source, sortingTitle);
+  std::optional<std::string> previousView;
+  if (pendingViewChange_ && pendingViewChange_->path == request.location.path &&
+      pendingViewChange_->windowID == request.location.windowID) {
+    detail = title(pendingViewChange_->view, l) + " · " + detail;
+    previousView = std::exchange(pendingViewChange_, std::nullopt)->oldView;
+  }
+  log(groups ? l.f("已应用%@分组", title(request.rule.grouping, l)) : l.f("已应用%@排序", sortingTitle), detail,
+      request.location.path, true, previous.first, previous.second, request.location.windowID, previousView);
 }
 
 void AppModel::rememberOriginal(const ApplyRequest& request, const ScriptReply& reply,
@@ -428,6 +545,7 @@ void AppModel::applyNow() {
   }
   lastAppliedKey_.reset();
   failureKey_.reset();
+  viewChangedInVisit_ = false;
   navigationGate_ = FinderNavigationGate{};
   polling_.succeeded();
   const auto finder = runningFinder();

@@ -23,16 +23,36 @@ LocationResult queryFrontFolder(const EngineServices& services) {
   return FinderLocation::inspect(*reply, services.volumes);
 }
 
-// The second query, then the arrangement; an empty reply when the user is busy or the folder in
-// front is no longer the one confirmed.
+ScriptReply finished() { return ScriptReply({ScriptReplyItem{"ok", std::nullopt}}); }
+
+}  // namespace
+
+// The Finder's own view first, then the original arrangement of that view, each when recorded.
+struct RestorePlan {
+  std::optional<FinderViewChoice> view;
+  std::optional<OriginalFinderLayout> arrangement;
+};
+
+namespace {
+
+// The second query, the view, then the arrangement; an empty reply when the user is busy, the
+// folder in front is no longer the one confirmed or its view could not be put back.
 ScriptResult restoreInFront(const EngineServices& services, const FinderLocation& first,
-                            const OriginalFinderLayout& original) {
+                            const RestorePlan& plan) {
   if (services.probe.userIsInteracting()) return ScriptReply{};
   const auto second = queryFrontFolder(services);
   if (!second || !*second || !showsSameFolder(first, **second)) return ScriptReply{};
-  return services.scripts.run(FinderScripts::apply((*second)->urlString, (*second)->windowID,
-                                                   widenedMenuNames(original.group),
-                                                   widenedMenuNames(original.sort), false));
+  const FinderLocation& location = **second;
+  if (plan.view && !showsView(location.view, *plan.view)) {
+    const auto changed = services.scripts.run(FinderScripts::setView(location.urlString, location.windowID, *plan.view));
+    if (!changed) return changed;
+    const auto reply = readViewChange(*changed);
+    if (!reply || reply->status != ViewChangeReply::Status::ok) return ScriptReply{};
+  }
+  if (!plan.arrangement) return finished();
+  return services.scripts.run(FinderScripts::apply(location.urlString, location.windowID,
+                                                   widenedMenuNames(plan.arrangement->group),
+                                                   widenedMenuNames(plan.arrangement->sort), false));
 }
 
 bool arranged(const ScriptResult& result) {
@@ -74,8 +94,10 @@ void AppModel::confirmRestore(const LocationResult& result) {
     return;
   }
   const FinderLocation& location = **result;
-  const auto original = layouts_.original(location.path, location.view, location.volumeID);
-  if (!original) {
+  const auto originalView = layouts_.originalView(location.path, location.volumeID);
+  const auto view = originalView ? reportedViewChoice(*originalView) : std::nullopt;
+  const RestorePlan plan{view, layouts_.original(location.path, view ? *originalView : location.view, location.volumeID)};
+  if (!plan.view && !plan.arrangement) {
     message_.set(l.t("这个文件夹尚无可还原的原始排列记录。"));
     reopenPanel();
     return;
@@ -90,19 +112,19 @@ void AppModel::confirmRestore(const LocationResult& result) {
   }
   if (const auto finder = runningFinder()) services_.workspace.activate(*finder);
   busy_.set(true);
-  scheduleRestore(location, *original);
+  scheduleRestore(location, plan);
 }
 
 // The wait runs on the main queue, so whether quitting has begun is read there; only then does
 // the second query go to the script queue.
-void AppModel::scheduleRestore(const FinderLocation& location, const OriginalFinderLayout& original) {
+void AppModel::scheduleRestore(const FinderLocation& location, const RestorePlan& plan) {
   std::weak_ptr<AppModel> weak = weak_from_this();
-  services_.dispatch.main().asyncAfter(secondPhaseDelay, [weak, location, original] {
+  services_.dispatch.main().asyncAfter(secondPhaseDelay, [weak, location, plan] {
     auto self = weak.lock();
     if (!self || self->shuttingDown_) return;
     auto& services = self->services_;
     self->runOn(*self->scriptQueue_,
-                [&services, location, original] { return restoreInFront(services, location, original); },
+                [&services, location, plan] { return restoreInFront(services, location, plan); },
                 [location](AppModel& model, ScriptResult result) { model.finishRestore(location, result); });
   });
 }

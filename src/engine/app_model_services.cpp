@@ -51,7 +51,7 @@ void AppModel::repairHiddenFilesIfNeeded() {
 
 void AppModel::log(std::string title, std::string detail, std::optional<std::string> path, bool success,
                    std::optional<std::string> previousGroup, std::optional<std::string> previousSort,
-                   std::optional<std::string> windowID) {
+                   std::optional<std::string> windowID, std::optional<std::string> previousView) {
   assert(isMainQueue());
   ActivityEntry entry;
   entry.date = services_.dispatch.now();
@@ -62,6 +62,7 @@ void AppModel::log(std::string title, std::string detail, std::optional<std::str
   entry.previousGroup = std::move(previousGroup);
   entry.previousSort = std::move(previousSort);
   entry.windowID = std::move(windowID);
+  entry.previousView = std::move(previousView);
   auto list = activities_.get();
   list.insert(list.begin(), std::move(entry));
   if (list.size() > activityCap) list.resize(activityCap);

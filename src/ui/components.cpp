@@ -303,29 +303,35 @@ BrandMark::BrandMark(int points, QWidget* parent) : QLabel(parent) {
   setPixmap(QPixmap::fromImage(BrandArtwork::image(devicePixelRatioF() * points / 32.0)));
 }
 
-GroupPickers::GroupPickers(QWidget* parent)
+GroupPickers::GroupPickers(bool followsDefault, QWidget* parent)
     : QWidget(parent),
+      followsDefault_(followsDefault),
       grouping_(new QComboBox(this)),
       sorting_(new QComboBox(this)),
+      view_(new QComboBox(this)),
       groupingRow_(new PreferenceRow("square.grid.2x2", grouping_, this)),
-      sortingRow_(new PreferenceRow("arrow.up.arrow.down", sorting_, this)) {
+      sortingRow_(new PreferenceRow("arrow.up.arrow.down", sorting_, this)),
+      viewRow_(new PreferenceRow("list.bullet", view_, this)) {
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
   column->addWidget(groupingRow_);
   column->addWidget(new Divider(55, this));
   column->addWidget(sortingRow_);
+  column->addWidget(new Divider(55, this));
+  column->addWidget(viewRow_);
   // As wide as the longest choice where there is room, narrower where the row title is long:
   // the list that opens is wide enough for every choice anyway.
-  for (auto* box : {grouping_, sorting_}) {
+  for (auto* box : {grouping_, sorting_, view_}) {
     box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     box->setMinimumWidth(minimumPickerWidth);
   }
 }
 
-void GroupPickers::setValues(Grouping grouping, Sorting sorting, const L& l) {
+void GroupPickers::setValues(Grouping grouping, Sorting sorting, std::optional<FinderViewChoice> view, const L& l) {
   const QSignalBlocker quietGrouping(grouping_);
   const QSignalBlocker quietSorting(sorting_);
+  const QSignalBlocker quietView(view_);
   if (const auto language = l.resolved(); language != language_) {
     language_ = language;
     groupingRow_->setTexts(qt(l.t("分组依据")));
@@ -336,9 +342,16 @@ void GroupPickers::setValues(Grouping grouping, Sorting sorting, const L& l) {
     for (const auto& [value, raw] : RawCases<Grouping>::cases) grouping_->addItem(qt(title(value, l)));
     sorting_->clear();
     for (const auto& [value, raw] : RawCases<Sorting>::cases) sorting_->addItem(qt(title(value, l)));
+    viewRow_->setTexts(qt(l.t(finderViewHeading)));
+    view_->setAccessibleName(qt(l.t(finderViewHeading)));
+    view_->clear();
+    if (followsDefault_) view_->addItem(qt(l.t(finderViewAsDefault)));
+    for (const auto& [value, raw] : RawCases<FinderViewChoice>::cases) view_->addItem(qt(title(value, l)));
   }
   grouping_->setCurrentIndex(static_cast<int>(grouping));
   sorting_->setCurrentIndex(static_cast<int>(sorting));
+  const int offset = followsDefault_ ? 1 : 0;
+  view_->setCurrentIndex(view ? static_cast<int>(*view) + offset : 0);
 }
 
 Grouping GroupPickers::grouping() const {
@@ -347,6 +360,12 @@ Grouping GroupPickers::grouping() const {
 
 Sorting GroupPickers::sorting() const {
   return RawCases<Sorting>::cases.at(static_cast<std::size_t>(sorting_->currentIndex())).first;
+}
+
+std::optional<FinderViewChoice> GroupPickers::view() const {
+  const int index = view_->currentIndex() - (followsDefault_ ? 1 : 0);
+  if (index < 0) return std::nullopt;
+  return RawCases<FinderViewChoice>::cases.at(static_cast<std::size_t>(index)).first;
 }
 
 ElidedLabel::ElidedLabel(Qt::TextElideMode mode, QWidget* parent) : QLabel(parent), mode_(mode) {}

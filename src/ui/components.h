@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include <QAbstractButton>
@@ -9,6 +10,7 @@
 #include <QScrollBar>
 #include <QWidget>
 
+#include "model/finder_view_choice.h"
 #include "model/grouping.h"
 
 class QComboBox;
@@ -169,19 +171,27 @@ class BrandMark final : public QLabel {
 // owner connects to the combo boxes and reads the chosen values.
 class GroupPickers final : public QWidget {
  public:
-  explicit GroupPickers(QWidget* parent = nullptr);
-  // Shows `grouping` and `sorting` with every choice titled in the lookup's language.
-  void setValues(Grouping grouping, Sorting sorting, const L& l);
+  // `followsDefault`: the view list opens with "As the default", a rule's choice of none.
+  explicit GroupPickers(bool followsDefault, QWidget* parent = nullptr);
+  // Shows `grouping`, `sorting` and `view` (none: as the default) with every choice titled in
+  // the lookup's language.
+  void setValues(Grouping grouping, Sorting sorting, std::optional<FinderViewChoice> view, const L& l);
   Grouping grouping() const;
   Sorting sorting() const;
+  // Nothing for "As the default".
+  std::optional<FinderViewChoice> view() const;
   QComboBox& groupingBox() { return *grouping_; }
   QComboBox& sortingBox() { return *sorting_; }
+  QComboBox& viewBox() { return *view_; }
 
  private:
+  bool followsDefault_;
   QComboBox* grouping_;
   QComboBox* sorting_;
+  QComboBox* view_;
   PreferenceRow* groupingRow_;
   PreferenceRow* sortingRow_;
+  PreferenceRow* viewRow_;
   // The language the choices are titled in; they are rebuilt only when it changes, so a
   // refresh never closes an open list.
   std::string language_;

@@ -18,6 +18,12 @@ namespace tidyframe {
 
 namespace {
 
+// "List · Kind · Name": the view leads where the rule chooses one.
+std::string summary(const LocationRule& rule, const L& l) {
+  const std::string arrangement = title(rule.grouping, l) + " · " + title(rule.sorting, l);
+  return rule.view ? title(*rule.view, l) + " · " + arrangement : arrangement;
+}
+
 QLabel* smallLabel(QWidget* parent, int pixels, QFont::Weight weight = QFont::Normal) {
   auto* label = new QLabel(parent);
   label->setFont(panelFont(*parent, pixels, weight));
@@ -210,8 +216,7 @@ void LocationsView::showRule(LocationRow& row, const L& l) {
   row.symbol().setSymbol(device ? "externaldrive" : rule.excluded ? "folder.badge.minus" : "folder");
   setElidedText(row.name(), qtText(rule.name), Qt::ElideRight);
   row.tag().hide();
-  row.detail().setText(qtText(rule.excluded ? l.t("保持原有设置")
-                                            : title(rule.grouping, l) + " · " + title(rule.sorting, l)));
+  row.detail().setText(qtText(rule.excluded ? l.t("保持原有设置") : summary(rule, l)));
   row.status().hide();
   row.setToolTip(qtText(readablePath(locationPath(rule), services_.home)));
   row.enabledSwitch().show();

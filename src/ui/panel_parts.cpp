@@ -131,7 +131,7 @@ QuickControls::QuickControls(AppModel& model, QWidget* parent)
     : QWidget(parent),
       model_(model),
       permission_(new QPushButton(this)),
-      pickers_(new GroupPickers(this)),
+      pickers_(new GroupPickers(false, this)),
       caption_(new SectionCaption(this)),
       internal_(new Switch),
       external_(new Switch),
@@ -155,6 +155,9 @@ QuickControls::QuickControls(AppModel& model, QWidget* parent)
           [this] { changeSettings([this](Preferences& p) { p.grouping = pickers_->grouping(); }); });
   connect(&pickers_->sortingBox(), &QComboBox::activated, this,
           [this] { changeSettings([this](Preferences& p) { p.sorting = pickers_->sorting(); }); });
+  connect(&pickers_->viewBox(), &QComboBox::activated, this, [this] {
+    changeSettings([this](Preferences& p) { p.view = pickers_->view().value_or(FinderViewChoice::keep); });
+  });
   connect(internal_, &Switch::clicked, this,
           [this](bool on) { changeSettings([on](Preferences& p) { p.internalEnabled = on; }); });
   connect(external_, &Switch::clicked, this,
@@ -173,7 +176,7 @@ void QuickControls::refresh(const L& l) {
   permission_->setVisible(permissionMissing);
   permission_->setText(qt(l.t("检查权限")));
   const Preferences& preferences = model_.preferences().get();
-  pickers_->setValues(preferences.grouping, preferences.sorting, l);
+  pickers_->setValues(preferences.grouping, preferences.sorting, preferences.view, l);
   caption_->setTexts(qt(l.t("分组会应用到：")));
   internalRow_->setTexts(qt(l.t("本机文件夹")));
   externalRow_->setTexts(qt(l.t("外接设备")));

@@ -40,7 +40,7 @@ RuleEditorView::RuleEditorView(AppModel& model, PanelServices& services, QWidget
       mode_(new QComboBox),
       modeRow_(new PreferenceRow("slider.horizontal.3", new QWidget, this)),
       pickerCard_(new Card(this)),
-      pickers_(new GroupPickers(pickerCard_)),
+      pickers_(new GroupPickers(true, pickerCard_)),
       children_(new QWidget(this)),
       childrenTitle_(wrappedLabel(children_, 12)),
       childrenSwitch_(new Switch(children_)),
@@ -110,6 +110,7 @@ RuleEditorView::RuleEditorView(AppModel& model, PanelServices& services, QWidget
   });
   connect(&pickers_->groupingBox(), &QComboBox::activated, this, [this] { rule_.grouping = pickers_->grouping(); });
   connect(&pickers_->sortingBox(), &QComboBox::activated, this, [this] { rule_.sorting = pickers_->sorting(); });
+  connect(&pickers_->viewBox(), &QComboBox::activated, this, [this] { rule_.view = pickers_->view(); });
   connect(childrenSwitch_, &Switch::clicked, this, [this](bool on) { rule_.includeChildren = on; });
   connect(delete_, &QPushButton::clicked, this, [this] { remove(); });
   connect(cancel_, &QPushButton::clicked, this, [this] { close(); });
@@ -148,7 +149,7 @@ void RuleEditorView::refresh(const L& l) {
   mode_->setItemText(1, qtText(l.t("保持 Finder 原有设置")));
   mode_->setCurrentIndex(rule_.excluded ? 1 : 0);
   pickerCard_->setVisible(!rule_.excluded);
-  pickers_->setValues(rule_.grouping, rule_.sorting, l);
+  pickers_->setValues(rule_.grouping, rule_.sorting, rule_.view, l);
   children_->setVisible(!device);
   childrenNote_->setVisible(!device);
   childrenTitle_->setText(qtText(l.t("同时应用到子文件夹")));

@@ -27,6 +27,7 @@ constexpr std::array symbols{
     Symbol{"folder.badge.gearshape", "folder-cog"},
     Symbol{"square.grid.2x2", "grid-2x2"},
     Symbol{"arrow.up.arrow.down", "arrow-up-down"},
+    Symbol{"list.bullet", "list"},
     Symbol{"folder.fill", "folder", true},
     Symbol{"gearshape", "settings"},
     Symbol{"magnifyingglass", "search"},

@@ -16,6 +16,7 @@ TEST_F(Cycle, TheFirstFolderAfterLaunch) {
     FolderArrangement before, after;
     std::optional<std::string> title, message;
     std::string source;
+    std::optional<FinderView> viewAfter = std::nullopt;
   };
   const Case cases[] = {
       {"arranged by the global default", engineOn(), FinderView::icon, untouched, kindByName, "已应用文件种类分组",
@@ -28,21 +29,115 @@ TEST_F(Cycle, TheFirstFolderAfterLaunch) {
        "此 Finder 视图仅支持排序", "全局默认"},
       {"already arranged: confirmed and the notice cleared, nothing logged", engineOn(), FinderView::icon,
        kindByName, kindByName, std::nullopt, std::nullopt, "全局默认"},
+      {"a list-view rule turns an icon window into list view and arranges it",
+       withRules({viewRule(pictures, FinderViewChoice::list)}), FinderView::icon, untouched, kindByName,
+       "已应用文件种类分组", std::nullopt, "Pictures", FinderView::list},
+      {"a global gallery view: the view changed, then only sorted",
+       {.sorting = Sorting::size, .engineEnabled = true, .rules = {}, .view = FinderViewChoice::gallery},
+       FinderView::icon, untouched, {false, ArrangeKey::kind, ArrangeKey::size}, "已应用文件大小排序",
+       "此 Finder 视图仅支持排序", "全局默认", FinderView::gallery},
+      {"a rule without a view never changes the view, whatever the global one",
+       {.engineEnabled = true, .rules = {pathRule(pictures)}, .view = FinderViewChoice::keep}, FinderView::column,
+       untouched, kindByName, "已应用文件种类分组", std::nullopt, "Pictures"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
-    openFolder(pictures, c.view, c.before);
+    const int window = openFolder(pictures, c.view, c.before);
     launch(c.settings);
     model->setMessage("old notice");
     advance(6);
-    EXPECT_EQ(shown(pictures, c.view), c.after);
+    const FinderView viewAfter = c.viewAfter.value_or(c.view);
+    EXPECT_EQ(viewOf(window), viewAfter);
+    EXPECT_EQ(shown(pictures, viewAfter), c.after);
     EXPECT_EQ(model->message().get(), c.message);
     EXPECT_EQ(model->currentPath().get(), pictures);
     EXPECT_EQ(model->currentSource().get(), c.source);
     EXPECT_EQ(model->activities()->empty() ? std::nullopt : std::optional(latest().title), c.title);
     EXPECT_EQ(confirmedKeys().size(), c.after == untouched ? 0u : 1u);
+    EXPECT_EQ(model->activities()->empty() ? std::nullopt : latest().previousView,
+              c.viewAfter ? std::optional<std::string>("icon view") : std::nullopt);
     forgetAll();
+    sim.finder().closeWindow(window);
   }
+}
+
+// A view is set once per visit: a view the user picks while staying is theirs until the window
+// shows another folder, and a window the Finder reopens in the wanted view costs one query.
+TEST_F(Cycle, AViewRuleChangesTheViewOncePerVisit) {
+  for (const auto& [wanted, view] : {std::pair(FinderViewChoice::list, FinderView::list),
+                                    std::pair(FinderViewChoice::gallery, FinderView::gallery)}) {
+    SCOPED_TRACE(std::string(rawValue(wanted)));
+    const int viewScriptsBefore = viewChanges();
+    int window = arrangeOnLaunch(pictures, withRules({viewRule(pictures, wanted)}));
+    ASSERT_EQ(viewOf(window), view);
+    ASSERT_EQ(viewChanges() - viewScriptsBefore, 1);
+    struct Step {
+      const char* reason;
+      std::function<void()> change;
+      FinderView view;
+      int viewScripts, arranged;
+      bool asks;
+      std::optional<std::string> logged;
+    };
+    const Step steps[] = {
+        {"staying", [] {}, view, 0, 0, false, std::nullopt},
+        {"reopened in the view the Finder remembers",
+         [&] {
+           sim.finder().closeWindow(window);
+           window = openFolder(pictures, view, sim.finder().arrangement(pictures, view));
+         },
+         view, 0, 0, true, std::nullopt},
+        {"the user picks icons while staying", [&] { sim.finder().setView(window, FinderView::icon); },
+         FinderView::icon, 0, 1, true, std::nullopt},
+        {"another folder keeps its view", [&] { sim.finder().navigate(window, documents); }, FinderView::icon, 0, 1,
+         true, std::nullopt},
+        {"back again: a new visit, the view set alone", [&] { sim.finder().navigate(window, pictures); }, view, 1, 0,
+         true, "显示 · " + title(wanted, l)},
+        {"the user picks icons, then the settings choose columns for every place",
+         [&] {
+           sim.finder().setView(window, FinderView::icon);
+           changeSettings([](Preferences& p) {
+             p.rules.clear();
+             p.view = FinderViewChoice::column;
+           });
+         },
+         FinderView::column, 1, 1, true, std::nullopt},
+    };
+    for (const auto& step : steps) {
+      SCOPED_TRACE(step.reason);
+      const int events = allEvents(), scripts = viewChanges(), arranged = arrangements();
+      const auto entries = model->activities()->size();
+      step.change();
+      advance(20);
+      EXPECT_EQ(viewOf(window), step.view);
+      EXPECT_EQ(viewChanges() - scripts, step.viewScripts);
+      EXPECT_EQ(arrangements() - arranged, step.arranged);
+      EXPECT_EQ(allEvents() > events, step.asks);
+      if (step.logged) {
+        ASSERT_EQ(model->activities()->size(), entries + 1);
+        EXPECT_EQ(latest().title, *step.logged);
+        EXPECT_EQ(latest().previousView, "icon view");
+        EXPECT_FALSE(latest().previousGroup);
+      }
+    }
+    forgetAll();
+    sim.finder().closeWindow(window);
+  }
+}
+
+// The window closes after the query saw it: the view script skips and nothing is recorded.
+TEST_F(Cycle, AWindowClosedBeforeTheViewChangeIsASkipWithNothingRecorded) {
+  const int window = openFolder(pictures);
+  launch(withRules({viewRule(pictures, FinderViewChoice::list)}));
+  auto subscription = model->currentPath().subscribe([&](const auto& path) {
+    if (path == pictures) sim.finder().closeWindow(window);
+  });
+  advance(6);
+  EXPECT_EQ(viewChanges(), 1);
+  EXPECT_EQ(arrangements(), 0);
+  EXPECT_TRUE(model->activities()->empty());
+  EXPECT_EQ(model->layouts(), FinderLayoutArchive{});
+  EXPECT_FALSE(model->message().get());
 }
 
 // What an arrangement replaced is logged for undo (the undo tests put it back); the folder is
@@ -189,6 +284,21 @@ TEST_F(Cycle, ArrangementErrorIsNotRetriedForThirtySeconds) {
   EXPECT_EQ(allEvents(), events) << "the unchanged window was queried during the pause";
   advance(16);
   EXPECT_GT(arrangements(), arranged) << "not retried after 30 seconds";
+}
+
+// A view change that times out is a failure like an arrangement's, not retried for thirty
+// seconds; the view it read is kept as the Finder's own, since the change may still land.
+TEST_F(Cycle, AViewChangeErrorIsAFailureAndKeepsTheOldView) {
+  sim.mac.slowEvent({"Finder", "set", "current view"}, 6);
+  const int window = arrangeOnLaunch(pictures, withRules({viewRule(pictures, FinderViewChoice::list)}));
+  EXPECT_EQ(model->message().get(), "Finder 操作未完成");
+  EXPECT_EQ(activityTitles(), std::vector<std::string>{"分组未完成"});
+  EXPECT_EQ(model->layouts().originalView(pictures, rootUuid), "icon view");
+  EXPECT_EQ(arrangements(), 0);
+  advance(40);
+  EXPECT_EQ(viewChanges(), 1) << "the late change landed: no second view script";
+  EXPECT_EQ(viewOf(window), FinderView::list);
+  EXPECT_EQ(shown(pictures, FinderView::list), kindByName);
 }
 
 // A window showing no folder, a place of the Finder's own or a package, costs one query per

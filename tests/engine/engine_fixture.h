@@ -27,7 +27,7 @@ struct AppModelTestPeer {
   static void log(AppModel& model, std::string title) { model.log(std::move(title), "detail", std::nullopt, true); }
   static void log(AppModel& model, const ActivityEntry& entry) {
     model.log(entry.title, entry.detail, entry.path, entry.success, entry.previousGroup, entry.previousSort,
-              entry.windowID);
+              entry.windowID, entry.previousView);
   }
   static void clearLog(AppModel& model) { model.activities_.set({}); }
 };
@@ -94,6 +94,15 @@ class EngineTest : public ::testing::Test {
   static LocationRule pathRule(const std::string& path, Grouping grouping = Grouping::kind, bool excluded = false) {
     return {.name = lastPathComponent(path), .path = path, .volumeID = {}, .includeChildren = true,
             .excluded = excluded, .grouping = grouping, .bookmark = {}};
+  }
+
+  static LocationRule viewRule(const std::string& path, FinderViewChoice view) {
+    auto rule = pathRule(path);
+    rule.view = view;
+    return rule;
+  }
+  static Preferences withRules(std::vector<LocationRule> rules) {
+    return {.engineEnabled = true, .rules = std::move(rules)};
   }
 
   // The settings written, `folder` open in front (with the Finder's own arrangement), the
@@ -186,6 +195,17 @@ class EngineTest : public ::testing::Test {
     int count = 0;
     for (auto at = lines.find("\napply "); at != std::string::npos; at = lines.find("\napply ", at + 1)) ++count;
     return count;
+  }
+  // View scripts that answered.
+  int viewChanges() const {
+    const std::string lines = diagnostics.str();
+    int count = 0;
+    for (auto at = lines.find("\nview "); at != std::string::npos; at = lines.find("\nview ", at + 1)) ++count;
+    return count;
+  }
+  FinderView viewOf(int window) {
+    const auto* found = sim.finder().window(window);
+    return found ? found->view : FinderView::icon;
   }
   int finderEvents() const { return sim.mac.appleEvents("Finder"); }
   int allEvents() const { return sim.mac.appleEvents(); }

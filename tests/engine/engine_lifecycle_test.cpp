@@ -21,6 +21,7 @@ TEST_F(Lifecycle, OnlyArrangingSettingsApplyAndOnlyTheLanguageRedrawsTheMenu) {
       {"the master switch leaves the panel open", [](Preferences& p) { p.engineEnabled = !p.engineEnabled; }, false},
       {"hidden-file setting", [](Preferences& p) { p.hideOnNavigation = !p.hideOnNavigation; }, true},
       {"global sorting", [](Preferences& p) { p.sorting = Sorting::size; }, true},
+      {"global view", [](Preferences& p) { p.view = FinderViewChoice::list; }, true},
       {"a rule's bookmark", [](Preferences& p) {
          if (p.rules.empty()) p.rules.push_back(LocationRule{});
          p.rules[0].bookmark = Bytes{1, 2};

@@ -226,6 +226,19 @@ TEST_F(Restore, OnlyTheRestoredFolderIsArrangedAfresh) {
   EXPECT_EQ(model->message().get(), restored);
 }
 
+// The Finder's own view comes back first, then that view's original arrangement.
+TEST_F(Restore, AChangedViewComesBackWithItsArrangement) {
+  writeArchive({{pictures, "icon view", rootUuid, "None", "Size"}});
+  const int window = openFolder(pictures, FinderView::icon, kindByName);
+  launch(withRules({viewRule(pictures, FinderViewChoice::list)}));
+  advance(6);
+  ASSERT_EQ(viewOf(window), FinderView::list);
+  restoreAnswering(true);
+  EXPECT_EQ(viewOf(window), FinderView::icon);
+  EXPECT_EQ(shown(pictures), ungroupedBySize);
+  EXPECT_EQ(model->message().get(), restored);
+}
+
 TEST_F(Restore, AQueryInFlightOrAQuitStopsIt) {
   writeArchive({{pictures, "icon view", rootUuid, "None", "Size"}});
   openFolder(pictures, FinderView::icon, kindByName);
@@ -291,6 +304,29 @@ TEST_F(Undo, PutsBackWhatTheWindowShowedBefore) {
     EXPECT_EQ(activityTitles()[1], "已恢复上次显示设置") << "already put back answers unchanged, a success";
     shutDown();
     sim.finder().closeWindow(window);
+  }
+}
+
+// The arrangement goes back in the view it was made in, then the view: the icon view the change
+// never touched keeps its own arrangement. An entry of a view change alone can be undone too.
+TEST_F(Undo, AChangedViewComesBackAfterItsArrangement) {
+  window = openFolder(pictures, FinderView::icon, ungroupedBySize);
+  const auto listBefore = shown(pictures, FinderView::list);
+  launch(withRules({viewRule(pictures, FinderViewChoice::list)}));
+  advance(6);
+  auto entry = latest();
+  ASSERT_EQ(entry.previousView, "icon view");
+  for (const bool withTitles : {true, false}) {
+    SCOPED_TRACE(withTitles ? "with the arrangement" : "the view alone");
+    if (!withTitles) entry.previousGroup.reset();
+    sim.finder().setView(window, FinderView::list);
+    sim.finder().setArrangement(pictures, FinderView::list, kindByName);
+    EXPECT_TRUE(model->canUndo(entry));
+    undo(entry);
+    EXPECT_EQ(viewOf(window), FinderView::icon);
+    EXPECT_EQ(shown(pictures), ungroupedBySize);
+    EXPECT_EQ(shown(pictures, FinderView::list), withTitles ? listBefore : kindByName);
+    EXPECT_EQ(activityTitles().front(), "已恢复上次显示设置");
   }
 }
 

@@ -96,8 +96,12 @@ TEST_F(LocationsTest, EditorKeepsPickerValuesCancelsOnEscapeSavesOnReturnAndAsks
   EXPECT_FALSE(model->ruleEditor()->has_value());
   EXPECT_TRUE(model->preferences()->rules.empty()) << "cancelling drops the copy";
   model->setRuleEditor(pathRule(pictures));
+  EXPECT_EQ(editor.pickers().viewBox().currentText().toStdString(), "跟随默认") << "a rule without a view";
+  editor.pickers().viewBox().setCurrentIndex(3);
+  emit editor.pickers().viewBox().activated(3);
   QTest::keyClick(&editor.nameField(), Qt::Key_Return);
   ASSERT_EQ(model->preferences()->rules.size(), 1u) << "Return saves";
+  EXPECT_EQ(model->preferences()->rules.front().view, FinderViewChoice::list) << "after As the default and Keep";
   model->setRuleEditor(model->preferences()->rules.front());
   EXPECT_EQ(editor.title().text().toStdString(), "编辑规则");
   sim.alerts.pressInAlert(SimAlerts::AlertKey::returnKey);

@@ -148,7 +148,7 @@ class ScreenshotTest : public PanelTest {
         LocationRule{.name = "Holidays 2026", .path = longPath, .volumeID = {}, .bookmark = {}},
         LocationRule{.name = longName, .path = reports, .volumeID = {}, .excluded = true, .bookmark = {}},
         LocationRule{.name = "Backup", .path = "/Volumes/Backup", .volumeID = "0C2F4B6A-1D3E-4F50-8A9B-7C6D5E4F3A21",
-                     .scope = RuleScope::device, .bookmark = {}},
+                     .scope = RuleScope::device, .bookmark = {}, .view = FinderViewChoice::list},
     };
     model->setPreferences(preferences);
     model->setMessage(std::nullopt);
