@@ -39,51 +39,7 @@ void setOptionalText(QLabel& label, const QString& text) {
 
 QString qt(const std::string& text) { return QString::fromStdString(text); }
 
-// Re-elides its label's whole text at every change of width, font or direction.
-class Elision final : public QObject {
- public:
-  explicit Elision(QLabel& label) : QObject(&label), label_(label) {
-    setObjectName(objectNameOfElision());
-    label.installEventFilter(this);
-  }
-  static QString objectNameOfElision() { return QStringLiteral("tidyframe-elision"); }
-
-  void show(QString text, Qt::TextElideMode mode) {
-    text_ = std::move(text);
-    mode_ = mode;
-    apply();
-  }
-
-  bool eventFilter(QObject*, QEvent* event) override {
-    const auto type = event->type();
-    if (type == QEvent::Resize || type == QEvent::FontChange || type == QEvent::LayoutDirectionChange) apply();
-    return false;
-  }
-
- private:
-  void apply() {
-    const QString shown = label_.fontMetrics().elidedText(text_, mode_, label_.contentsRect().width());
-    label_.setToolTip(shown == text_ ? QString() : text_);
-    label_.setText(userText(shown.toStdString(), label_.layoutDirection() == Qt::RightToLeft));
-  }
-
-  QLabel& label_;
-  QString text_;
-  Qt::TextElideMode mode_ = Qt::ElideRight;
-};
-
 }  // namespace
-
-void setElidedText(QLabel& label, const QString& text, Qt::TextElideMode mode) {
-  auto* elision = static_cast<Elision*>(label.findChild<QObject*>(Elision::objectNameOfElision(), Qt::FindDirectChildrenOnly));
-  if (!elision) {
-    elision = new Elision(label);
-    label.setTextFormat(Qt::PlainText);
-    label.setWordWrap(false);
-    label.setSizePolicy(QSizePolicy::Ignored, label.sizePolicy().verticalPolicy());
-  }
-  elision->show(text, mode);
-}
 
 QFont panelFont(const QWidget& widget, int pixels, QFont::Weight weight) {
   QFont font = widget.font();

@@ -25,13 +25,6 @@ class L;
 // A font of `pixels` logical pixels (the panel's points) in `weight`.
 QFont panelFont(const QWidget& widget, int pixels, QFont::Weight weight = QFont::Normal);
 
-// Shows `text` in `label` on one line, elided with `mode` to the label's width whenever that
-// changes, the whole text in the tooltip when it does not fit. The label then never asks for
-// more width than its layout gives it, so a long name or path cannot widen the panel. In a
-// right-to-left panel the text keeps its own direction (see `userText`). For names and paths
-// the user chose: the label's text is whatever fits, so read the text from where it came.
-void setElidedText(QLabel& label, const QString& text, Qt::TextElideMode mode);
-
 // Aligns a field's text with the panel's leading edge, whatever direction the text itself has:
 // a Latin name in a right-to-left panel starts at the right like everything around it.
 void alignToLeadingEdge(QLineEdit& field);

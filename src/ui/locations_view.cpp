@@ -39,12 +39,13 @@ bool matches(std::string_view search, std::string_view name, std::string_view pa
 LocationRow::LocationRow(QWidget* parent)
     : QWidget(parent),
       symbol_(new SymbolView("folder", 18, this)),
-      name_(smallLabel(this, 12, QFont::Medium)),
+      name_(new ElidedLabel(Qt::ElideRight, this)),
       tag_(smallLabel(this, 10)),
       detail_(smallLabel(this, 10)),
       status_(smallLabel(this, 10)),
       switch_(new Switch(this)),
       button_(new QPushButton(this)) {
+  name_->setFont(panelFont(*this, 12, QFont::Medium));
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(10, 6, 10, 6);
   row->setSpacing(8);
@@ -214,7 +215,7 @@ void LocationsView::showRule(LocationRow& row, const L& l) {
   const LocationRule& rule = *row.rule;
   const bool device = rule.scope == RuleScope::device;
   row.symbol().setSymbol(device ? "externaldrive" : rule.excluded ? "folder.badge.minus" : "folder");
-  setElidedText(row.name(), qtText(rule.name), Qt::ElideRight);
+  row.name().setFullText(userText(rule.name, l.direction() == LayoutDirection::rightToLeft));
   row.tag().hide();
   row.detail().setText(qtText(rule.excluded ? l.t("保持原有设置") : summary(rule, l)));
   row.status().hide();
@@ -229,7 +230,7 @@ void LocationsView::showRule(LocationRow& row, const L& l) {
 void LocationsView::showVolume(LocationRow& row, const L& l) {
   const MountedVolume& volume = *row.volume;
   row.symbol().setSymbol(std::string(volume.symbol()));
-  setElidedText(row.name(), qtText(volume.name), Qt::ElideRight);
+  row.name().setFullText(userText(volume.name, l.direction() == LayoutDirection::rightToLeft));
   row.tag().setVisible(volume.readOnly);
   row.tag().setText(qtText(l.t("只读")));
   row.detail().setText(

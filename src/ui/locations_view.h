@@ -28,7 +28,7 @@ class LocationRow final : public QWidget {
  public:
   explicit LocationRow(QWidget* parent = nullptr);
   SymbolView& symbol() { return *symbol_; }
-  QLabel& name() { return *name_; }
+  ElidedLabel& name() { return *name_; }
   QLabel& tag() { return *tag_; }
   QLabel& detail() { return *detail_; }
   QLabel& status() { return *status_; }
@@ -41,7 +41,7 @@ class LocationRow final : public QWidget {
 
  private:
   SymbolView* symbol_;
-  QLabel* name_;
+  ElidedLabel* name_;
   QLabel* tag_;
   QLabel* detail_;
   QLabel* status_;

@@ -34,7 +34,7 @@ RuleEditorView::RuleEditorView(AppModel& model, PanelServices& services, QWidget
       folderTile_(new IconTile("folder", Palette::of(*this).accent, this)),
       deviceTile_(new IconTile("externaldrive", Palette::of(*this).accent, this)),
       title_(wrappedLabel(this, 15, QFont::DemiBold)),
-      path_(new QLabel(this)),
+      path_(new ElidedLabel(Qt::ElideMiddle, this)),
       nameCaption_(wrappedLabel(this, 11)),
       name_(new QLineEdit(this)),
       mode_(new QComboBox),
@@ -138,7 +138,7 @@ void RuleEditorView::refresh(const L& l) {
   folderTile_->setVisible(!device);
   deviceTile_->setVisible(device);
   title_->setText(qtText(l.t(exists() ? "编辑规则" : "添加专属规则")));
-  setElidedText(*path_, qtText(readablePath(rule_.path, services_.home)), Qt::ElideMiddle);
+  path_->setFullText(userText(readablePath(rule_.path, services_.home), l.direction() == LayoutDirection::rightToLeft));
   nameCaption_->setText(qtText(l.t("位置名称")));
   name_->setPlaceholderText(qtText(l.t("规则名称")));
   alignToLeadingEdge(*name_);

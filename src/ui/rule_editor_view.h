@@ -49,7 +49,7 @@ class RuleEditorView final : public QWidget {
   IconTile* folderTile_;
   IconTile* deviceTile_;
   QLabel* title_;
-  QLabel* path_;
+  ElidedLabel* path_;
   QLabel* nameCaption_;
   QLineEdit* name_;
   QComboBox* mode_;
